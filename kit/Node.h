@@ -1,0 +1,70 @@
+#ifndef NODE_H
+#define NODE_H
+
+#include <Statable.h>
+#include <StorageDefs.h>
+#include <SupportDefs.h>
+#include <fs_attr.h>
+
+#include <string>
+
+struct entry_ref;
+class BDirectory;
+class BEntry;
+
+// A file system node with typed attributes. Attributes live in the node's
+// Linux user extended attributes ("user." + name; the value is the 4-byte
+// type code followed by the data). Where the file system refuses extended
+// attributes, they live in a side file beside the node, ".NAME.attrs".
+class BNode : public BStatable {
+public:
+	BNode();
+	BNode(const char* path);
+	BNode(const entry_ref* ref);
+	BNode(const BEntry* entry);
+	BNode(const BDirectory* dir, const char* path);
+	virtual ~BNode();
+
+	status_t SetTo(const char* path);
+	status_t SetTo(const entry_ref* ref);
+	status_t SetTo(const BEntry* entry);
+	status_t SetTo(const BDirectory* dir, const char* path);
+	virtual void Unset();
+	status_t InitCheck() const;
+
+	virtual status_t GetStat(struct stat* st) const;
+
+	// Reads at most `size` bytes of the attribute from `offset`. The type is
+	// not checked (as on the platform): use GetAttrInfo for that.
+	ssize_t ReadAttr(const char* name, type_code type, off_t offset, void* buffer,
+		size_t size) const;
+	// Replaces the whole attribute when offset is 0; a later offset extends it.
+	ssize_t WriteAttr(const char* name, type_code type, off_t offset, const void* buffer,
+		size_t size);
+	status_t RemoveAttr(const char* name);
+	status_t GetAttrInfo(const char* name, attr_info* info) const;
+	status_t GetNextAttrName(char* buffer);
+	status_t RewindAttrs();
+
+	status_t Sync();
+
+	// The path this node was opened from
+	const char* NodePath() const { return fPath.c_str(); }
+
+protected:
+	status_t _SetToPath(const char* path, int openFlags);
+	int fFd;
+	std::string fPath;
+	status_t fStatus;
+
+private:
+	int32 fAttrCookie;
+};
+
+namespace BPrivate {
+// Makes every node keep its attributes in side files, as on a file system
+// without extended attributes. For tests of that path.
+void ForceAttributeSideFiles(bool force);
+}
+
+#endif // NODE_H

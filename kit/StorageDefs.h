@@ -1,0 +1,24 @@
+#ifndef STORAGE_DEFS_H
+#define STORAGE_DEFS_H
+
+#include <fcntl.h>
+
+#include <SupportDefs.h>
+
+#define B_PATH_NAME_LENGTH 1024
+#define B_FILE_NAME_LENGTH 256
+#define B_ATTR_NAME_LENGTH 256
+#define B_MIME_TYPE_LENGTH 256
+
+// Open modes of BFile
+enum {
+	B_READ_ONLY = O_RDONLY,
+	B_WRITE_ONLY = O_WRONLY,
+	B_READ_WRITE = O_RDWR,
+	B_FAIL_IF_EXISTS = O_EXCL,
+	B_CREATE_FILE = O_CREAT,
+	B_ERASE_FILE = O_TRUNC,
+	B_OPEN_AT_END = O_APPEND,
+};
+
+#endif // STORAGE_DEFS_H

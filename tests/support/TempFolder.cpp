@@ -1,0 +1,59 @@
+#include "TempFolder.h"
+
+#include <stdlib.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+
+
+TempFolder::TempFolder()
+{
+	std::string pattern = (std::filesystem::temp_directory_path() / "vantuk-test-XXXXXX").string();
+	if (mkdtemp(pattern.data()) == NULL)
+		throw std::runtime_error("cannot make a temporary folder");
+	fPath = pattern;
+}
+
+
+TempFolder::~TempFolder()
+{
+	std::error_code ignored;
+	std::filesystem::remove_all(fPath, ignored);
+}
+
+
+std::string
+TempFolder::PathOf(const std::string& name) const
+{
+	return fPath + "/" + name;
+}
+
+
+std::string
+TempFolder::WriteFile(const std::string& name, const std::string& content) const
+{
+	std::string path = PathOf(name);
+	std::filesystem::create_directories(std::filesystem::path(path).parent_path());
+	std::ofstream out(path, std::ios::binary | std::ios::trunc);
+	out << content;
+	return path;
+}
+
+
+std::string
+TempFolder::ReadFile(const std::string& name) const
+{
+	return ReadWholeFile(PathOf(name));
+}
+
+
+std::string
+ReadWholeFile(const std::string& path)
+{
+	std::ifstream in(path, std::ios::binary);
+	std::ostringstream content;
+	content << in.rdbuf();
+	return content.str();
+}

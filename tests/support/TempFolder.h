@@ -1,0 +1,30 @@
+#ifndef TEMP_FOLDER_H
+#define TEMP_FOLDER_H
+
+#include <string>
+
+// A fresh folder under the system's temporary folder, removed with all its
+// content when the object goes.
+class TempFolder {
+public:
+	TempFolder();
+	~TempFolder();
+
+	TempFolder(const TempFolder&) = delete;
+	TempFolder& operator=(const TempFolder&) = delete;
+
+	const std::string& Path() const { return fPath; }
+	// The path of name inside the folder
+	std::string PathOf(const std::string& name) const;
+	// Writes content to name (folders on the way are made) and returns its path.
+	std::string WriteFile(const std::string& name, const std::string& content) const;
+	std::string ReadFile(const std::string& name) const;
+
+private:
+	std::string fPath;
+};
+
+// Reads a whole file; an empty text when it cannot be read.
+std::string ReadWholeFile(const std::string& path);
+
+#endif // TEMP_FOLDER_H
