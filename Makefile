@@ -33,14 +33,18 @@ test-sanitize: deps
 	@cd $(SANBUILD) && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
 		ctest --output-on-failure -j $(JOBS)
 
-# The fuzz targets for longer (FUZZ_SECONDS each).
+# The fuzz targets for longer (FUZZ_SECONDS each). What they find goes into the
+# build tree; the committed seed corpus is only read.
 FUZZ_SECONDS ?= 300
 fuzz: test-sanitize
 	@for target in $(SANBUILD)/tests/fuzz/fuzz_*; do \
 		[ -x "$$target" ] || continue; \
-		echo "fuzzing $$target for $(FUZZ_SECONDS) s"; \
+		name=$$(basename $$target); \
+		mkdir -p $(SANBUILD)/tests/fuzz/corpus/$$name; \
+		echo "fuzzing $$name for $(FUZZ_SECONDS) s"; \
 		"$$target" -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 \
-			tests/fuzz/corpus/$$(basename $$target) || exit 1; \
+			-artifact_prefix=$(SANBUILD)/tests/fuzz/$$name- \
+			$(SANBUILD)/tests/fuzz/corpus/$$name tests/fuzz/corpus/$$name || exit 1; \
 	done
 
 bench: build
