@@ -58,6 +58,10 @@ protected:
 	status_t fStatus;
 
 private:
+	// A node owns its descriptor; copying would close it twice.
+	BNode(const BNode&) = delete;
+	BNode& operator=(const BNode&) = delete;
+
 	int32 fAttrCookie;
 };
 

@@ -1,0 +1,302 @@
+#include "File.h"
+
+#include <errno.h>
+#include <fcntl.h>
+#include <limits.h>
+#include <stdio.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <Entry.h>
+#include <Path.h>
+
+
+namespace {
+
+// The open modes are the open(2) flags; anything else a caller passes is
+// not ours to hand on.
+const uint32 kOpenModeFlags = O_ACCMODE | O_CREAT | O_EXCL | O_TRUNC | O_APPEND;
+
+
+size_t
+ClampSize(size_t size)
+{
+	return min_c(size, (size_t)SSIZE_MAX);
+}
+
+} // namespace
+
+
+BFile::BFile()
+	:
+	fMode(0)
+{
+}
+
+
+BFile::BFile(const char* path, uint32 openMode)
+	:
+	fMode(0)
+{
+	SetTo(path, openMode);
+}
+
+
+BFile::BFile(const entry_ref* ref, uint32 openMode)
+	:
+	fMode(0)
+{
+	SetTo(ref, openMode);
+}
+
+
+BFile::BFile(const BEntry* entry, uint32 openMode)
+	:
+	fMode(0)
+{
+	SetTo(entry, openMode);
+}
+
+
+BFile::BFile(const BDirectory* dir, const char* path, uint32 openMode)
+	:
+	fMode(0)
+{
+	SetTo(dir, path, openMode);
+}
+
+
+BFile::~BFile()
+{
+}
+
+
+status_t
+BFile::SetTo(const char* path, uint32 openMode)
+{
+	status_t status = _SetToPath(path, openMode & kOpenModeFlags);
+	if (status != B_OK)
+		return status;
+
+	// Linux opens a folder read-only without complaint; a BFile is a file.
+	struct stat st;
+	if (fstat(fFd, &st) != 0)
+		status = status_for_errno(errno);
+	else if (S_ISDIR(st.st_mode))
+		status = B_IS_A_DIRECTORY;
+	if (status != B_OK) {
+		Unset();
+		fStatus = status;
+		return fStatus;
+	}
+	fMode = openMode & kOpenModeFlags;
+	return B_OK;
+}
+
+
+status_t
+BFile::SetTo(const entry_ref* ref, uint32 openMode)
+{
+	if (ref == NULL || !ref->is_set()) {
+		Unset();
+		fStatus = B_BAD_VALUE;
+		return fStatus;
+	}
+	return SetTo(ref->path(), openMode);
+}
+
+
+status_t
+BFile::SetTo(const BEntry* entry, uint32 openMode)
+{
+	BPath path;
+	status_t status = entry != NULL ? entry->GetPath(&path) : B_BAD_VALUE;
+	if (status != B_OK) {
+		Unset();
+		fStatus = status;
+		return fStatus;
+	}
+	return SetTo(path.Path(), openMode);
+}
+
+
+status_t
+BFile::SetTo(const BDirectory* dir, const char* path, uint32 openMode)
+{
+	if (dir == NULL || path == NULL) {
+		Unset();
+		fStatus = B_BAD_VALUE;
+		return fStatus;
+	}
+	if (path[0] == '/')
+		return SetTo(path, openMode);
+
+	BPath full(dir, path);
+	if (full.InitCheck() != B_OK) {
+		Unset();
+		fStatus = full.InitCheck();
+		return fStatus;
+	}
+	return SetTo(full.Path(), openMode);
+}
+
+
+void
+BFile::Unset()
+{
+	BNode::Unset();
+	fMode = 0;
+}
+
+
+bool
+BFile::IsReadable() const
+{
+	uint32 access = fMode & O_ACCMODE;
+	return fStatus == B_OK && (access == O_RDONLY || access == O_RDWR);
+}
+
+
+bool
+BFile::IsWritable() const
+{
+	uint32 access = fMode & O_ACCMODE;
+	return fStatus == B_OK && (access == O_WRONLY || access == O_RDWR);
+}
+
+
+ssize_t
+BFile::Read(void* buffer, size_t size)
+{
+	if (fStatus != B_OK)
+		return B_NO_INIT;
+	if (!IsReadable())
+		return B_PERMISSION_DENIED;
+	if (buffer == NULL && size > 0)
+		return B_BAD_VALUE;
+
+	ssize_t result;
+	do {
+		result = read(fFd, buffer, ClampSize(size));
+	} while (result < 0 && errno == EINTR);
+	return result < 0 ? status_for_errno(errno) : result;
+}
+
+
+ssize_t
+BFile::ReadAt(off_t location, void* buffer, size_t size)
+{
+	if (fStatus != B_OK)
+		return B_NO_INIT;
+	if (!IsReadable())
+		return B_PERMISSION_DENIED;
+	if (location < 0 || (buffer == NULL && size > 0))
+		return B_BAD_VALUE;
+
+	ssize_t result;
+	do {
+		result = pread(fFd, buffer, ClampSize(size), location);
+	} while (result < 0 && errno == EINTR);
+	return result < 0 ? status_for_errno(errno) : result;
+}
+
+
+ssize_t
+BFile::Write(const void* buffer, size_t size)
+{
+	if (fStatus != B_OK)
+		return B_NO_INIT;
+	if (!IsWritable())
+		return B_PERMISSION_DENIED;
+	if (buffer == NULL && size > 0)
+		return B_BAD_VALUE;
+
+	// write(2) may take less than it was given; callers of this API expect
+	// all of it unless something is wrong, so we go on until then.
+	size = ClampSize(size);
+	const char* bytes = static_cast<const char*>(buffer);
+	size_t written = 0;
+	while (written < size) {
+		ssize_t result = write(fFd, bytes + written, size - written);
+		if (result < 0 && errno == EINTR)
+			continue;
+		if (result < 0)
+			return written > 0 ? (ssize_t)written : status_for_errno(errno);
+		written += result;
+	}
+	return written;
+}
+
+
+ssize_t
+BFile::WriteAt(off_t location, const void* buffer, size_t size)
+{
+	if (fStatus != B_OK)
+		return B_NO_INIT;
+	if (!IsWritable())
+		return B_PERMISSION_DENIED;
+	if (location < 0 || (buffer == NULL && size > 0))
+		return B_BAD_VALUE;
+
+	size = ClampSize(size);
+	const char* bytes = static_cast<const char*>(buffer);
+	size_t written = 0;
+	while (written < size) {
+		ssize_t result = pwrite(fFd, bytes + written, size - written, location + written);
+		if (result < 0 && errno == EINTR)
+			continue;
+		if (result < 0)
+			return written > 0 ? (ssize_t)written : status_for_errno(errno);
+		written += result;
+	}
+	return written;
+}
+
+
+off_t
+BFile::Seek(off_t position, uint32 seekMode)
+{
+	if (fStatus != B_OK)
+		return B_NO_INIT;
+	if (seekMode != SEEK_SET && seekMode != SEEK_CUR && seekMode != SEEK_END)
+		return B_BAD_VALUE;
+
+	off_t result = lseek(fFd, position, seekMode);
+	return result < 0 ? status_for_errno(errno) : result;
+}
+
+
+off_t
+BFile::Position() const
+{
+	if (fStatus != B_OK)
+		return B_NO_INIT;
+
+	off_t result = lseek(fFd, 0, SEEK_CUR);
+	return result < 0 ? status_for_errno(errno) : result;
+}
+
+
+status_t
+BFile::SetSize(off_t size)
+{
+	if (fStatus != B_OK)
+		return B_NO_INIT;
+	if (!IsWritable())
+		return B_PERMISSION_DENIED;
+	if (size < 0)
+		return B_BAD_VALUE;
+
+	int result;
+	do {
+		result = ftruncate(fFd, size);
+	} while (result != 0 && errno == EINTR);
+	return result != 0 ? status_for_errno(errno) : B_OK;
+}
+
+
+status_t
+BFile::GetSize(off_t* size) const
+{
+	return BNode::GetSize(size);
+}

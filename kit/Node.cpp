@@ -1,0 +1,959 @@
+#include "Node.h"
+
+#include <errno.h>
+#include <fcntl.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+#include <sys/stat.h>
+#include <sys/xattr.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include <Entry.h>
+#include <Path.h>
+#include <TypeConstants.h>
+
+
+// Where a node's attributes live
+// ================================
+//
+// Extended attributes. Attribute NAME is the Linux user extended attribute
+// "user.NAME" of the node. Its value is the attribute's 4-byte type code in
+// host byte order, followed by the attribute's bytes:
+//
+//     [type code: 4 bytes][data: size bytes]
+//
+// One attribute is the exception: "mime_type" is the freedesktop attribute
+// "user.mime_type" that file managers read and write too, so its value is the
+// plain MIME string with no type code in front. It reads as
+// B_MIME_STRING_TYPE, and only string types may be written to it.
+//
+// Side file. Where the file system refuses extended attributes (ENOTSUP),
+// the node's attributes live in the file ".LEAF.attrs" beside the node, LEAF
+// being the node's own name; for /x/KV_settings that is /x/.KV_settings.attrs.
+// The same holds for a single attribute that extended attributes cannot hold:
+// a value above the kernel's 64 KiB limit or the file system's room for it
+// (ENOSPC, E2BIG), and a name longer than an extended attribute name may be.
+// Reading looks at the extended attribute first and at the side file when it
+// is not there, so both together are one set of attributes.
+//
+// The side file is little-endian whatever the host is:
+//
+//     magic         8 bytes   "VNTKATR1"
+//     count         uint32    number of records
+//     count times:
+//       name length uint16    1 .. B_ATTR_NAME_LENGTH - 1
+//       name        bytes     no terminator, no NUL inside
+//       type        uint32    the type code
+//       size        uint32    0 .. kMaxAttributeSize
+//       data        bytes
+//
+// and the file ends right after the last record. Each length is checked
+// against the bytes that remain before it is used, names are unique, and a
+// file that breaks any of these rules is B_BAD_DATA when read: a damaged
+// side file is never read past its end, and never overwritten with a guess.
+// A write to a node with a damaged side file keeps that file, renamed to
+// ".LEAF.attrs.damaged", and starts a new one, so that the node's attributes
+// can be written again. A write builds the whole file anew in a temporary file in the
+// same folder, flushes it to disk and renames it over the old one, so a
+// crash leaves the old attributes or the new ones. A side file has the read
+// and write permissions of its node; it goes away with its last attribute.
+
+
+namespace {
+
+const char kXattrPrefix[] = "user.";
+const char kMimeTypeName[] = "mime_type";
+// The kernel's limit on an extended attribute's name, prefix included.
+const size_t kXattrNameMax = 255;
+
+// One attribute may not be larger than this, whichever place it lives in,
+// and a side file not larger than kMaxSideFileSize: both keep a hostile
+// side file from making us allocate without bounds.
+const size_t kMaxAttributeSize = 16 * 1024 * 1024;
+const size_t kMaxSideFileSize = 64 * 1024 * 1024;
+
+const char kSideFileMagic[8] = {'V', 'N', 'T', 'K', 'A', 'T', 'R', '1'};
+const char kSideFileSuffix[] = ".attrs";
+
+std::atomic<bool> gForceSideFiles(false);
+
+
+struct Attribute {
+	type_code type = 0;
+	std::vector<uint8> data;
+};
+
+typedef std::vector<std::pair<std::string, Attribute>> AttributeList;
+
+
+bool
+IsValidName(const char* name)
+{
+	return name != NULL && name[0] != '\0' && strlen(name) < B_ATTR_NAME_LENGTH;
+}
+
+
+bool
+IsMimeTypeName(const std::string& name)
+{
+	return name == kMimeTypeName;
+}
+
+
+bool
+IsNotSupported(int error)
+{
+	return error == ENOTSUP || error == EOPNOTSUPP;
+}
+
+
+// Reads the whole raw value of an extended attribute; answers an errno value.
+int
+ReadXattr(int fd, const std::string& name, std::vector<uint8>* value)
+{
+	while (true) {
+		ssize_t size = fgetxattr(fd, name.c_str(), NULL, 0);
+		if (size < 0)
+			return errno;
+		value->resize(size);
+		ssize_t got = fgetxattr(fd, name.c_str(), value->data(), value->size());
+		if (got >= 0) {
+			value->resize(got);
+			return 0;
+		}
+		// It grew between the two calls: ask again.
+		if (errno != ERANGE)
+			return errno;
+	}
+}
+
+
+// The "user." names of the node, prefix removed; answers an errno value.
+int
+ListXattrs(int fd, std::vector<std::string>* names)
+{
+	std::vector<char> list;
+	while (true) {
+		ssize_t size = flistxattr(fd, NULL, 0);
+		if (size < 0)
+			return errno;
+		list.resize(size);
+		ssize_t got = flistxattr(fd, list.data(), list.size());
+		if (got >= 0) {
+			list.resize(got);
+			break;
+		}
+		if (errno != ERANGE)
+			return errno;
+	}
+
+	const size_t prefixLength = strlen(kXattrPrefix);
+	size_t start = 0;
+	while (start < list.size()) {
+		const char* entry = list.data() + start;
+		size_t length = strnlen(entry, list.size() - start);
+		if (length > prefixLength && strncmp(entry, kXattrPrefix, prefixLength) == 0
+			&& length - prefixLength < B_ATTR_NAME_LENGTH) {
+			names->push_back(std::string(entry + prefixLength, length - prefixLength));
+		}
+		start += length + 1;
+	}
+	return 0;
+}
+
+
+status_t
+DecodeXattr(const std::string& name, const std::vector<uint8>& raw, Attribute* attribute)
+{
+	if (IsMimeTypeName(name)) {
+		attribute->type = B_MIME_STRING_TYPE;
+		attribute->data = raw;
+		return B_OK;
+	}
+
+	// Someone else's attribute that has no room for our type code.
+	if (raw.size() < sizeof(type_code))
+		return B_BAD_DATA;
+	memcpy(&attribute->type, raw.data(), sizeof(type_code));
+	attribute->data.assign(raw.begin() + sizeof(type_code), raw.end());
+	return B_OK;
+}
+
+
+std::vector<uint8>
+EncodeXattr(const std::string& name, const Attribute& attribute)
+{
+	if (IsMimeTypeName(name))
+		return attribute.data;
+
+	std::vector<uint8> raw(sizeof(type_code) + attribute.data.size());
+	memcpy(raw.data(), &attribute.type, sizeof(type_code));
+	if (!attribute.data.empty())
+		memcpy(raw.data() + sizeof(type_code), attribute.data.data(), attribute.data.size());
+	return raw;
+}
+
+
+void
+AppendUint16(std::vector<uint8>* buffer, uint16 value)
+{
+	buffer->push_back(value & 0xff);
+	buffer->push_back(value >> 8);
+}
+
+
+void
+AppendUint32(std::vector<uint8>* buffer, uint32 value)
+{
+	for (int shift = 0; shift < 32; shift += 8)
+		buffer->push_back((value >> shift) & 0xff);
+}
+
+
+// Reads a side file front to back, never past what is left of it.
+class SideFileReader {
+public:
+	SideFileReader(const std::vector<uint8>& bytes)
+		:
+		fBytes(bytes),
+		fPosition(0)
+	{
+	}
+
+	bool Read(void* buffer, size_t size)
+	{
+		if (size > fBytes.size() - fPosition)
+			return false;
+		if (size > 0)
+			memcpy(buffer, fBytes.data() + fPosition, size);
+		fPosition += size;
+		return true;
+	}
+
+	bool ReadUint16(uint16* value)
+	{
+		uint8 bytes[2];
+		if (!Read(bytes, sizeof(bytes)))
+			return false;
+		*value = bytes[0] | (bytes[1] << 8);
+		return true;
+	}
+
+	bool ReadUint32(uint32* value)
+	{
+		uint8 bytes[4];
+		if (!Read(bytes, sizeof(bytes)))
+			return false;
+		*value = 0;
+		for (int i = 3; i >= 0; i--)
+			*value = (*value << 8) | bytes[i];
+		return true;
+	}
+
+	bool AtEnd() const { return fPosition == fBytes.size(); }
+
+private:
+	const std::vector<uint8>& fBytes;
+	size_t fPosition;
+};
+
+
+status_t
+ParseSideFile(const std::vector<uint8>& bytes, AttributeList* list)
+{
+	SideFileReader reader(bytes);
+	char magic[sizeof(kSideFileMagic)];
+	uint32 count;
+	if (!reader.Read(magic, sizeof(magic)) || memcmp(magic, kSideFileMagic, sizeof(magic)) != 0
+		|| !reader.ReadUint32(&count)) {
+		return B_BAD_DATA;
+	}
+
+	// The count is not trusted for anything but the loop: every record must
+	// be there in full, so a huge count just runs out of bytes.
+	for (uint32 i = 0; i < count; i++) {
+		uint16 nameLength;
+		if (!reader.ReadUint16(&nameLength) || nameLength == 0
+			|| nameLength >= B_ATTR_NAME_LENGTH) {
+			return B_BAD_DATA;
+		}
+		std::string name(nameLength, '\0');
+		if (!reader.Read(name.data(), nameLength) || name.find('\0') != std::string::npos)
+			return B_BAD_DATA;
+
+		Attribute attribute;
+		uint32 size;
+		if (!reader.ReadUint32(&attribute.type) || !reader.ReadUint32(&size)
+			|| size > kMaxAttributeSize) {
+			return B_BAD_DATA;
+		}
+		if (size > bytes.size())
+			return B_BAD_DATA;
+		attribute.data.resize(size);
+		if (!reader.Read(attribute.data.data(), size))
+			return B_BAD_DATA;
+
+		for (const auto& existing : *list) {
+			if (existing.first == name)
+				return B_BAD_DATA;
+		}
+		list->emplace_back(std::move(name), std::move(attribute));
+	}
+	return reader.AtEnd() ? B_OK : B_BAD_DATA;
+}
+
+
+// Loads the side file; no side file is an empty list.
+status_t
+LoadSideFile(const std::string& path, AttributeList* list)
+{
+	list->clear();
+	int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+	if (fd < 0)
+		return errno == ENOENT ? B_OK : status_for_errno(errno);
+
+	struct stat st;
+	if (fstat(fd, &st) != 0) {
+		int error = errno;
+		close(fd);
+		return status_for_errno(error);
+	}
+	if (!S_ISREG(st.st_mode) || st.st_size < 0 || (size_t)st.st_size > kMaxSideFileSize) {
+		close(fd);
+		return B_BAD_DATA;
+	}
+
+	// Read to the end of what is there; a file that shrinks meanwhile is
+	// simply shorter, and the parser judges what it got.
+	std::vector<uint8> bytes(st.st_size);
+	size_t filled = 0;
+	while (filled < bytes.size()) {
+		ssize_t got = read(fd, bytes.data() + filled, bytes.size() - filled);
+		if (got < 0 && errno == EINTR)
+			continue;
+		if (got < 0) {
+			int error = errno;
+			close(fd);
+			return status_for_errno(error);
+		}
+		if (got == 0)
+			break;
+		filled += got;
+	}
+	close(fd);
+	bytes.resize(filled);
+
+	status_t status = ParseSideFile(bytes, list);
+	if (status != B_OK)
+		list->clear();
+	return status;
+}
+
+
+status_t
+WriteAll(int fd, const std::vector<uint8>& bytes)
+{
+	size_t written = 0;
+	while (written < bytes.size()) {
+		ssize_t result = write(fd, bytes.data() + written, bytes.size() - written);
+		if (result < 0 && errno == EINTR)
+			continue;
+		if (result < 0)
+			return status_for_errno(errno);
+		written += result;
+	}
+	return B_OK;
+}
+
+
+void
+SyncFolder(const std::string& folder)
+{
+	int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+	if (fd >= 0) {
+		fsync(fd);
+		close(fd);
+	}
+}
+
+
+status_t
+StoreSideFile(const std::string& path, const AttributeList& list, mode_t mode)
+{
+	std::string folder = path.substr(0, path.rfind('/'));
+	if (folder.empty())
+		folder = "/";
+
+	// No attributes, no side file.
+	if (list.empty()) {
+		if (unlink(path.c_str()) != 0 && errno != ENOENT)
+			return status_for_errno(errno);
+		SyncFolder(folder);
+		return B_OK;
+	}
+
+	std::vector<uint8> bytes(kSideFileMagic, kSideFileMagic + sizeof(kSideFileMagic));
+	AppendUint32(&bytes, list.size());
+	for (const auto& [name, attribute] : list) {
+		AppendUint16(&bytes, name.size());
+		bytes.insert(bytes.end(), name.begin(), name.end());
+		AppendUint32(&bytes, attribute.type);
+		AppendUint32(&bytes, attribute.data.size());
+		bytes.insert(bytes.end(), attribute.data.begin(), attribute.data.end());
+	}
+	if (bytes.size() > kMaxSideFileSize)
+		return B_FILE_TOO_LARGE;
+
+	// A short temporary name, so that a long node name still has room.
+	std::string temporary = folder + "/.attrs-XXXXXX";
+	int fd = mkostemp(temporary.data(), O_CLOEXEC);
+	if (fd < 0)
+		return status_for_errno(errno);
+
+	status_t status = B_OK;
+	if (fchmod(fd, mode) != 0)
+		status = status_for_errno(errno);
+	if (status == B_OK)
+		status = WriteAll(fd, bytes);
+	if (status == B_OK && fsync(fd) != 0)
+		status = status_for_errno(errno);
+	if (close(fd) != 0 && status == B_OK)
+		status = status_for_errno(errno);
+	if (status == B_OK && rename(temporary.c_str(), path.c_str()) != 0)
+		status = status_for_errno(errno);
+	if (status != B_OK) {
+		unlink(temporary.c_str());
+		return status;
+	}
+	SyncFolder(folder);
+	return B_OK;
+}
+
+
+// The attributes of one open node, wherever they live.
+class AttributeStore {
+public:
+	AttributeStore(int fd, const std::string& nodePath)
+		:
+		fFd(fd),
+		fNodePath(nodePath)
+	{
+	}
+
+	status_t Read(const std::string& name, Attribute* attribute) const
+	{
+		if (_UsesXattr(name)) {
+			std::vector<uint8> raw;
+			int error = ReadXattr(fFd, kXattrPrefix + name, &raw);
+			if (error == 0)
+				return DecodeXattr(name, raw, attribute);
+			if (error != ENODATA && !IsNotSupported(error))
+				return status_for_errno(error);
+		}
+
+		AttributeList list;
+		status_t status = _LoadSideFile(&list);
+		if (status != B_OK)
+			return status;
+		for (auto& [existingName, existing] : list) {
+			if (existingName == name) {
+				*attribute = std::move(existing);
+				return B_OK;
+			}
+		}
+		return B_ENTRY_NOT_FOUND;
+	}
+
+	status_t Write(const std::string& name, const Attribute& attribute)
+	{
+		if (_UsesXattr(name)) {
+			std::vector<uint8> raw = EncodeXattr(name, attribute);
+			std::string xattrName = kXattrPrefix + name;
+			if (fsetxattr(fFd, xattrName.c_str(), raw.data(), raw.size(), 0) == 0) {
+				// A larger value of it may have lived in the side file: that
+				// one is stale now. Should removing it fail, the new value
+				// still wins, as reading looks here first.
+				bool removed;
+				_RemoveFromSideFile(name, &removed);
+				return B_OK;
+			}
+			int error = errno;
+			if (!IsNotSupported(error) && error != ENOSPC && error != E2BIG)
+				return status_for_errno(error);
+
+			status_t status = _WriteToSideFile(name, attribute);
+			// An older, smaller value would hide the new one.
+			if (status == B_OK)
+				fremovexattr(fFd, xattrName.c_str());
+			return status;
+		}
+		return _WriteToSideFile(name, attribute);
+	}
+
+	status_t Remove(const std::string& name)
+	{
+		bool found = false;
+		if (_UsesXattr(name)) {
+			if (fremovexattr(fFd, (kXattrPrefix + name).c_str()) == 0)
+				found = true;
+			else if (errno != ENODATA && !IsNotSupported(errno))
+				return status_for_errno(errno);
+		}
+
+		bool removed;
+		status_t status = _RemoveFromSideFile(name, &removed);
+		if (status != B_OK)
+			return status;
+		return found || removed ? B_OK : B_ENTRY_NOT_FOUND;
+	}
+
+	status_t GetNames(std::vector<std::string>* names) const
+	{
+		names->clear();
+		if (!gForceSideFiles) {
+			int error = ListXattrs(fFd, names);
+			if (error != 0 && !IsNotSupported(error))
+				return status_for_errno(error);
+		}
+
+		AttributeList list;
+		status_t status = _LoadSideFile(&list);
+		if (status != B_OK)
+			return status;
+		for (const auto& entry : list) {
+			bool known = false;
+			for (const std::string& name : *names)
+				known = known || name == entry.first;
+			if (!known)
+				names->push_back(entry.first);
+		}
+		return B_OK;
+	}
+
+private:
+	bool _UsesXattr(const std::string& name) const
+	{
+		return !gForceSideFiles && strlen(kXattrPrefix) + name.size() <= kXattrNameMax;
+	}
+
+	// Beside the node where it is now, links resolved: the attributes belong
+	// to the node, not to a link that led to it.
+	std::string _SideFilePath() const
+	{
+		std::unique_ptr<char, decltype(&free)> real(realpath(fNodePath.c_str(), NULL), &free);
+		std::string path = real ? real.get() : fNodePath;
+		size_t slash = path.rfind('/');
+		if (slash == std::string::npos || slash + 1 == path.size())
+			return std::string();
+		return path.substr(0, slash + 1) + "." + path.substr(slash + 1) + kSideFileSuffix;
+	}
+
+	status_t _LoadSideFile(AttributeList* list) const
+	{
+		std::string path = _SideFilePath();
+		if (path.empty()) {
+			list->clear();
+			return B_OK;
+		}
+		return LoadSideFile(path, list);
+	}
+
+	status_t _StoreSideFile(const AttributeList& list)
+	{
+		std::string path = _SideFilePath();
+		// The root folder has no folder to keep a side file in.
+		if (path.empty())
+			return B_NOT_SUPPORTED;
+
+		struct stat st;
+		if (fstat(fFd, &st) != 0)
+			return status_for_errno(errno);
+		return StoreSideFile(path, list, st.st_mode & 0666);
+	}
+
+	status_t _WriteToSideFile(const std::string& name, const Attribute& attribute)
+	{
+		AttributeList list;
+		status_t status = _LoadSideFile(&list);
+		if (status == B_BAD_DATA)
+			status = _SetDamagedSideFileAside(&list);
+		if (status != B_OK)
+			return status;
+
+		bool replaced = false;
+		for (auto& [existingName, existing] : list) {
+			if (existingName == name) {
+				existing = attribute;
+				replaced = true;
+			}
+		}
+		if (!replaced)
+			list.emplace_back(name, attribute);
+		return _StoreSideFile(list);
+	}
+
+	// A damaged side file cannot be read, so writing to it would go on
+	// failing for good. It is kept for a person to look at, under the name
+	// ".LEAF.attrs.damaged", and the node starts a new set of attributes.
+	status_t _SetDamagedSideFileAside(AttributeList* list)
+	{
+		std::string path = _SideFilePath();
+		std::string aside = path + ".damaged";
+		if (rename(path.c_str(), aside.c_str()) != 0)
+			return B_BAD_DATA;
+		fprintf(stderr, "attributes: damaged '%s' kept as '%s'\n", path.c_str(), aside.c_str());
+		list->clear();
+		return B_OK;
+	}
+
+	status_t _RemoveFromSideFile(const std::string& name, bool* removed)
+	{
+		*removed = false;
+		AttributeList list;
+		status_t status = _LoadSideFile(&list);
+		if (status != B_OK)
+			return status;
+
+		for (auto it = list.begin(); it != list.end(); it++) {
+			if (it->first == name) {
+				list.erase(it);
+				*removed = true;
+				return _StoreSideFile(list);
+			}
+		}
+		return B_OK;
+	}
+
+	int fFd;
+	std::string fNodePath;
+};
+
+} // namespace
+
+
+void
+BPrivate::ForceAttributeSideFiles(bool force)
+{
+	gForceSideFiles = force;
+}
+
+
+BNode::BNode()
+	:
+	fFd(-1),
+	fStatus(B_NO_INIT),
+	fAttrCookie(0)
+{
+}
+
+
+BNode::BNode(const char* path)
+	:
+	fFd(-1),
+	fStatus(B_NO_INIT),
+	fAttrCookie(0)
+{
+	SetTo(path);
+}
+
+
+BNode::BNode(const entry_ref* ref)
+	:
+	fFd(-1),
+	fStatus(B_NO_INIT),
+	fAttrCookie(0)
+{
+	SetTo(ref);
+}
+
+
+BNode::BNode(const BEntry* entry)
+	:
+	fFd(-1),
+	fStatus(B_NO_INIT),
+	fAttrCookie(0)
+{
+	SetTo(entry);
+}
+
+
+BNode::BNode(const BDirectory* dir, const char* path)
+	:
+	fFd(-1),
+	fStatus(B_NO_INIT),
+	fAttrCookie(0)
+{
+	SetTo(dir, path);
+}
+
+
+BNode::~BNode()
+{
+	BNode::Unset();
+}
+
+
+status_t
+BNode::SetTo(const char* path)
+{
+	// Non-blocking, so that a named pipe does not hang us: a node is never
+	// read or written through this descriptor, only asked about.
+	return _SetToPath(path, O_RDONLY | O_NONBLOCK | O_NOCTTY);
+}
+
+
+status_t
+BNode::SetTo(const entry_ref* ref)
+{
+	if (ref == NULL || !ref->is_set()) {
+		Unset();
+		fStatus = B_BAD_VALUE;
+		return fStatus;
+	}
+	return SetTo(ref->path());
+}
+
+
+status_t
+BNode::SetTo(const BEntry* entry)
+{
+	BPath path;
+	status_t status = entry != NULL ? entry->GetPath(&path) : B_BAD_VALUE;
+	if (status != B_OK) {
+		Unset();
+		fStatus = status;
+		return fStatus;
+	}
+	return SetTo(path.Path());
+}
+
+
+status_t
+BNode::SetTo(const BDirectory* dir, const char* path)
+{
+	if (dir == NULL || path == NULL) {
+		Unset();
+		fStatus = B_BAD_VALUE;
+		return fStatus;
+	}
+	if (path[0] == '/')
+		return SetTo(path);
+
+	BPath full(dir, path);
+	if (full.InitCheck() != B_OK) {
+		Unset();
+		fStatus = full.InitCheck();
+		return fStatus;
+	}
+	return SetTo(full.Path());
+}
+
+
+void
+BNode::Unset()
+{
+	if (fFd >= 0)
+		close(fFd);
+	fFd = -1;
+	fPath.clear();
+	fStatus = B_NO_INIT;
+	fAttrCookie = 0;
+}
+
+
+status_t
+BNode::InitCheck() const
+{
+	return fStatus;
+}
+
+
+status_t
+BNode::GetStat(struct stat* st) const
+{
+	if (st == NULL)
+		return B_BAD_VALUE;
+	if (fStatus != B_OK)
+		return B_NO_INIT;
+	if (fstat(fFd, st) != 0)
+		return status_for_errno(errno);
+	return B_OK;
+}
+
+
+ssize_t
+BNode::ReadAttr(const char* name, type_code, off_t offset, void* buffer, size_t size) const
+{
+	if (fStatus != B_OK)
+		return B_NO_INIT;
+	if (!IsValidName(name) || offset < 0 || (buffer == NULL && size > 0))
+		return B_BAD_VALUE;
+
+	Attribute attribute;
+	status_t status = AttributeStore(fFd, fPath).Read(name, &attribute);
+	if (status != B_OK)
+		return status;
+
+	if ((uint64)offset >= attribute.data.size())
+		return 0;
+	size_t count = min_c(size, attribute.data.size() - (size_t)offset);
+	if (count > 0)
+		memcpy(buffer, attribute.data.data() + offset, count);
+	return count;
+}
+
+
+ssize_t
+BNode::WriteAttr(const char* name, type_code type, off_t offset, const void* buffer, size_t size)
+{
+	if (fStatus != B_OK)
+		return B_NO_INIT;
+	if (!IsValidName(name) || offset < 0 || (buffer == NULL && size > 0))
+		return B_BAD_VALUE;
+	if ((uint64)offset > kMaxAttributeSize || size > kMaxAttributeSize - (size_t)offset)
+		return B_FILE_TOO_LARGE;
+
+	// The freedesktop attribute is a bare string: any other type would be
+	// lost on the way.
+	if (IsMimeTypeName(name)) {
+		if (type != B_MIME_STRING_TYPE && type != B_STRING_TYPE)
+			return B_BAD_TYPE;
+		type = B_MIME_STRING_TYPE;
+	}
+
+	AttributeStore store(fFd, fPath);
+	Attribute attribute;
+	if (offset > 0) {
+		// Writing further on keeps what is there before and after, as
+		// writing into a file does, and fills a gap with zeros.
+		status_t status = store.Read(name, &attribute);
+		if (status != B_OK && status != B_ENTRY_NOT_FOUND)
+			return status;
+		if (attribute.data.size() < offset + size)
+			attribute.data.resize(offset + size, 0);
+	} else {
+		attribute.data.resize(size);
+	}
+	if (size > 0)
+		memcpy(attribute.data.data() + offset, buffer, size);
+	attribute.type = type;
+
+	status_t status = store.Write(name, attribute);
+	if (status != B_OK)
+		return status;
+	return size;
+}
+
+
+status_t
+BNode::RemoveAttr(const char* name)
+{
+	if (fStatus != B_OK)
+		return B_NO_INIT;
+	if (!IsValidName(name))
+		return B_BAD_VALUE;
+	return AttributeStore(fFd, fPath).Remove(name);
+}
+
+
+status_t
+BNode::GetAttrInfo(const char* name, attr_info* info) const
+{
+	if (fStatus != B_OK)
+		return B_NO_INIT;
+	if (!IsValidName(name) || info == NULL)
+		return B_BAD_VALUE;
+
+	Attribute attribute;
+	status_t status = AttributeStore(fFd, fPath).Read(name, &attribute);
+	if (status != B_OK)
+		return status;
+	info->type = attribute.type;
+	info->size = attribute.data.size();
+	return B_OK;
+}
+
+
+status_t
+BNode::GetNextAttrName(char* buffer)
+{
+	if (buffer == NULL)
+		return B_BAD_VALUE;
+	if (fStatus != B_OK)
+		return B_NO_INIT;
+
+	// The names are asked for anew each time: a node has a handful of
+	// attributes, and no list can go stale between two calls.
+	std::vector<std::string> names;
+	status_t status = AttributeStore(fFd, fPath).GetNames(&names);
+	if (status != B_OK)
+		return status;
+	if (fAttrCookie < 0 || (size_t)fAttrCookie >= names.size())
+		return B_ENTRY_NOT_FOUND;
+
+	// Every name is shorter than B_ATTR_NAME_LENGTH, checked when listed.
+	strcpy(buffer, names[fAttrCookie].c_str());
+	fAttrCookie++;
+	return B_OK;
+}
+
+
+status_t
+BNode::RewindAttrs()
+{
+	if (fStatus != B_OK)
+		return B_NO_INIT;
+	fAttrCookie = 0;
+	return B_OK;
+}
+
+
+status_t
+BNode::Sync()
+{
+	if (fStatus != B_OK)
+		return B_NO_INIT;
+	if (fsync(fFd) != 0)
+		return status_for_errno(errno);
+	return B_OK;
+}
+
+
+status_t
+BNode::_SetToPath(const char* path, int openFlags)
+{
+	if (path == NULL || path[0] == '\0') {
+		Unset();
+		fStatus = B_BAD_VALUE;
+		return fStatus;
+	}
+
+	// Made absolute first: path may point into our own fPath.
+	BPath absolute(path);
+	Unset();
+	if (absolute.InitCheck() != B_OK) {
+		fStatus = absolute.InitCheck();
+		return fStatus;
+	}
+
+	int fd;
+	do {
+		fd = open(absolute.Path(), openFlags | O_CLOEXEC, 0644);
+	} while (fd < 0 && errno == EINTR);
+	if (fd < 0) {
+		fStatus = status_for_errno(errno);
+		return fStatus;
+	}
+
+	fFd = fd;
+	fPath = absolute.Path();
+	fStatus = B_OK;
+	return fStatus;
+}
