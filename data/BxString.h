@@ -1,0 +1,70 @@
+#ifndef BX_STRING_H
+#define BX_STRING_H
+
+#include <List.h>
+#include <String.h>
+#include <SupportDefs.h>
+
+class Prefs;
+
+// The longest person name an order entry holds.
+const int32 kMaxPersonNameLength = 25;
+
+// What CalcUserOrder does with the person's entry.
+enum {
+	kOrderQuery = 0,
+	kOrderAdd = 1,
+	kOrderRemove = 2,
+};
+
+// The order record of one meal of one day: its text is the meal line (">"
+// and a copy of the menu line), and its order lines (":." and person
+// entries "Name#02;") say who ordered how many portions. The class also
+// carries the program's login state.
+class BxString : public BString {
+public:
+	BxString(const char* mealLine, int unused = 0);
+	virtual ~BxString();
+
+	// Makes name the logged-in person; the name " Logoff" logs off, except
+	// in single-user mode where every name counts as logged in.
+	virtual void SetUser(const char* name);
+	virtual void Clear();
+	// Looks the person's entry up and, for kOrderAdd and kOrderRemove,
+	// changes it by one portion. fLine, fPos and fCount describe the entry
+	// found (-1, -1, 0 when there is none).
+	virtual void CalcUserOrder(const char* person, int32 kind);
+	virtual void PrintToStream();
+
+	// Appends an order line as read from the order file.
+	void AddOrderLine(const char* line);
+	BString* OrderLineAt(int32 index) const;
+
+	// All portions of this meal.
+	int32 CountMeals() const;
+	// Persons with an entry, those at 00 included.
+	int32 CountUser() const;
+	// Order lines.
+	int32 CLines() const;
+
+	int32 fLine;
+	int32 fPos;
+	int32 fCount;
+	BList* fLines;
+
+	static char LUser[64];
+	static bool IsLogged;
+	static bool ClosedWeek;
+	static Prefs* fPrefs;
+};
+
+// A person's name as an order entry may hold it: without "#", ";" or control
+// characters, and at most kMaxPersonNameLength bytes (never cutting a UTF-8
+// character in two).
+BString CleanPersonName(const char* name);
+
+// The count written after an entry's "#": at most maxDigits characters read
+// as a decimal number.
+int32 ReadEntryCount(const char* afterHash, int32 maxDigits);
+
+#endif // BX_STRING_H

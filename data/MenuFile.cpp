@@ -1,0 +1,71 @@
+#include "MenuFile.h"
+
+#include <stdio.h>
+#include <string.h>
+
+#include <string>
+
+#include "LineChunkReader.h"
+
+
+const char* const kDayTokens[kDaysPerWeek] = {
+	";MON;", ";TUE;", ";WED;", ";THU;", ";FRI;", ";SAT;", ";SUN;"
+};
+
+// Shorter lines, line end counted, carry no meal.
+static const size_t kMinimumLineLength = 9;
+
+
+bool
+ReadMenuFile(const char* path, BList* rows)
+{
+	EmptyStringList(rows);
+	FILE* file = path != NULL ? fopen(path, "rb") : NULL;
+	if (file == NULL) {
+		printf("open.err: '%s'\n", path != NULL ? path : "");
+		return false;
+	}
+
+	LineChunkReader reader(file);
+	std::string chunk;
+	while (reader.Next(&chunk)) {
+		if (chunk[0] == '#' || LineChunkReader::LengthWithLineEnd(chunk) < kMinimumLineLength)
+			continue;
+		rows->AddItem(new BString(LineChunkReader::WithoutLineEnds(chunk).c_str()));
+	}
+	fclose(file);
+	return true;
+}
+
+
+bool
+IsMealOfDay(const BString* line, int32 day)
+{
+	if (line == NULL || day < 0 || day >= kDaysPerWeek || line->Length() < 1)
+		return false;
+	return strstr(line->String() + 1, kDayTokens[day]) != NULL;
+}
+
+
+void
+AssignMenuDays(const BList* rows, BList* dayMeals)
+{
+	for (int32 i = 0; i < rows->CountItems(); i++) {
+		const BString* line = static_cast<const BString*>(rows->ItemAt(i));
+		for (int32 day = 0; day < kDaysPerWeek; day++) {
+			if (IsMealOfDay(line, day))
+				dayMeals[day].AddItem(new BString(*line));
+		}
+	}
+}
+
+
+void
+EmptyStringList(BList* list)
+{
+	if (list == NULL)
+		return;
+	for (int32 i = 0; i < list->CountItems(); i++)
+		delete static_cast<BString*>(list->ItemAt(i));
+	list->MakeEmpty();
+}

@@ -1,0 +1,29 @@
+#ifndef MENU_FILE_H
+#define MENU_FILE_H
+
+#include <List.h>
+#include <String.h>
+#include <SupportDefs.h>
+
+const int32 kDaysPerWeek = 7;
+
+// The tokens that assign a menu line to its days, Monday first.
+extern const char* const kDayTokens[kDaysPerWeek];
+
+// Reads the menu file at path into rows: every kept line, in file order, as
+// an owned BString. Comment lines ("#" first) and lines of fewer than 9
+// characters (line end counted) are left out, and line ends are removed.
+// Answers false, with rows left empty, when the file cannot be opened.
+bool ReadMenuFile(const char* path, BList* rows);
+
+// Appends to dayMeals[d] a copy of every row whose token for day d stands
+// anywhere but at index 0. dayMeals points at seven lists, Monday first.
+void AssignMenuDays(const BList* rows, BList* dayMeals);
+
+// True when line holds the token of day (0 = Monday) past its first character.
+bool IsMealOfDay(const BString* line, int32 day);
+
+// Deletes the BString items of list and empties it.
+void EmptyStringList(BList* list);
+
+#endif // MENU_FILE_H

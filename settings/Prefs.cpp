@@ -1,0 +1,539 @@
+#include "Prefs.h"
+
+#include <math.h>
+#include <stdio.h>
+#include <string.h>
+
+#include <memory>
+
+#include <Directory.h>
+#include <Entry.h>
+#include <File.h>
+#include <FindDirectory.h>
+#include <Message.h>
+#include <Path.h>
+#include <TypeConstants.h>
+#include <fs_attr.h>
+
+
+const char* const kKeyMainWinRect = "mWinRect";
+const char* const kKeyResWinRect = "rwin_rect";
+const char* const kKeyConfWinRect = "cwin_rect";
+const char* const kKeySingleMode = "singlemode";
+const char* const kKeyFontSize = "font_size";
+const char* const kKeyFieldDate = "field_date";
+const char* const kKeyFieldDay = "field_day";
+const char* const kKeyFieldMenue = "field_menue";
+const char* const kKeyFieldMeal = "field_meal";
+const char* const kKeyFieldIngredience = "field_ingredience";
+const char* const kKeyHasDevice = "has_device";
+const char* const kKeyTimeFormat = "time_format";
+const char* const kKeySynFile = "synfile";
+const char* const kKeyLogo = "logo_tesk";
+const char* const kKeyDateForm = "date_form";
+
+Prefs* Prefs::aPrefsZgr = NULL;
+
+static const char* const kSettingsFolderName = "_LP_x-vnd.Orv";
+static const char* const kSettingsFileName = "KV_settings";
+static const char* const kSynFileName = "_125khzTags.txt";
+static const char* const kLogoFileName = "logoimage";
+static const char* const kDefaultDateForm = "\t(YMD) %Y-%m-%d %H:%M:%S CW:%W\n";
+static const char kHello[] = "Hello !\n";
+
+static const BRect kDefaultMainWinRect(130, 130, 760, 680);
+static const BRect kDefaultResWinRect(140, 140, 700, 740);
+static const BRect kDefaultConfWinRect(150, 150, 650, 405);
+static const int32 kDefaultTimeFormat = 0;
+
+// A flattened message kept in the settings is never larger than this.
+static const off_t kMaxMessageSize = 1024 * 1024;
+
+
+// The default paths are the platform's folders: the synonym file in the
+// user's settings folder, the logo image in the home folder.
+static void
+DefaultPath(directory_which which, const char* leaf, char* out)
+{
+	BPath path;
+	if (find_directory(which, &path) == B_OK && path.Append(leaf) == B_OK)
+		Prefs::SetText(out, path.Path());
+	else
+		Prefs::SetText(out, leaf);
+}
+
+
+static void
+DefaultSynFile(char* out)
+{
+	DefaultPath(B_USER_SETTINGS_DIRECTORY, kSynFileName, out);
+}
+
+
+static void
+DefaultLogoPath(char* out)
+{
+	DefaultPath(B_USER_DIRECTORY, kLogoFileName, out);
+}
+
+
+Prefs*
+Prefs::getSTPrefs()
+{
+	if (aPrefsZgr == NULL)
+		aPrefsZgr = new Prefs;
+	else
+		printf("GOT SINGLETON-Prefs\n");
+	return aPrefsZgr;
+}
+
+
+Prefs::Prefs()
+	:
+	fMainWinRect(130, 130, 530, 430),
+	fResWinRect(kDefaultResWinRect),
+	fConfWinRect(kDefaultConfWinRect),
+	fFontSize(10),
+	fFieldDate(1),
+	fFieldDay(2),
+	fFieldMenue(3),
+	fFieldMeal(4),
+	fFieldIngredience(5),
+	fHasDevice(kReaderNotAsked),
+	fSingleMode(true),
+	fError(false),
+	fTimeFormat(1),
+	fFile(NULL)
+{
+	DefaultSynFile(fSynFile);
+	DefaultLogoPath(fLogoPath);
+	SetText(fDateForm, kDefaultDateForm);
+	printf("NEW SINGLETON-Prefs\n");
+
+	fFolderPath[0] = '\0';
+	fPath[0] = '\0';
+	InitCheck();
+	_OpenFile();
+	LoadPrefs();
+
+	if (fError) {
+		// One more try on a freshly opened file: write every value now in
+		// memory, then read them back.
+		delete fFile;
+		fFile = NULL;
+		InitCheck();
+		_OpenFile();
+		Save();
+		LoadPrefs();
+	}
+}
+
+
+Prefs::~Prefs()
+{
+	delete fFile;
+	fFile = NULL;
+	if (aPrefsZgr == this)
+		aPrefsZgr = NULL;
+}
+
+
+void
+Prefs::DeleteMe()
+{
+	delete this;
+	printf("DESTROY SINGLETON-Prefs\n");
+}
+
+
+void
+Prefs::SetText(char* field, const char* value)
+{
+	snprintf(field, kPrefsStringSize, "%s", value != NULL ? value : "");
+}
+
+
+const char*
+Prefs::SettingsPath() const
+{
+	return fPath;
+}
+
+
+void
+Prefs::InitCheck()
+{
+	BPath settings;
+	status_t status = find_directory(B_USER_SETTINGS_DIRECTORY, &settings, true);
+	if (status != B_OK || settings.Append(kSettingsFolderName) != B_OK) {
+		printf("Prefs: no settings folder: %s\n", error_text(status));
+		return;
+	}
+	SetText(fFolderPath, settings.Path());
+	snprintf(fPath, sizeof(fPath), "%s/%s", settings.Path(), kSettingsFileName);
+
+	BDirectory folder(fFolderPath);
+	if (folder.InitCheck() != B_OK) {
+		status = create_directory(fFolderPath, 0755);
+		if (status != B_OK)
+			printf("Prefs: cannot make '%s': %s\n", fFolderPath, error_text(status));
+	}
+
+	BEntry entry(fPath);
+	if (!entry.Exists()) {
+		BFile file(fPath, B_READ_WRITE | B_CREATE_FILE);
+		if (file.InitCheck() != B_OK)
+			printf("Prefs: cannot create '%s': %s\n", fPath, error_text(file.InitCheck()));
+		return;
+	}
+	BFile file(fPath, B_READ_WRITE);
+	if (file.InitCheck() == B_OK)
+		file.WriteAt(0, kHello, sizeof(kHello) - 1);
+	else
+		printf("Prefs: cannot open '%s': %s\n", fPath, error_text(file.InitCheck()));
+}
+
+
+void
+Prefs::_OpenFile()
+{
+	fFile = new BFile(fPath, B_READ_WRITE | B_CREATE_FILE);
+	if (fFile->InitCheck() != B_OK)
+		printf("Prefs: cannot open '%s': %s\n", fPath, error_text(fFile->InitCheck()));
+}
+
+
+bool
+Prefs::LoadPrefs()
+{
+	const bool singleMode = fSingleMode;
+	const int32 fontSize = fFontSize;
+	const int32 fieldDate = fFieldDate;
+	const int32 fieldDay = fFieldDay;
+	const int32 fieldMenue = fFieldMenue;
+	const int32 fieldMeal = fFieldMeal;
+	const int32 fieldIngredience = fFieldIngredience;
+	const int32 hasDevice = fHasDevice;
+
+	bool ok = true;
+	if (!GetRect(kKeyMainWinRect, &fMainWinRect, &kDefaultMainWinRect)) {
+		fMainWinRect = kDefaultMainWinRect;
+		ok = false;
+	} else if (!GetRect(kKeyResWinRect, &fResWinRect, &kDefaultResWinRect)) {
+		fResWinRect = kDefaultResWinRect;
+		ok = false;
+	} else if (!GetRect(kKeyConfWinRect, &fConfWinRect, &kDefaultConfWinRect)) {
+		fConfWinRect = kDefaultConfWinRect;
+		ok = false;
+	}
+	if (!ok) {
+		fError = true;
+		return false;
+	}
+
+	// The bool and int32 keys fall back on the values in memory; the texts
+	// fall back on their defaults, put in the field before it is read.
+	ok = GetBool(kKeySingleMode, &fSingleMode, &singleMode)
+		&& GetInt(kKeyFontSize, &fFontSize, &fontSize)
+		&& GetInt(kKeyFieldDate, &fFieldDate, &fieldDate)
+		&& GetInt(kKeyFieldDay, &fFieldDay, &fieldDay)
+		&& GetInt(kKeyFieldMenue, &fFieldMenue, &fieldMenue)
+		&& GetInt(kKeyFieldMeal, &fFieldMeal, &fieldMeal)
+		&& GetInt(kKeyFieldIngredience, &fFieldIngredience, &fieldIngredience)
+		&& GetInt(kKeyHasDevice, &fHasDevice, &hasDevice)
+		&& GetInt(kKeyTimeFormat, &fTimeFormat, &kDefaultTimeFormat);
+	if (ok) {
+		DefaultSynFile(fSynFile);
+		ok = GetStr(kKeySynFile, fSynFile, fSynFile);
+	}
+	if (ok) {
+		DefaultLogoPath(fLogoPath);
+		ok = GetStr(kKeyLogo, fLogoPath, fLogoPath);
+	}
+	if (ok) {
+		SetText(fDateForm, kDefaultDateForm);
+		ok = GetStr(kKeyDateForm, fDateForm, fDateForm);
+	}
+	if (!ok)
+		fError = true;
+	return ok;
+}
+
+
+bool
+Prefs::Save()
+{
+	bool ok = PutRect(kKeyMainWinRect, &fMainWinRect)
+		&& PutRect(kKeyResWinRect, &fResWinRect)
+		&& PutRect(kKeyConfWinRect, &fConfWinRect)
+		&& PutInt(kKeyTimeFormat, &fTimeFormat)
+		&& PutStr(kKeyLogo, fLogoPath)
+		&& PutStr(kKeySynFile, fSynFile)
+		&& PutStr(kKeyDateForm, fDateForm)
+		&& PutBool(kKeySingleMode, &fSingleMode)
+		&& PutInt(kKeyFontSize, &fFontSize)
+		&& PutInt(kKeyFieldDate, &fFieldDate)
+		&& PutInt(kKeyFieldDay, &fFieldDay)
+		&& PutInt(kKeyFieldMenue, &fFieldMenue)
+		&& PutInt(kKeyFieldMeal, &fFieldMeal)
+		&& PutInt(kKeyFieldIngredience, &fFieldIngredience)
+		&& PutInt(kKeyHasDevice, &fHasDevice);
+	if (ok)
+		printf("Prefs -Save ok\n");
+	return ok;
+}
+
+
+bool
+Prefs::SaveWin()
+{
+	bool ok = PutRect(kKeyMainWinRect, &fMainWinRect)
+		&& PutRect(kKeyResWinRect, &fResWinRect)
+		&& PutRect(kKeyConfWinRect, &fConfWinRect);
+	if (ok)
+		printf("Prefs -SaveWin ok\n");
+	return ok;
+}
+
+
+bool
+Prefs::_WriteDefault(const char* key, type_code type, const void* value, size_t size)
+{
+	if (fFile->WriteAttr(key, type, 0, value, size) != static_cast<ssize_t>(size)) {
+		printf("WriteAttr on %s died\n", key);
+		fError = true;
+		return false;
+	}
+	return true;
+}
+
+
+// Reads a value of a fixed size. A missing attribute, or one of another type
+// or size (written by something else), gets the fallback, which is written
+// back at once.
+bool
+Prefs::_ReadTyped(const char* key, type_code type, void* out, size_t size, const void* fallback)
+{
+	if (fFile == NULL || fFile->InitCheck() != B_OK) {
+		printf("Unknown error reading %s:\n%s\n", key, error_text(B_NO_INIT));
+		fError = true;
+		return false;
+	}
+
+	attr_info info;
+	status_t status = fFile->GetAttrInfo(key, &info);
+	if (status != B_OK && status != B_ENTRY_NOT_FOUND) {
+		printf("Unknown error reading %s:\n%s\n", key, error_text(status));
+		fError = true;
+		return false;
+	}
+	if (status == B_OK && (info.type != type || info.size != static_cast<off_t>(size)))
+		printf("Prefs: '%s' has the wrong type or size; the default is used\n", key);
+	if (status != B_OK || info.type != type || info.size != static_cast<off_t>(size)) {
+		memmove(out, fallback, size);
+		return _WriteDefault(key, type, out, size);
+	}
+
+	ssize_t bytesRead = fFile->ReadAttr(key, type, 0, out, size);
+	if (bytesRead != static_cast<ssize_t>(size)) {
+		printf("Unknown error reading %s:\n%s\n", key,
+			error_text(bytesRead < 0 ? static_cast<status_t>(bytesRead) : B_IO_ERROR));
+		fError = true;
+		return false;
+	}
+	return true;
+}
+
+
+bool
+Prefs::_WriteTyped(const char* key, type_code type, const void* value, size_t size)
+{
+	ssize_t written = fFile != NULL ? fFile->WriteAttr(key, type, 0, value, size)
+		: static_cast<ssize_t>(B_NO_INIT);
+	if (written != static_cast<ssize_t>(size)) {
+		printf("Unknown error writing %s:\n%s\n", key,
+			error_text(written < 0 ? static_cast<status_t>(written) : B_IO_ERROR));
+		fError = true;
+		return false;
+	}
+	return true;
+}
+
+
+bool
+Prefs::GetRect(const char* key, BRect* out, const BRect* defaultValue)
+{
+	float fallback[4] = {defaultValue->left, defaultValue->top, defaultValue->right,
+		defaultValue->bottom};
+	float value[4];
+	if (!_ReadTyped(key, B_RECT_TYPE, value, sizeof(value), fallback))
+		return false;
+	for (float coordinate : value) {
+		if (!isfinite(coordinate)) {
+			printf("Prefs: '%s' is no rectangle; the default is used\n", key);
+			memcpy(value, fallback, sizeof(value));
+			if (!_WriteDefault(key, B_RECT_TYPE, value, sizeof(value)))
+				return false;
+			break;
+		}
+	}
+	out->Set(value[0], value[1], value[2], value[3]);
+	return true;
+}
+
+
+bool
+Prefs::GetBool(const char* key, bool* out, const bool* defaultValue)
+{
+	uint8 fallback = *defaultValue ? 1 : 0;
+	uint8 value;
+	if (!_ReadTyped(key, B_BOOL_TYPE, &value, sizeof(value), &fallback))
+		return false;
+	*out = value != 0;
+	return true;
+}
+
+
+bool
+Prefs::GetInt(const char* key, int32* out, const int32* defaultValue)
+{
+	int32 value;
+	if (!_ReadTyped(key, B_INT32_TYPE, &value, sizeof(value), defaultValue))
+		return false;
+	*out = value;
+	return true;
+}
+
+
+bool
+Prefs::GetStr(const char* key, char* out, const char* defaultValue)
+{
+	if (fFile == NULL || fFile->InitCheck() != B_OK) {
+		printf("Unknown error reading %s:\n%s\n", key, error_text(B_NO_INIT));
+		fError = true;
+		return false;
+	}
+
+	attr_info info;
+	status_t status = fFile->GetAttrInfo(key, &info);
+	if (status != B_OK && status != B_ENTRY_NOT_FOUND) {
+		printf("Unknown error reading %s:\n%s\n", key, error_text(status));
+		fError = true;
+		return false;
+	}
+	// A text fits when it has at most kPrefsStringSize - 1 characters, with
+	// or without its terminator.
+	bool fits = status == B_OK && info.type == B_STRING_TYPE
+		&& info.size <= kPrefsStringSize;
+	if (status == B_OK && !fits)
+		printf("Prefs: '%s' has the wrong type or size; the default is used\n", key);
+	if (!fits) {
+		if (out != defaultValue)
+			SetText(out, defaultValue);
+		// A default is written without its terminator.
+		return _WriteDefault(key, B_STRING_TYPE, out, strlen(out));
+	}
+
+	char value[kPrefsStringSize];
+	ssize_t bytesRead = fFile->ReadAttr(key, B_STRING_TYPE, 0, value, sizeof(value));
+	if (bytesRead < 0 || bytesRead != info.size) {
+		printf("Unknown error reading %s:\n%s\n", key,
+			error_text(bytesRead < 0 ? static_cast<status_t>(bytesRead) : B_IO_ERROR));
+		fError = true;
+		return false;
+	}
+	if (bytesRead == kPrefsStringSize && value[kPrefsStringSize - 1] != '\0') {
+		printf("Prefs: '%s' is too long; the default is used\n", key);
+		if (out != defaultValue)
+			SetText(out, defaultValue);
+		return _WriteDefault(key, B_STRING_TYPE, out, strlen(out));
+	}
+	if (bytesRead < kPrefsStringSize)
+		value[bytesRead] = '\0';
+	SetText(out, value);
+	return true;
+}
+
+
+bool
+Prefs::GetMsg(const char* key, BMessage* out)
+{
+	attr_info info;
+	status_t status = fFile != NULL ? fFile->GetAttrInfo(key, &info) : (status_t)B_NO_INIT;
+	if (status != B_OK || info.type != B_MESSAGE_TYPE || info.size <= 0
+		|| info.size > kMaxMessageSize) {
+		printf("Unknown error reading %s:\n%s\n", key,
+			error_text(status != B_OK ? status : B_BAD_DATA));
+		fError = true;
+		return false;
+	}
+	std::unique_ptr<char[]> buffer(new char[static_cast<size_t>(info.size)]);
+	ssize_t bytesRead = fFile->ReadAttr(key, B_MESSAGE_TYPE, 0, buffer.get(),
+		static_cast<size_t>(info.size));
+	if (bytesRead != info.size || out->Unflatten(buffer.get(), bytesRead) != B_OK) {
+		printf("Unknown error reading %s:\n%s\n", key, error_text(B_BAD_DATA));
+		fError = true;
+		return false;
+	}
+	return true;
+}
+
+
+bool
+Prefs::PutRect(const char* key, const BRect* value)
+{
+	float data[4] = {value->left, value->top, value->right, value->bottom};
+	return _WriteTyped(key, B_RECT_TYPE, data, sizeof(data));
+}
+
+
+bool
+Prefs::PutBool(const char* key, const bool* value)
+{
+	uint8 data = *value ? 1 : 0;
+	return _WriteTyped(key, B_BOOL_TYPE, &data, sizeof(data));
+}
+
+
+bool
+Prefs::PutInt(const char* key, const int32* value)
+{
+	return _WriteTyped(key, B_INT32_TYPE, value, sizeof(*value));
+}
+
+
+bool
+Prefs::PutStr(const char* key, const char* value)
+{
+	char text[kPrefsStringSize];
+	SetText(text, value);
+	size_t size = strlen(text) + 1;
+	ssize_t written = fFile != NULL ? fFile->WriteAttr(key, B_STRING_TYPE, 0, text, size)
+		: static_cast<ssize_t>(B_NO_INIT);
+	if (written != static_cast<ssize_t>(size)) {
+		printf("Unknown error writing %s '%s' \n%s\n", key, text,
+			error_text(written < 0 ? static_cast<status_t>(written) : B_IO_ERROR));
+		fError = true;
+		return false;
+	}
+	return true;
+}
+
+
+bool
+Prefs::PutMsg(const char* key, const BMessage* value)
+{
+	ssize_t size = value->FlattenedSize();
+	std::unique_ptr<char[]> buffer(new char[static_cast<size_t>(size > 0 ? size : 1)]);
+	status_t status = size > 0 ? value->Flatten(buffer.get(), size) : B_BAD_VALUE;
+	ssize_t written = status == B_OK && fFile != NULL
+		? fFile->WriteAttr(key, B_MESSAGE_TYPE, 0, buffer.get(), static_cast<size_t>(size))
+		: status;
+	if (written != size) {
+		printf("Unknown MSG error writing %s \n%s\n", key,
+			error_text(written < 0 ? static_cast<status_t>(written) : B_IO_ERROR));
+		fError = true;
+		return false;
+	}
+	return true;
+}

@@ -1,0 +1,131 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include <List.h>
+#include <String.h>
+
+#include "MenuFile.h"
+#include "TempFolder.h"
+
+
+namespace {
+
+std::vector<std::string>
+Texts(const BList& list)
+{
+	std::vector<std::string> texts;
+	for (int32 i = 0; i < list.CountItems(); i++)
+		texts.push_back(static_cast<BString*>(list.ItemAt(i))->String());
+	return texts;
+}
+
+
+class MenuFileTest : public testing::Test {
+protected:
+	void TearDown() override
+	{
+		EmptyStringList(&fRows);
+		for (BList& day : fDays)
+			EmptyStringList(&day);
+	}
+
+	BList fRows;
+	BList fDays[kDaysPerWeek];
+	TempFolder fFolder;
+};
+
+
+TEST_F(MenuFileTest, KeepsMealLinesAndDropsCommentsAndShortLines)
+{
+	std::string path = fFolder.WriteFile("Menu_KW20.csv",
+		"# the caterer's comment;MON;\n"
+		"2004/05/17;MON;Menu 1;Pasta;flour\n"
+		"short\n"
+		"a;MON;b\n"    // 8 characters with its line end: too short
+		"a;MON;bc\n"   // 9: kept
+		"\n"
+		"2004/05/18;TUE;Menu 2;Soup;water\n");
+	ASSERT_TRUE(ReadMenuFile(path.c_str(), &fRows));
+	EXPECT_EQ((std::vector<std::string>{"2004/05/17;MON;Menu 1;Pasta;flour", "a;MON;bc",
+				  "2004/05/18;TUE;Menu 2;Soup;water"}),
+		Texts(fRows));
+}
+
+
+TEST_F(MenuFileTest, CarriageReturnLineEndsGiveTheSameLines)
+{
+	const char* lines[] = {"2004/05/17;MON;Menu 1;Pasta;flour", "a;MON;b", "a;MON;bc",
+		"#comment line here", "2004/05/18;TUE;Menu 2;Soup;water"};
+	std::string unixText;
+	std::string dosText;
+	for (const char* line : lines) {
+		unixText += std::string(line) + "\n";
+		dosText += std::string(line) + "\r\n";
+	}
+	BList dosRows;
+	ASSERT_TRUE(ReadMenuFile(fFolder.WriteFile("unix.csv", unixText).c_str(), &fRows));
+	ASSERT_TRUE(ReadMenuFile(fFolder.WriteFile("dos.csv", dosText).c_str(), &dosRows));
+	EXPECT_EQ(Texts(fRows), Texts(dosRows));
+	EXPECT_EQ(3u, Texts(dosRows).size());
+	EmptyStringList(&dosRows);
+}
+
+
+TEST_F(MenuFileTest, SplitsLongLinesIntoChunksOf511Characters)
+{
+	std::string longLine = "x;MON;" + std::string(1094, 'a');
+	// The tail of this one, five characters and the line end, is too short.
+	std::string shortTail = "y;TUE;" + std::string(1021, 'b');
+	std::string path
+		= fFolder.WriteFile("long.csv", longLine + "\n" + shortTail + "\nlast;MON;line\n");
+	ASSERT_TRUE(ReadMenuFile(path.c_str(), &fRows));
+	EXPECT_EQ((std::vector<std::string>{longLine.substr(0, 511), longLine.substr(511, 511),
+				  longLine.substr(1022), shortTail.substr(0, 511), shortTail.substr(511, 511),
+				  "last;MON;line"}),
+		Texts(fRows));
+}
+
+
+TEST_F(MenuFileTest, LastLineWithoutLineEndIsKept)
+{
+	std::string path = fFolder.WriteFile("Menu.csv", "2004/05/17;MON;Menu 1;Pasta");
+	ASSERT_TRUE(ReadMenuFile(path.c_str(), &fRows));
+	EXPECT_EQ(std::vector<std::string>{"2004/05/17;MON;Menu 1;Pasta"}, Texts(fRows));
+}
+
+
+TEST_F(MenuFileTest, MissingFileLeavesTheListEmpty)
+{
+	fRows.AddItem(new BString("left from before"));
+	EXPECT_FALSE(ReadMenuFile(fFolder.PathOf("nothing.csv").c_str(), &fRows));
+	EXPECT_TRUE(fRows.IsEmpty());
+}
+
+
+TEST_F(MenuFileTest, AssignsLinesToTheDaysOfTheirTokens)
+{
+	std::string path = fFolder.WriteFile("Menu.csv",
+		"d1;MON;Menu 1;Pasta\n"
+		"d2;TUE;Menu 2;Soup\n"
+		"both;WED;FRI;Menu 3;Salad\n"
+		";MON;starts with the token\n"
+		";SUN;twice;SUN;later\n"
+		"no day;Menu 4;Cake\n"
+		"lower;mon;Menu 5;Tea\n");
+	ASSERT_TRUE(ReadMenuFile(path.c_str(), &fRows));
+	AssignMenuDays(&fRows, fDays);
+
+	EXPECT_EQ(std::vector<std::string>{"d1;MON;Menu 1;Pasta"}, Texts(fDays[0]));
+	EXPECT_EQ(std::vector<std::string>{"d2;TUE;Menu 2;Soup"}, Texts(fDays[1]));
+	EXPECT_EQ(std::vector<std::string>{"both;WED;FRI;Menu 3;Salad"}, Texts(fDays[2]));
+	EXPECT_TRUE(fDays[3].IsEmpty());
+	EXPECT_EQ(std::vector<std::string>{"both;WED;FRI;Menu 3;Salad"}, Texts(fDays[4]));
+	EXPECT_TRUE(fDays[5].IsEmpty());
+	EXPECT_EQ(std::vector<std::string>{";SUN;twice;SUN;later"}, Texts(fDays[6]));
+	// Every kept line stays in the list of rows, with or without a day.
+	EXPECT_EQ(7, fRows.CountItems());
+}
+
+} // namespace
