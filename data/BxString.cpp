@@ -211,15 +211,17 @@ BxString::CalcUserOrder(const char* person, int32 kind)
 }
 
 
-int32
-BxString::CountMeals() const
+// Walks every entry of every order line by its "#", from index 3 on, and
+// adds up either the counts or the entries.
+static int32
+SumEntries(const BxString& record, bool counts)
 {
 	int32 sum = 0;
-	for (int32 i = 0; i < CLines(); i++) {
-		const BString* line = OrderLineAt(i);
+	for (int32 i = 0; i < record.CLines(); i++) {
+		const BString* line = record.OrderLineAt(i);
 		for (int32 hash = line->FindFirst('#', 3); hash >= 0;
 				hash = line->FindFirst('#', hash + 1)) {
-			sum += ReadEntryCount(line->String() + hash + 1, 4);
+			sum += counts ? ReadEntryCount(line->String() + hash + 1, 4) : 1;
 		}
 	}
 	return sum;
@@ -227,17 +229,16 @@ BxString::CountMeals() const
 
 
 int32
+BxString::CountMeals() const
+{
+	return SumEntries(*this, true);
+}
+
+
+int32
 BxString::CountUser() const
 {
-	int32 count = 0;
-	for (int32 i = 0; i < CLines(); i++) {
-		const BString* line = OrderLineAt(i);
-		for (int32 hash = line->FindFirst('#', 3); hash >= 0;
-				hash = line->FindFirst('#', hash + 1)) {
-			count++;
-		}
-	}
-	return count;
+	return SumEntries(*this, false);
 }
 
 

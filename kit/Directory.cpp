@@ -107,47 +107,27 @@ BDirectory::SetTo(const char* path)
 status_t
 BDirectory::SetTo(const entry_ref* ref)
 {
-	if (ref == NULL || !ref->is_set()) {
-		Unset();
-		fStatus = B_BAD_VALUE;
-		return fStatus;
-	}
-	return SetTo(ref->path());
+	std::string path;
+	status_t status = _PathOf(ref, &path);
+	return status == B_OK ? SetTo(path.c_str()) : _Fail(status);
 }
 
 
 status_t
 BDirectory::SetTo(const BEntry* entry)
 {
-	BPath path;
-	status_t status = entry != NULL ? entry->GetPath(&path) : B_BAD_VALUE;
-	if (status != B_OK) {
-		Unset();
-		fStatus = status;
-		return fStatus;
-	}
-	return SetTo(path.Path());
+	std::string path;
+	status_t status = _PathOf(entry, &path);
+	return status == B_OK ? SetTo(path.c_str()) : _Fail(status);
 }
 
 
 status_t
 BDirectory::SetTo(const BDirectory* dir, const char* path)
 {
-	if (dir == NULL || path == NULL) {
-		Unset();
-		fStatus = B_BAD_VALUE;
-		return fStatus;
-	}
-	if (path[0] == '/')
-		return SetTo(path);
-
-	BPath full(dir, path);
-	if (full.InitCheck() != B_OK) {
-		Unset();
-		fStatus = full.InitCheck();
-		return fStatus;
-	}
-	return SetTo(full.Path());
+	std::string fullPath;
+	status_t status = _PathOf(dir, path, &fullPath);
+	return status == B_OK ? SetTo(fullPath.c_str()) : _Fail(status);
 }
 
 

@@ -85,9 +85,7 @@ BFile::SetTo(const char* path, uint32 openMode)
 	else if (S_ISDIR(st.st_mode))
 		status = B_IS_A_DIRECTORY;
 	if (status != B_OK) {
-		Unset();
-		fStatus = status;
-		return fStatus;
+		return _Fail(status);
 	}
 	fMode = openMode & kOpenModeFlags;
 	return B_OK;
@@ -97,47 +95,27 @@ BFile::SetTo(const char* path, uint32 openMode)
 status_t
 BFile::SetTo(const entry_ref* ref, uint32 openMode)
 {
-	if (ref == NULL || !ref->is_set()) {
-		Unset();
-		fStatus = B_BAD_VALUE;
-		return fStatus;
-	}
-	return SetTo(ref->path(), openMode);
+	std::string path;
+	status_t status = _PathOf(ref, &path);
+	return status == B_OK ? SetTo(path.c_str(), openMode) : _Fail(status);
 }
 
 
 status_t
 BFile::SetTo(const BEntry* entry, uint32 openMode)
 {
-	BPath path;
-	status_t status = entry != NULL ? entry->GetPath(&path) : B_BAD_VALUE;
-	if (status != B_OK) {
-		Unset();
-		fStatus = status;
-		return fStatus;
-	}
-	return SetTo(path.Path(), openMode);
+	std::string path;
+	status_t status = _PathOf(entry, &path);
+	return status == B_OK ? SetTo(path.c_str(), openMode) : _Fail(status);
 }
 
 
 status_t
 BFile::SetTo(const BDirectory* dir, const char* path, uint32 openMode)
 {
-	if (dir == NULL || path == NULL) {
-		Unset();
-		fStatus = B_BAD_VALUE;
-		return fStatus;
-	}
-	if (path[0] == '/')
-		return SetTo(path, openMode);
-
-	BPath full(dir, path);
-	if (full.InitCheck() != B_OK) {
-		Unset();
-		fStatus = full.InitCheck();
-		return fStatus;
-	}
-	return SetTo(full.Path(), openMode);
+	std::string fullPath;
+	status_t status = _PathOf(dir, path, &fullPath);
+	return status == B_OK ? SetTo(fullPath.c_str(), openMode) : _Fail(status);
 }
 
 

@@ -712,47 +712,27 @@ BNode::SetTo(const char* path)
 status_t
 BNode::SetTo(const entry_ref* ref)
 {
-	if (ref == NULL || !ref->is_set()) {
-		Unset();
-		fStatus = B_BAD_VALUE;
-		return fStatus;
-	}
-	return SetTo(ref->path());
+	std::string path;
+	status_t status = _PathOf(ref, &path);
+	return status == B_OK ? SetTo(path.c_str()) : _Fail(status);
 }
 
 
 status_t
 BNode::SetTo(const BEntry* entry)
 {
-	BPath path;
-	status_t status = entry != NULL ? entry->GetPath(&path) : B_BAD_VALUE;
-	if (status != B_OK) {
-		Unset();
-		fStatus = status;
-		return fStatus;
-	}
-	return SetTo(path.Path());
+	std::string path;
+	status_t status = _PathOf(entry, &path);
+	return status == B_OK ? SetTo(path.c_str()) : _Fail(status);
 }
 
 
 status_t
 BNode::SetTo(const BDirectory* dir, const char* path)
 {
-	if (dir == NULL || path == NULL) {
-		Unset();
-		fStatus = B_BAD_VALUE;
-		return fStatus;
-	}
-	if (path[0] == '/')
-		return SetTo(path);
-
-	BPath full(dir, path);
-	if (full.InitCheck() != B_OK) {
-		Unset();
-		fStatus = full.InitCheck();
-		return fStatus;
-	}
-	return SetTo(full.Path());
+	std::string fullPath;
+	status_t status = _PathOf(dir, path, &fullPath);
+	return status == B_OK ? SetTo(fullPath.c_str()) : _Fail(status);
 }
 
 
@@ -930,9 +910,7 @@ status_t
 BNode::_SetToPath(const char* path, int openFlags)
 {
 	if (path == NULL || path[0] == '\0') {
-		Unset();
-		fStatus = B_BAD_VALUE;
-		return fStatus;
+		return _Fail(B_BAD_VALUE);
 	}
 
 	// Made absolute first: path may point into our own fPath.
@@ -956,4 +934,50 @@ BNode::_SetToPath(const char* path, int openFlags)
 	fPath = absolute.Path();
 	fStatus = B_OK;
 	return fStatus;
+}
+
+
+status_t
+BNode::_Fail(status_t status)
+{
+	Unset();
+	fStatus = status;
+	return fStatus;
+}
+
+
+status_t
+BNode::_PathOf(const entry_ref* ref, std::string* path)
+{
+	if (ref == NULL || !ref->is_set())
+		return B_BAD_VALUE;
+	*path = ref->path();
+	return B_OK;
+}
+
+
+status_t
+BNode::_PathOf(const BEntry* entry, std::string* path)
+{
+	BPath entryPath;
+	status_t status = entry != NULL ? entry->GetPath(&entryPath) : B_BAD_VALUE;
+	if (status == B_OK)
+		*path = entryPath.Path();
+	return status;
+}
+
+
+status_t
+BNode::_PathOf(const BDirectory* dir, const char* leaf, std::string* path)
+{
+	if (dir == NULL || leaf == NULL)
+		return B_BAD_VALUE;
+	if (leaf[0] == '/') {
+		*path = leaf;
+		return B_OK;
+	}
+	BPath full(dir, leaf);
+	if (full.InitCheck() == B_OK)
+		*path = full.Path();
+	return full.InitCheck();
 }

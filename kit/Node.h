@@ -53,6 +53,13 @@ public:
 
 protected:
 	status_t _SetToPath(const char* path, int openFlags);
+	// Unsets the node and keeps status as the answer of InitCheck().
+	status_t _Fail(status_t status);
+	// The path that a reference, an entry, or a folder and a path in it
+	// name; B_BAD_VALUE when they name nothing.
+	static status_t _PathOf(const entry_ref* ref, std::string* path);
+	static status_t _PathOf(const BEntry* entry, std::string* path);
+	static status_t _PathOf(const BDirectory* dir, const char* leaf, std::string* path);
 	int fFd;
 	std::string fPath;
 	status_t fStatus;

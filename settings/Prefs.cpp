@@ -308,25 +308,30 @@ Prefs::_WriteDefault(const char* key, type_code type, const void* value, size_t 
 }
 
 
+// The type and size of a key's attribute. Any answer but "there" and "not
+// there" is an error of the store.
+status_t
+Prefs::_AttrInfo(const char* key, attr_info* info)
+{
+	status_t status = fFile != NULL ? fFile->GetAttrInfo(key, info) : (status_t)B_NO_INIT;
+	if (status != B_OK && status != B_ENTRY_NOT_FOUND) {
+		printf("Unknown error reading %s:\n%s\n", key, error_text(status));
+		fError = true;
+	}
+	return status;
+}
+
+
 // Reads a value of a fixed size. A missing attribute, or one of another type
 // or size (written by something else), gets the fallback, which is written
 // back at once.
 bool
 Prefs::_ReadTyped(const char* key, type_code type, void* out, size_t size, const void* fallback)
 {
-	if (fFile == NULL || fFile->InitCheck() != B_OK) {
-		printf("Unknown error reading %s:\n%s\n", key, error_text(B_NO_INIT));
-		fError = true;
-		return false;
-	}
-
 	attr_info info;
-	status_t status = fFile->GetAttrInfo(key, &info);
-	if (status != B_OK && status != B_ENTRY_NOT_FOUND) {
-		printf("Unknown error reading %s:\n%s\n", key, error_text(status));
-		fError = true;
+	status_t status = _AttrInfo(key, &info);
+	if (status != B_OK && status != B_ENTRY_NOT_FOUND)
 		return false;
-	}
 	if (status == B_OK && (info.type != type || info.size != static_cast<off_t>(size)))
 		printf("Prefs: '%s' has the wrong type or size; the default is used\n", key);
 	if (status != B_OK || info.type != type || info.size != static_cast<off_t>(size)) {
@@ -408,19 +413,10 @@ Prefs::GetInt(const char* key, int32* out, const int32* defaultValue)
 bool
 Prefs::GetStr(const char* key, char* out, const char* defaultValue)
 {
-	if (fFile == NULL || fFile->InitCheck() != B_OK) {
-		printf("Unknown error reading %s:\n%s\n", key, error_text(B_NO_INIT));
-		fError = true;
-		return false;
-	}
-
 	attr_info info;
-	status_t status = fFile->GetAttrInfo(key, &info);
-	if (status != B_OK && status != B_ENTRY_NOT_FOUND) {
-		printf("Unknown error reading %s:\n%s\n", key, error_text(status));
-		fError = true;
+	status_t status = _AttrInfo(key, &info);
+	if (status != B_OK && status != B_ENTRY_NOT_FOUND)
 		return false;
-	}
 	// A text fits when it has at most kPrefsStringSize - 1 characters, with
 	// or without its terminator.
 	bool fits = status == B_OK && info.type == B_STRING_TYPE
