@@ -85,6 +85,9 @@ const StatusText kStatusText[] = {
 	{B_UNKNOWN_MIME_TYPE, "Unknown MIME type"},
 	{B_BAD_SCRIPT_SYNTAX, "Bad script syntax"},
 
+	{B_NO_TRANSLATOR, "No translator found"},
+	{B_ILLEGAL_DATA, "Illegal data"},
+
 	{B_FILE_ERROR, "Bad file descriptor"},
 	{B_FILE_NOT_FOUND, "File not found"},
 	{B_FILE_EXISTS, "File exists"},

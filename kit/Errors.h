@@ -10,6 +10,7 @@
 
 #define B_GENERAL_ERROR_BASE INT_MIN
 #define B_APP_ERROR_BASE (B_GENERAL_ERROR_BASE + 0x3000)
+#define B_TRANSLATION_ERROR_BASE (B_GENERAL_ERROR_BASE + 0x4800)
 #define B_STORAGE_ERROR_BASE (B_GENERAL_ERROR_BASE + 0x6000)
 #define B_POSIX_ERROR_BASE (B_GENERAL_ERROR_BASE + 0x7000)
 
@@ -45,6 +46,11 @@ enum {
 	B_AMBIGUOUS_APP_LAUNCH,
 	B_UNKNOWN_MIME_TYPE,
 	B_BAD_SCRIPT_SYNTAX,
+
+	// No translator takes the data (it is not an image we can decode, or it
+	// is damaged), and data that breaks its own format.
+	B_NO_TRANSLATOR = B_TRANSLATION_ERROR_BASE + 0,
+	B_ILLEGAL_DATA,
 
 	B_FILE_ERROR = B_STORAGE_ERROR_BASE + 0,
 	B_FILE_NOT_FOUND,

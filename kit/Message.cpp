@@ -615,10 +615,16 @@ BMessage::Data::PrintValue(type_code type, const Value& value, int indent)
 // #pragma mark - BMessage
 
 
+BPrivate::ReplyChannel::~ReplyChannel()
+{
+}
+
+
 BMessage::BMessage()
 	:
 	what(0),
-	fData(std::make_unique<Data>())
+	fData(std::make_unique<Data>()),
+	fWasDropped(false)
 {
 }
 
@@ -626,15 +632,20 @@ BMessage::BMessage()
 BMessage::BMessage(uint32 what)
 	:
 	what(what),
-	fData(std::make_unique<Data>())
+	fData(std::make_unique<Data>()),
+	fWasDropped(false)
 {
 }
 
 
+// A copy can be answered like the original: they share the reply channel.
 BMessage::BMessage(const BMessage& other)
 	:
 	what(other.what),
-	fData(std::make_unique<Data>(*other.fData))
+	fData(std::make_unique<Data>(*other.fData)),
+	fReplyChannel(other.fReplyChannel),
+	fWasDropped(other.fWasDropped),
+	fDropPoint(other.fDropPoint)
 {
 }
 
@@ -648,8 +659,92 @@ BMessage::operator=(const BMessage& other)
 	if (this != &other) {
 		what = other.what;
 		fData = std::make_unique<Data>(*other.fData);
+		fReplyChannel = other.fReplyChannel;
+		fWasDropped = other.fWasDropped;
+		fDropPoint = other.fDropPoint;
 	}
 	return *this;
+}
+
+
+// #pragma mark - Delivery
+
+
+bool
+BMessage::WasDelivered() const
+{
+	return fReplyChannel != NULL;
+}
+
+
+bool
+BMessage::IsSourceWaiting() const
+{
+	return fReplyChannel != NULL && fReplyChannel->IsSourceWaiting();
+}
+
+
+bool
+BMessage::IsSourceRemote() const
+{
+	return fReplyChannel != NULL && fReplyChannel->IsSourceRemote();
+}
+
+
+BMessenger
+BMessage::ReturnAddress() const
+{
+	return fReplyChannel != NULL ? fReplyChannel->ReturnAddress() : BMessenger();
+}
+
+
+status_t
+BMessage::SendReply(uint32 command, BHandler* replyTo)
+{
+	BMessage reply(command);
+	return SendReply(&reply, replyTo);
+}
+
+
+status_t
+BMessage::SendReply(BMessage* reply, BHandler* replyTo)
+{
+	if (reply == NULL)
+		return B_BAD_VALUE;
+	if (fReplyChannel == NULL)
+		return B_BAD_REPLY;
+	return fReplyChannel->SendReply(reply, replyTo);
+}
+
+
+bool
+BMessage::WasDropped() const
+{
+	return fWasDropped;
+}
+
+
+BPoint
+BMessage::DropPoint(BPoint* offset) const
+{
+	if (offset != NULL)
+		*offset = BPoint();
+	return fDropPoint;
+}
+
+
+void
+BMessage::SetReplyChannel(std::shared_ptr<BPrivate::ReplyChannel> channel)
+{
+	fReplyChannel = std::move(channel);
+}
+
+
+void
+BMessage::SetDropPoint(BPoint point)
+{
+	fWasDropped = true;
+	fDropPoint = point;
 }
 
 

@@ -1,6 +1,7 @@
 #ifndef MESSAGE_H
 #define MESSAGE_H
 
+#include <AppDefs.h>
 #include <Entry.h>
 #include <Messenger.h>
 #include <Point.h>
@@ -11,11 +12,26 @@
 
 #include <memory>
 
-// Codes of the platform's own messages that the GUI-free code already knows.
-enum {
-	B_QUIT_REQUESTED = '_QRQ',
-	B_SIMPLE_DATA = 'DATA',
+class BHandler;
+class BMessage;
+
+namespace BPrivate {
+
+// How a delivered message is answered. Whoever delivers a message (a looper
+// of this program, or the socket of another program's message) attaches one;
+// copies of the message share it. When the source waits for an answer and
+// the last copy goes without a reply, the channel answers B_NO_REPLY.
+class ReplyChannel {
+public:
+	virtual ~ReplyChannel();
+
+	virtual status_t SendReply(BMessage* reply, BHandler* replyTo) = 0;
+	virtual bool IsSourceWaiting() const = 0;
+	virtual bool IsSourceRemote() const = 0;
+	virtual BMessenger ReturnAddress() const = 0;
 };
+
+} // namespace BPrivate
 
 // A message: a four-character code and named fields, each holding one or more
 // values of one type. Values of a name are kept in the order they were added.
@@ -147,6 +163,20 @@ public:
 	bool HasMessage(const char* name, int32 index = 0) const;
 	bool HasData(const char* name, type_code type, int32 index = 0) const;
 
+	// Delivery: what the message knows about where it came from
+	bool WasDelivered() const;
+	bool IsSourceWaiting() const;
+	bool IsSourceRemote() const;
+	BMessenger ReturnAddress() const;
+	status_t SendReply(uint32 command, BHandler* replyTo = NULL);
+	status_t SendReply(BMessage* reply, BHandler* replyTo = NULL);
+	bool WasDropped() const;
+	BPoint DropPoint(BPoint* offset = NULL) const;
+
+	// For the kit's own deliverers.
+	void SetReplyChannel(std::shared_ptr<BPrivate::ReplyChannel> channel);
+	void SetDropPoint(BPoint point);
+
 	// Convenience getters that answer a default when the field is missing
 	const char* GetString(const char* name, const char* defaultValue = NULL) const;
 	int32 GetInt32(const char* name, int32 defaultValue) const;
@@ -155,6 +185,9 @@ public:
 private:
 	struct Data;
 	std::unique_ptr<Data> fData;
+	std::shared_ptr<BPrivate::ReplyChannel> fReplyChannel;
+	bool fWasDropped;
+	BPoint fDropPoint;
 };
 
 #endif // MESSAGE_H

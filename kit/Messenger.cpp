@@ -2,6 +2,16 @@
 
 #include <string.h>
 
+#include <memory>
+#include <string>
+
+#include <AppDefs.h>
+#include <Handler.h>
+#include <Looper.h>
+#include <Message.h>
+
+#include "private/MessagePort.h"
+
 
 namespace {
 
@@ -27,7 +37,149 @@ ReadLittle32(const uint8* from)
 
 const ssize_t kFixedPartSize = 8;
 
+std::string gLocalSignature;
+// By token, not by pointer: an application object that is gone is then
+// simply not there, instead of a dangling looper.
+int32 gApplicationToken = -1;
+
+
+// The handler of this program that a token names (-1: the application),
+// when it exists and belongs to a looper that can take messages for it.
+BHandler*
+LocalTarget(int32 token)
+{
+	BHandler* handler = token == -1 ? BPrivate::ApplicationLooper() : BHandler::HandlerFor(token);
+	return handler != NULL && handler->Looper() != NULL ? handler : NULL;
+}
+
+
+// Where replies to a message from this program go, as an envelope tells
+// another program. A messenger without a signature means this program.
+void
+SetReturnAddress(const BMessenger& returnAddress, BPrivate::Envelope* envelope)
+{
+	const char* signature = returnAddress.Signature();
+	envelope->replySignature = signature[0] != '\0' ? signature : BPrivate::LocalSignature();
+	envelope->replyToken = returnAddress.Token();
+}
+
+
+// Replies to a message that a messenger of this program delivered without
+// waiting: they go to the return address named when it was sent, wherever
+// that is, as a message of their own.
+class ReturnAddressChannel : public BPrivate::ReplyChannel {
+public:
+	ReturnAddressChannel(const BMessenger& returnAddress)
+		:
+		fReturnAddress(returnAddress)
+	{
+	}
+
+	status_t SendReply(BMessage* reply, BHandler* replyTo) override
+	{
+		return fReturnAddress.SendMessage(reply, replyTo);
+	}
+
+	bool IsSourceWaiting() const override { return false; }
+	bool IsSourceRemote() const override { return false; }
+	BMessenger ReturnAddress() const override { return fReturnAddress; }
+
+private:
+	BMessenger fReturnAddress;
+};
+
+
+// What a synchronous send within this program waits for. The sender closes
+// it when the target is done, so a reply that comes later (from a message
+// kept beyond its dispatch) is refused instead of written into a reply
+// that is gone.
+struct WaitingSlot {
+	bool open = true;
+	bool replied = false;
+	BMessage reply;
+};
+
+
+class WaitingChannel : public BPrivate::ReplyChannel {
+public:
+	WaitingChannel(std::shared_ptr<WaitingSlot> slot)
+		:
+		fSlot(std::move(slot))
+	{
+	}
+
+	status_t SendReply(BMessage* reply, BHandler*) override
+	{
+		if (fSlot->replied)
+			return B_DUPLICATE_REPLY;
+		if (!fSlot->open)
+			return B_BAD_REPLY;
+		fSlot->reply = *reply;
+		// The reply is a message in its own right, not one that was
+		// delivered to the sender with a way back.
+		fSlot->reply.SetReplyChannel(NULL);
+		fSlot->replied = true;
+		return B_OK;
+	}
+
+	bool IsSourceWaiting() const override { return fSlot->open && !fSlot->replied; }
+	bool IsSourceRemote() const override { return false; }
+	BMessenger ReturnAddress() const override { return BMessenger(); }
+
+private:
+	std::shared_ptr<WaitingSlot> fSlot;
+};
+
+
+status_t
+SendWithoutWaiting(const BMessenger& target, const BMessage& message,
+	const BMessenger& returnAddress)
+{
+	if (!target.IsTargetLocal()) {
+		BPrivate::Envelope envelope;
+		envelope.targetToken = target.Token();
+		SetReturnAddress(returnAddress, &envelope);
+		return BPrivate::SendToProgram(target.Signature(), message, envelope, NULL);
+	}
+
+	BHandler* handler = LocalTarget(target.Token());
+	if (handler == NULL)
+		return B_BAD_HANDLER;
+	// The looper copies the message with its channel.
+	BMessage copy(message);
+	copy.SetReplyChannel(std::make_shared<ReturnAddressChannel>(returnAddress));
+	return handler->Looper()->PostMessage(&copy, handler);
+}
+
 } // namespace
+
+
+void
+BPrivate::SetLocalSignature(const char* signature)
+{
+	gLocalSignature = signature != NULL ? signature : "";
+}
+
+
+const char*
+BPrivate::LocalSignature()
+{
+	return gLocalSignature.c_str();
+}
+
+
+void
+BPrivate::SetApplicationLooper(BLooper* looper)
+{
+	gApplicationToken = looper != NULL ? looper->Token() : -1;
+}
+
+
+BLooper*
+BPrivate::ApplicationLooper()
+{
+	return gApplicationToken >= 0 ? BLooper::LooperForToken(gApplicationToken) : NULL;
+}
 
 
 BMessenger::BMessenger()
@@ -42,6 +194,30 @@ BMessenger::BMessenger(const char* signature, int32 token)
 	fSignature(signature != NULL ? signature : ""),
 	fToken(token)
 {
+}
+
+
+// As on the platform, a messenger to a looper without a handler named
+// reaches its preferred handler; here the one preferred when the messenger
+// is made.
+BMessenger::BMessenger(const BHandler* handler, const BLooper* looper, status_t* result)
+	:
+	fToken(-1)
+{
+	const BHandler* target = handler;
+	if (target == NULL && looper != NULL)
+		target = looper->PreferredHandler() != NULL ? looper->PreferredHandler() : looper;
+
+	status_t status = B_OK;
+	if (target == NULL || target->Looper() == NULL
+		|| (handler != NULL && looper != NULL && handler->Looper() != looper)) {
+		status = B_BAD_HANDLER;
+	} else {
+		fSignature = BPrivate::LocalSignature();
+		fToken = target->Token();
+	}
+	if (result != NULL)
+		*result = status;
 }
 
 
@@ -65,7 +241,116 @@ BMessenger::operator==(const BMessenger& other) const
 bool
 BMessenger::IsValid() const
 {
-	return !fSignature.empty();
+	if (IsTargetLocal())
+		return LocalTarget(fToken) != NULL;
+	return BPrivate::IsProgramRunning(fSignature.c_str());
+}
+
+
+bool
+BMessenger::IsTargetLocal() const
+{
+	return fSignature.empty() || fSignature == BPrivate::LocalSignature();
+}
+
+
+BHandler*
+BMessenger::Target(BLooper** looper) const
+{
+	BHandler* handler = IsTargetLocal() ? LocalTarget(fToken) : NULL;
+	if (looper != NULL)
+		*looper = handler != NULL ? handler->Looper() : NULL;
+	return handler;
+}
+
+
+bool
+BMessenger::LockTarget() const
+{
+	BLooper* looper;
+	Target(&looper);
+	return looper != NULL && looper->Lock();
+}
+
+
+status_t
+BMessenger::SendMessage(uint32 command, BHandler* replyTo) const
+{
+	BMessage message(command);
+	return SendMessage(&message, replyTo);
+}
+
+
+status_t
+BMessenger::SendMessage(BMessage* message, BHandler* replyTo, bigtime_t) const
+{
+	if (message == NULL)
+		return B_BAD_VALUE;
+	// By token rather than through the handler's messenger: a handler not
+	// (yet) in a looper is still a fine place for replies to look for.
+	int32 replyToken = replyTo != NULL ? replyTo->Token() : -1;
+	return SendWithoutWaiting(*this, *message,
+		BMessenger(BPrivate::LocalSignature(), replyToken));
+}
+
+
+status_t
+BMessenger::SendMessage(BMessage* message, BMessenger replyTo, bigtime_t) const
+{
+	if (message == NULL)
+		return B_BAD_VALUE;
+	return SendWithoutWaiting(*this, *message, replyTo);
+}
+
+
+status_t
+BMessenger::SendMessage(uint32 command, BMessage* reply) const
+{
+	BMessage message(command);
+	return SendMessage(&message, reply);
+}
+
+
+// Time limits are not kept: the sender waits until the target is done, as
+// the header says.
+status_t
+BMessenger::SendMessage(BMessage* message, BMessage* reply, bigtime_t, bigtime_t) const
+{
+	if (message == NULL || reply == NULL)
+		return B_BAD_VALUE;
+
+	if (!IsTargetLocal()) {
+		BPrivate::Envelope envelope;
+		envelope.targetToken = fToken;
+		SetReturnAddress(BMessenger(BPrivate::LocalSignature(), -1), &envelope);
+		return BPrivate::SendToProgram(fSignature.c_str(), *message, envelope, reply);
+	}
+
+	BHandler* handler = LocalTarget(fToken);
+	if (handler == NULL)
+		return B_BAD_HANDLER;
+	BLooper* looper = handler->Looper();
+
+	// Every looper is served by this one thread, so waiting would never
+	// end. The target's looper serves its queue now instead: what was queued
+	// before this message still comes first, as when the looper's own thread
+	// takes its next messages on the platform, and the message is current
+	// while it is handled.
+	auto slot = std::make_shared<WaitingSlot>();
+	BMessage copy(*message);
+	copy.SetReplyChannel(std::make_shared<WaitingChannel>(slot));
+	status_t status = looper->PostMessage(&copy, handler);
+	copy.SetReplyChannel(NULL);
+	if (status != B_OK)
+		return status;
+	looper->DispatchQueued();
+
+	slot->open = false;
+	if (slot->replied)
+		*reply = slot->reply;
+	else
+		*reply = BMessage(B_NO_REPLY);
+	return B_OK;
 }
 
 

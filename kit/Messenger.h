@@ -5,14 +5,23 @@
 
 #include <string>
 
-// The address of a message target: which running program (its signature) and
-// which looper inside it (a token). Only the address is kept here; sending
-// comes with the application kit. A messenger travels inside a message as a
-// B_MESSENGER_TYPE field and resolves back to the same target.
+class BHandler;
+class BLooper;
+class BMessage;
+
+// The address of a message target: which running program (its signature)
+// and which handler inside it (a token; -1 for the program's application
+// object). A messenger travels inside a message as a B_MESSENGER_TYPE field
+// and resolves back to the same target, in this program or another.
 class BMessenger {
 public:
 	BMessenger();
+	// The application object of the program with this signature, or the
+	// handler with this token in it.
 	BMessenger(const char* signature, int32 token = -1);
+	// A handler of this program (or the looper's preferred handler when
+	// handler is NULL).
+	BMessenger(const BHandler* handler, const BLooper* looper = NULL, status_t* result = NULL);
 	BMessenger(const BMessenger& other);
 	~BMessenger();
 
@@ -20,9 +29,29 @@ public:
 	bool operator==(const BMessenger& other) const;
 	bool operator!=(const BMessenger& other) const { return !(*this == other); }
 
+	// A local target that still exists, or a remote program that runs.
 	bool IsValid() const;
+	bool IsTargetLocal() const;
+	BHandler* Target(BLooper** looper) const;
+	bool LockTarget() const;
+
 	const char* Signature() const { return fSignature.c_str(); }
 	int32 Token() const { return fToken; }
+
+	// Asynchronous: queued for the target; replies go to replyTo, or to the
+	// application object when it is NULL.
+	status_t SendMessage(uint32 command, BHandler* replyTo = NULL) const;
+	status_t SendMessage(BMessage* message, BHandler* replyTo = NULL,
+		bigtime_t timeout = B_INFINITE_TIMEOUT) const;
+	status_t SendMessage(BMessage* message, BMessenger replyTo,
+		bigtime_t timeout = B_INFINITE_TIMEOUT) const;
+	// Synchronous: waits for the reply without a time limit (B_NO_REPLY
+	// when the target handled the message without answering; an error when
+	// the target went away).
+	status_t SendMessage(uint32 command, BMessage* reply) const;
+	status_t SendMessage(BMessage* message, BMessage* reply,
+		bigtime_t deliveryTimeout = B_INFINITE_TIMEOUT,
+		bigtime_t replyTimeout = B_INFINITE_TIMEOUT) const;
 
 	// The flattened form: int32 token, int32 signature length, the signature's
 	// bytes (no terminator). FlattenedSize() bytes.
@@ -34,5 +63,20 @@ private:
 	std::string fSignature;
 	int32 fToken;
 };
+
+namespace BPrivate {
+
+// The signature of this program, set by its application object. Messengers
+// with this signature (or none) reach handlers of this program directly; all
+// others go over the message sockets.
+void SetLocalSignature(const char* signature);
+const char* LocalSignature();
+
+// The looper that stands for token -1, "the application": replies without a
+// handler and messages to a program by its signature end up there.
+void SetApplicationLooper(BLooper* looper);
+BLooper* ApplicationLooper();
+
+} // namespace BPrivate
 
 #endif // MESSENGER_H

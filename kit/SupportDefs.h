@@ -17,8 +17,15 @@ typedef uint64_t uint64;
 typedef int32 status_t;
 typedef int64 bigtime_t;
 typedef uint32 type_code;
+typedef unsigned char uchar;
 
 #include <Errors.h>
+
+// A time limit that never runs out, for calls that take one.
+#define B_INFINITE_TIMEOUT INT64_MAX
+
+typedef int32 team_id;
+typedef int32 thread_id;
 
 #ifndef NULL
 #define NULL 0

@@ -34,14 +34,16 @@ Flat(const BMessenger& messenger)
 } // namespace
 
 
-TEST(MessengerTest, IsValidWithASignature)
+TEST(MessengerTest, IsValidOnlyWhileItsProgramRuns)
 {
+	const char* noSignature = NULL;
 	EXPECT_FALSE(BMessenger().IsValid());
-	EXPECT_FALSE(BMessenger(NULL).IsValid());
+	EXPECT_FALSE(BMessenger(noSignature).IsValid());
 	EXPECT_FALSE(BMessenger("").IsValid());
-	EXPECT_TRUE(BMessenger("application/x-vnd.vantuk").IsValid());
+	// No program of this signature runs in the test's fresh home.
+	EXPECT_FALSE(BMessenger("application/x-vnd.vantuk").IsValid());
 	EXPECT_EQ(-1, BMessenger("application/x-vnd.vantuk").Token());
-	EXPECT_STREQ("", BMessenger(NULL).Signature());
+	EXPECT_STREQ("", BMessenger(noSignature).Signature());
 }
 
 

@@ -1,0 +1,119 @@
+#include "private/SmallFiles.h"
+
+#include <errno.h>
+#include <fcntl.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <string>
+
+
+status_t
+BPrivate::SafeFileName(const char* name, std::string* fileName)
+{
+	if (name == NULL || name[0] == '\0' || fileName == NULL)
+		return B_BAD_VALUE;
+
+	static const char kHex[] = "0123456789ABCDEF";
+	std::string safe;
+	for (const char* c = name; *c != '\0'; c++) {
+		// A leading "." would hide the file, and "." or ".." alone would
+		// name a folder.
+		bool plain = (*c >= 'A' && *c <= 'Z') || (*c >= 'a' && *c <= 'z')
+			|| (*c >= '0' && *c <= '9') || *c == '-' || (*c == '.' && c != name);
+		if (plain) {
+			safe += *c;
+		} else if (*c == '/') {
+			safe += '_';
+		} else {
+			uint8 byte = static_cast<uint8>(*c);
+			safe += '%';
+			safe += kHex[byte >> 4];
+			safe += kHex[byte & 0x0f];
+		}
+	}
+	if (safe.size() >= B_FILE_NAME_LENGTH)
+		return B_NAME_TOO_LONG;
+	*fileName = safe;
+	return B_OK;
+}
+
+
+status_t
+BPrivate::WriteSmallFile(const std::string& path, const std::string& content, mode_t mode)
+{
+	std::string temporary = path + ".XXXXXX";
+	int fd = mkostemp(temporary.data(), O_CLOEXEC);
+	if (fd < 0)
+		return status_for_errno(errno);
+
+	status_t status = B_OK;
+	const char* data = content.data();
+	size_t left = content.size();
+	while (left > 0 && status == B_OK) {
+		ssize_t written = write(fd, data, left);
+		if (written > 0) {
+			data += written;
+			left -= written;
+		} else if (written < 0 && errno != EINTR)
+			status = status_for_errno(errno);
+	}
+	// mkostemp makes the file 0600; records others may read say so.
+	if (status == B_OK && fchmod(fd, mode) != 0)
+		status = status_for_errno(errno);
+	if (status == B_OK && fsync(fd) != 0)
+		status = status_for_errno(errno);
+	if (close(fd) != 0 && status == B_OK)
+		status = status_for_errno(errno);
+	if (status == B_OK && rename(temporary.c_str(), path.c_str()) != 0)
+		status = status_for_errno(errno);
+	if (status != B_OK)
+		unlink(temporary.c_str());
+	return status;
+}
+
+
+status_t
+BPrivate::ReadSmallFile(const std::string& path, size_t maxSize, std::string* content,
+	struct stat* _st)
+{
+	int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
+	if (fd < 0)
+		return errno == ELOOP ? B_PERMISSION_DENIED : status_for_errno(errno);
+
+	struct stat st;
+	status_t status = B_OK;
+	if (fstat(fd, &st) != 0)
+		status = status_for_errno(errno);
+	else if (!S_ISREG(st.st_mode) || st.st_uid != getuid())
+		status = B_PERMISSION_DENIED;
+	else if (static_cast<size_t>(st.st_size) > maxSize)
+		status = B_FILE_TOO_LARGE;
+
+	std::string text;
+	while (status == B_OK) {
+		char buffer[4096];
+		ssize_t got = read(fd, buffer, sizeof(buffer));
+		if (got == 0)
+			break;
+		if (got < 0) {
+			if (errno != EINTR)
+				status = status_for_errno(errno);
+			continue;
+		}
+		// It may have grown since fstat().
+		if (text.size() + got > maxSize)
+			status = B_FILE_TOO_LARGE;
+		else
+			text.append(buffer, got);
+	}
+	close(fd);
+
+	if (status == B_OK) {
+		*content = text;
+		if (_st != NULL)
+			*_st = st;
+	}
+	return status;
+}
