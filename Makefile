@@ -31,6 +31,7 @@ test-sanitize: deps
 		-DVANTUK_SANITIZE=ON -DVANTUK_FUZZ=ON >/dev/null
 	@cmake --build $(SANBUILD) -j $(JOBS)
 	@cd $(SANBUILD) && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+		LSAN_OPTIONS=suppressions=$(CURDIR)/tests/leaks.supp \
 		ctest --output-on-failure -j $(JOBS)
 
 # The fuzz targets for longer (FUZZ_SECONDS each). What they find goes into the

@@ -1,10 +1,15 @@
 #ifndef FILE_H
 #define FILE_H
 
+#include <DataIO.h>
 #include <Node.h>
 
-// A regular file opened with one of the open modes of StorageDefs.h.
-class BFile : public BNode {
+// A regular file opened with one of the open modes of StorageDefs.h. It is a
+// stream too, so that whatever reads streams (translation) reads files.
+//
+// GetSize is both the node's question (BStatable) and the stream's
+// (BPositionIO); BFile answers it once, from the node, for both.
+class BFile : public BNode, public BPositionIO {
 public:
 	BFile();
 	BFile(const char* path, uint32 openMode);
@@ -22,14 +27,14 @@ public:
 	bool IsReadable() const;
 	bool IsWritable() const;
 
-	ssize_t Read(void* buffer, size_t size);
-	ssize_t ReadAt(off_t location, void* buffer, size_t size);
-	ssize_t Write(const void* buffer, size_t size);
-	ssize_t WriteAt(off_t location, const void* buffer, size_t size);
-	off_t Seek(off_t position, uint32 seekMode);
-	off_t Position() const;
-	status_t SetSize(off_t size);
-	status_t GetSize(off_t* size) const;
+	virtual ssize_t Read(void* buffer, size_t size);
+	virtual ssize_t ReadAt(off_t location, void* buffer, size_t size);
+	virtual ssize_t Write(const void* buffer, size_t size);
+	virtual ssize_t WriteAt(off_t location, const void* buffer, size_t size);
+	virtual off_t Seek(off_t position, uint32 seekMode);
+	virtual off_t Position() const;
+	virtual status_t SetSize(off_t size);
+	virtual status_t GetSize(off_t* size) const;
 
 private:
 	uint32 fMode;

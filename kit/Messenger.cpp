@@ -242,8 +242,19 @@ bool
 BMessenger::IsValid() const
 {
 	if (IsTargetLocal())
-		return LocalTarget(fToken) != NULL;
+		return _LocalTarget() != NULL;
 	return BPrivate::IsProgramRunning(fSignature.c_str());
+}
+
+
+// A messenger made without a target (no signature, no token) has none, also
+// while an application object exists.
+BHandler*
+BMessenger::_LocalTarget() const
+{
+	if (fSignature.empty() && fToken < 0)
+		return NULL;
+	return LocalTarget(fToken);
 }
 
 
@@ -257,7 +268,7 @@ BMessenger::IsTargetLocal() const
 BHandler*
 BMessenger::Target(BLooper** looper) const
 {
-	BHandler* handler = IsTargetLocal() ? LocalTarget(fToken) : NULL;
+	BHandler* handler = IsTargetLocal() ? _LocalTarget() : NULL;
 	if (looper != NULL)
 		*looper = handler != NULL ? handler->Looper() : NULL;
 	return handler;
@@ -326,7 +337,7 @@ BMessenger::SendMessage(BMessage* message, BMessage* reply, bigtime_t, bigtime_t
 		return BPrivate::SendToProgram(fSignature.c_str(), *message, envelope, reply);
 	}
 
-	BHandler* handler = LocalTarget(fToken);
+	BHandler* handler = _LocalTarget();
 	if (handler == NULL)
 		return B_BAD_HANDLER;
 	BLooper* looper = handler->Looper();

@@ -60,6 +60,8 @@ public:
 	status_t Unflatten(const void* buffer, ssize_t size);
 
 private:
+	BHandler* _LocalTarget() const;
+
 	std::string fSignature;
 	int32 fToken;
 };

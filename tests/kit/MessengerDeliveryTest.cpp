@@ -327,7 +327,8 @@ TEST_F(MessengerDeliveryTest, HandlerThatIsGoneCannotBeReached)
 
 TEST_F(MessengerDeliveryTest, TokenMinusOneIsTheApplication)
 {
-	BMessenger application(static_cast<const char*>(NULL));
+	BPrivate::SetLocalSignature("application/x-vnd.vantuk-delivery");
+	BMessenger application("application/x-vnd.vantuk-delivery");
 	EXPECT_FALSE(application.IsValid());
 	EXPECT_EQ(B_BAD_HANDLER, application.SendMessage('app?'));
 
@@ -335,6 +336,8 @@ TEST_F(MessengerDeliveryTest, TokenMinusOneIsTheApplication)
 		RecordingLooper looper("application");
 		BPrivate::SetApplicationLooper(&looper);
 		EXPECT_TRUE(application.IsValid());
+		// A messenger made without any target stays without one.
+		EXPECT_FALSE(BMessenger().IsValid());
 		ASSERT_EQ(B_OK, application.SendMessage('app!'));
 		looper.DispatchQueued();
 		EXPECT_EQ(std::vector<uint32>{'app!'}, Codes(looper.received));
@@ -342,6 +345,7 @@ TEST_F(MessengerDeliveryTest, TokenMinusOneIsTheApplication)
 	// Gone with the looper, though nobody said so.
 	EXPECT_FALSE(application.IsValid());
 	EXPECT_EQ(NULL, BPrivate::ApplicationLooper());
+	BPrivate::SetLocalSignature(NULL);
 }
 
 

@@ -1,0 +1,1915 @@
+#include <View.h>
+
+#include <math.h>
+#include <stdio.h>
+#include <string.h>
+
+#include <QApplication>
+#include <QDragEnterEvent>
+#include <QDragMoveEvent>
+#include <QDropEvent>
+#include <QEnterEvent>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPaintEvent>
+#include <QPainter>
+#include <QPainterPath>
+#include <QPen>
+#include <QPixmap>
+#include <QRegion>
+#include <QWheelEvent>
+
+#include <algorithm>
+#include <chrono>
+#include <optional>
+
+#include <AppDefs.h>
+#include <Bitmap.h>
+#include <Message.h>
+#include <Window.h>
+
+#include "private/AppPrivate.h"
+#include "private/BitmapPrivate.h"
+#include "private/FontPrivate.h"
+#include "private/InputPrivate.h"
+#include "private/PrintPrivate.h"
+#include "private/ViewPrivate.h"
+#include "private/WindowPrivate.h"
+
+using BPrivate::ViewPrivate;
+using BPrivate::ViewWidget;
+
+
+namespace {
+
+// Views drawing now, one inside the other's Draw() at most.
+int32 sPaintDepth = 0;
+
+
+int
+Pixel(float coordinate)
+{
+	return static_cast<int>(floorf(coordinate + 0.5f));
+}
+
+
+// The pixels a rectangle covers. Its edges are inclusive: (0, 0, 9, 9) is
+// ten pixels a side.
+QRect
+PixelRect(BRect rect)
+{
+	int left = Pixel(rect.left);
+	int top = Pixel(rect.top);
+	int right = Pixel(rect.right);
+	int bottom = Pixel(rect.bottom);
+	if (right < left || bottom < top)
+		return QRect();
+	return QRect(QPoint(left, top), QPoint(right, bottom));
+}
+
+
+BRect
+KitRect(const QRect& rect)
+{
+	return BRect(rect.left(), rect.top(), rect.right(), rect.bottom());
+}
+
+
+QPoint
+PixelPoint(BPoint point)
+{
+	return QPoint(Pixel(point.x), Pixel(point.y));
+}
+
+
+// The pixel an input event points at.
+BPoint
+LocalPoint(const QPointF& position)
+{
+	return BPoint(floorf(position.x()), floorf(position.y()));
+}
+
+
+int64
+Now()
+{
+	return std::chrono::duration_cast<std::chrono::microseconds>(
+		std::chrono::steady_clock::now().time_since_epoch())
+		.count();
+}
+
+
+bool
+IsSolid(const pattern& p, uint8 bits)
+{
+	for (uint8 row : p.data) {
+		if (row != bits)
+			return false;
+	}
+	return true;
+}
+
+
+// The pixels a pen covers across a line, relative to the line: a pen of
+// one pixel covers the line and nothing beside it.
+void
+PenSpan(float penSize, int* low, int* high)
+{
+	int width = std::max(1, Pixel(penSize));
+	*low = -(width - 1) / 2;
+	*high = *low + width - 1;
+}
+
+
+// A line that covers both of its end pixels, as the platform's lines do.
+void
+StrokeSegment(QPainter* painter, QPoint start, QPoint end, const QBrush& brush, float penSize)
+{
+	int low;
+	int high;
+	PenSpan(penSize, &low, &high);
+	if (start.x() == end.x() || start.y() == end.y()) {
+		QRect span(QPoint(std::min(start.x(), end.x()) + low, std::min(start.y(), end.y()) + low),
+			QPoint(std::max(start.x(), end.x()) + high, std::max(start.y(), end.y()) + high));
+		painter->fillRect(span, brush);
+		return;
+	}
+	QPen pen(brush, std::max(1.0f, penSize), Qt::SolidLine, Qt::SquareCap);
+	painter->setPen(pen);
+	painter->setBrush(Qt::NoBrush);
+	painter->drawLine(start, end);
+}
+
+
+// The outline of a rectangle or ellipse: the pen runs on the edge pixels.
+QPen
+OutlinePen(const QBrush& brush, float penSize)
+{
+	return QPen(brush, std::max(1.0f, penSize), Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin);
+}
+
+
+// Where a drawing call paints: the painter of Draw() (or of printing)
+// while that runs, else straight into the backing image, which shows at
+// the next paint and stays until the view is next invalidated.
+class Canvas {
+public:
+	Canvas(ViewPrivate* view)
+		:
+		fPainter(view->painter),
+		fBorrowed(view->painter != NULL)
+	{
+		if (fBorrowed) {
+			fPainter->save();
+		} else if (view->EnsureBacking()) {
+			fOwn.emplace(&view->backing);
+			fPainter = &*fOwn;
+			view->widget->update();
+		}
+		if (fPainter == NULL)
+			return;
+		// The platform's lines and shapes cover whole pixels; only text is
+		// smoothed.
+		fPainter->setRenderHint(QPainter::Antialiasing, false);
+		fPainter->setRenderHint(QPainter::TextAntialiasing, true);
+		view->ApplyMode(fPainter);
+	}
+
+	~Canvas()
+	{
+		if (fBorrowed)
+			fPainter->restore();
+	}
+
+	bool IsValid() const { return fPainter != NULL; }
+	QPainter* operator->() const { return fPainter; }
+	QPainter* Painter() const { return fPainter; }
+
+private:
+	QPainter* fPainter;
+	bool fBorrowed;
+	std::optional<QPainter> fOwn;
+};
+
+
+// How far an edge moves when the parent's size changes by delta, by the
+// edge's rule of the resizing mode.
+float
+EdgeShift(uint32 rule, float delta, uint32 farSide)
+{
+	if (rule == _VIEW_CENTER_)
+		return delta / 2;
+	if (rule == farSide)
+		return delta;
+	return 0;
+}
+
+
+void
+FollowParent(BView* child, float dw, float dh)
+{
+	ViewPrivate* view = child->_Private();
+	uint32 mode = view->resizingMode;
+	BRect frame = view->frame;
+	frame.left += EdgeShift((mode >> 12) & 0xf, dw, _VIEW_RIGHT_);
+	frame.top += EdgeShift((mode >> 8) & 0xf, dh, _VIEW_BOTTOM_);
+	frame.right += EdgeShift((mode >> 4) & 0xf, dw, _VIEW_RIGHT_);
+	frame.bottom += EdgeShift(mode & 0xf, dh, _VIEW_BOTTOM_);
+	if (frame != view->frame)
+		view->SetFrame(frame);
+}
+
+
+BView*
+FindByName(const BView* view, const char* name)
+{
+	for (int32 i = 0; i < view->CountChildren(); i++) {
+		BView* child = view->ChildAt(i);
+		if (strcmp(child->Name(), name) == 0)
+			return child;
+		BView* found = FindByName(child, name);
+		if (found != NULL)
+			return found;
+	}
+	return NULL;
+}
+
+
+void
+RenderTree(BView* view, QPainter* painter, BRect rect)
+{
+	ViewPrivate* data = view->_Private();
+	// A view that prints itself (a text view: its whole text) is not held
+	// to its bounds, its document goes on below them. The painter is in the
+	// view's coordinates here; the renderer wants rect's corner at the
+	// origin.
+	if (data->printRenderer) {
+		painter->save();
+		painter->translate(rect.left, rect.top);
+		data->printRenderer(painter, rect);
+		painter->restore();
+		return;
+	}
+
+	BRect area = rect & view->Bounds();
+	if (!area.IsValid())
+		return;
+	if (data->nativeWidget) {
+		// A toolkit widget draws the view; it draws the same on paper.
+		QRect source = PixelRect(area);
+		painter->save();
+		painter->translate(source.left(), source.top());
+		data->widget->render(painter, QPoint(), QRegion(source), QWidget::DrawChildren);
+		painter->restore();
+		return;
+	}
+
+	painter->save();
+	data->DrawWith(painter, area);
+	painter->restore();
+
+	for (BView* child : data->children) {
+		ViewPrivate* childData = child->_Private();
+		if (childData->hideLevel > 0)
+			continue;
+		BRect frame = childData->frame;
+		BRect childArea = area & frame;
+		if (!childArea.IsValid())
+			continue;
+		childArea.OffsetBy(-frame.left, -frame.top);
+		painter->save();
+		painter->translate(frame.left, frame.top);
+		painter->setClipRect(QRectF(0, 0, frame.Width() + 1, frame.Height() + 1),
+			Qt::IntersectClip);
+		RenderTree(child, painter, childArea);
+		painter->restore();
+	}
+}
+
+
+// Printing draws views through the renderer; the print code cannot see
+// the views' insides.
+struct RendererInstaller {
+	RendererInstaller() { BPrivate::SetViewRenderer(BPrivate::RenderView); }
+};
+
+const RendererInstaller sRendererInstaller;
+
+
+// The focus moves by itself when a person clicks into a toolkit control or
+// tabs between controls: the window's focus view follows.
+void
+TrackFocus()
+{
+	static bool sTracking = false;
+	if (sTracking || qApp == NULL)
+		return;
+	sTracking = true;
+	QObject::connect(qApp, &QApplication::focusChanged, [](QWidget*, QWidget* now) {
+		for (QWidget* widget = now; widget != NULL; widget = widget->parentWidget()) {
+			ViewWidget* viewWidget = dynamic_cast<ViewWidget*>(widget);
+			if (viewWidget == NULL || viewWidget->View() == NULL)
+				continue;
+			BView* view = viewWidget->View();
+			ViewPrivate* data = view->_Private();
+			if (data->window != NULL && !data->isTopView)
+				data->window->_Private()->focusView = view;
+			return;
+		}
+	});
+}
+
+} // namespace
+
+
+bool
+BPrivate::IsPainting()
+{
+	return sPaintDepth > 0;
+}
+
+
+void
+BPrivate::RenderView(BView* view, QPainter* painter, BRect rect)
+{
+	if (view == NULL || painter == NULL || !rect.IsValid())
+		return;
+	painter->save();
+	painter->translate(-rect.left, -rect.top);
+	RenderTree(view, painter, rect);
+	painter->restore();
+}
+
+
+// #pragma mark - ViewWidget
+
+
+ViewWidget::ViewWidget(BView* view)
+	:
+	QWidget(NULL),
+	fView(view)
+{
+	setMouseTracking(true);
+	setAcceptDrops(true);
+	// A view takes the focus when it asks for it (MakeFocus()), not when it
+	// is clicked, as on the platform.
+	setFocusPolicy(Qt::NoFocus);
+}
+
+
+ViewWidget::~ViewWidget()
+{
+}
+
+
+bool
+ViewWidget::event(QEvent* event)
+{
+	// Tab is a key like any other for a view of our own; only toolkit
+	// controls move the focus with it.
+	if (event->type() == QEvent::KeyPress && fView != NULL
+		&& !fView->fPrivate->nativeWidget) {
+		QKeyEvent* keyEvent = static_cast<QKeyEvent*>(event);
+		if (keyEvent->key() == Qt::Key_Tab || keyEvent->key() == Qt::Key_Backtab) {
+			keyPressEvent(keyEvent);
+			return true;
+		}
+	}
+	return QWidget::event(event);
+}
+
+
+void
+ViewWidget::paintEvent(QPaintEvent* event)
+{
+	if (fView == NULL)
+		return;
+	ViewPrivate* view = fView->fPrivate.get();
+	view->UpdateBacking();
+	if (view->backing.isNull())
+		return;
+	QPainter painter(this);
+	QRect area = event->rect();
+	painter.drawImage(area.topLeft(), view->backing, area);
+}
+
+
+void
+ViewWidget::mousePressEvent(QMouseEvent* event)
+{
+	event->accept();
+	_DeliverButton(B_MOUSE_DOWN, event, 1);
+}
+
+
+void
+ViewWidget::mouseDoubleClickEvent(QMouseEvent* event)
+{
+	// The toolkit makes the second press of a double click this event.
+	event->accept();
+	_DeliverButton(B_MOUSE_DOWN, event, 2);
+}
+
+
+void
+ViewWidget::mouseReleaseEvent(QMouseEvent* event)
+{
+	event->accept();
+	_DeliverButton(B_MOUSE_UP, event, 0);
+}
+
+
+void
+ViewWidget::mouseMoveEvent(QMouseEvent* event)
+{
+	event->accept();
+	BPoint where = LocalPoint(event->position());
+	// While a button is held, the view that got the press keeps getting the
+	// moves, also those outside it.
+	uint32 transit = rect().contains(PixelPoint(where)) ? B_INSIDE_VIEW : B_OUTSIDE_VIEW;
+	_DeliverMoved(where, transit, BPrivate::ButtonsOf(event->buttons()), event->modifiers());
+}
+
+
+void
+ViewWidget::enterEvent(QEnterEvent* event)
+{
+	_DeliverMoved(LocalPoint(event->position()), B_ENTERED_VIEW, BPrivate::MouseButtons(),
+		event->modifiers());
+}
+
+
+void
+ViewWidget::leaveEvent(QEvent*)
+{
+	if (fView == NULL)
+		return;
+	// The toolkit does not say where the pointer went; it was last seen
+	// here.
+	BPoint where = fView->ConvertFromScreen(BPrivate::MouseScreenPosition());
+	_DeliverMoved(where, B_EXITED_VIEW, BPrivate::MouseButtons(),
+		QGuiApplication::keyboardModifiers());
+}
+
+
+void
+ViewWidget::wheelEvent(QWheelEvent* event)
+{
+	event->accept();
+	if (fView == NULL || fView->Window() == NULL)
+		return;
+	BPoint where = LocalPoint(event->position());
+	BPrivate::SetMouseState(fView->ConvertToScreen(where), BPrivate::ButtonsOf(event->buttons()));
+
+	// The toolkit counts a notch as 120, turned away from the person as
+	// positive; the platform counts notches, towards the person positive.
+	QPoint angle = event->angleDelta();
+	BMessage* message = new BMessage(B_MOUSE_WHEEL_CHANGED);
+	message->AddInt64("when", Now());
+	message->AddFloat("be:wheel_delta_x", -angle.x() / 120.0f);
+	message->AddFloat("be:wheel_delta_y", -angle.y() / 120.0f);
+	BPrivate::DispatchInput(fView->Window(), message, fView);
+}
+
+
+void
+ViewWidget::keyPressEvent(QKeyEvent* event)
+{
+	if (fView == NULL || fView->Window() == NULL) {
+		event->ignore();
+		return;
+	}
+	BPrivate::DeliverKey(fView->Window(), fView, event, true);
+}
+
+
+void
+ViewWidget::keyReleaseEvent(QKeyEvent* event)
+{
+	if (fView == NULL || fView->Window() == NULL) {
+		event->ignore();
+		return;
+	}
+	BPrivate::DeliverKey(fView->Window(), fView, event, false);
+}
+
+
+void
+ViewWidget::dragEnterEvent(QDragEnterEvent* event)
+{
+	if (fView != NULL && BPrivate::AcceptsDrop(event->mimeData()))
+		event->acceptProposedAction();
+	else
+		event->ignore();
+}
+
+
+void
+ViewWidget::dragMoveEvent(QDragMoveEvent* event)
+{
+	if (fView != NULL && BPrivate::AcceptsDrop(event->mimeData()))
+		event->acceptProposedAction();
+	else
+		event->ignore();
+}
+
+
+void
+ViewWidget::dropEvent(QDropEvent* event)
+{
+	if (fView == NULL) {
+		event->ignore();
+		return;
+	}
+	BPoint where = LocalPoint(event->position());
+	BPrivate::DeliverDrop(fView->Window(), fView, event, fView->ConvertToScreen(where));
+}
+
+
+void
+ViewWidget::_DeliverButton(uint32 what, QMouseEvent* event, int32 clicks)
+{
+	if (fView == NULL || fView->Window() == NULL)
+		return;
+	BPoint where = LocalPoint(event->position());
+	BPoint screenWhere = fView->ConvertToScreen(where);
+	// The buttons held now: a press counts its own button, a release no
+	// longer does.
+	uint32 buttons = BPrivate::ButtonsOf(event->buttons());
+	BPrivate::SetMouseState(screenWhere, buttons);
+
+	BMessage* message = new BMessage(what);
+	message->AddInt64("when", Now());
+	message->AddPoint("where", where);
+	message->AddPoint("screen_where", screenWhere);
+	message->AddInt32("buttons", static_cast<int32>(buttons));
+	message->AddInt32("modifiers", static_cast<int32>(BPrivate::ModifiersOf(event->modifiers())));
+	if (what == B_MOUSE_DOWN)
+		message->AddInt32("clicks", clicks);
+	BPrivate::DispatchInput(fView->Window(), message, fView);
+}
+
+
+void
+ViewWidget::_DeliverMoved(BPoint where, uint32 transit, uint32 buttons,
+	Qt::KeyboardModifiers modifiers)
+{
+	if (fView == NULL || fView->Window() == NULL)
+		return;
+	BPoint screenWhere = fView->ConvertToScreen(where);
+	if (transit != B_EXITED_VIEW)
+		BPrivate::SetMouseState(screenWhere, buttons);
+
+	BMessage* message = new BMessage(B_MOUSE_MOVED);
+	message->AddInt64("when", Now());
+	message->AddPoint("where", where);
+	message->AddPoint("screen_where", screenWhere);
+	message->AddInt32("buttons", static_cast<int32>(buttons));
+	message->AddInt32("modifiers", static_cast<int32>(BPrivate::ModifiersOf(modifiers)));
+	message->AddInt32("be:transit", static_cast<int32>(transit));
+	BPrivate::DispatchInput(fView->Window(), message, fView);
+}
+
+
+// #pragma mark - ViewPrivate
+
+
+ViewPrivate::ViewPrivate(BView* view, BRect frame, uint32 resizingMode, uint32 flags)
+	:
+	view(view),
+	widget(NULL),
+	frame(frame),
+	resizingMode(resizingMode),
+	flags(flags),
+	parent(NULL),
+	window(NULL),
+	hideLevel(0),
+	isTopView(false),
+	nativeWidget(false),
+	viewColor(ui_color(B_PANEL_BACKGROUND_COLOR)),
+	highColor(rgb_color{0, 0, 0, 255}),
+	lowColor(ui_color(B_PANEL_BACKGROUND_COLOR)),
+	drawingMode(B_OP_COPY),
+	penSize(1.0f),
+	penLocation(0, 0),
+	font(*be_plain_font),
+	painter(NULL),
+	inLineArray(false),
+	allAttachedPending(false)
+{
+}
+
+
+QSize
+ViewPrivate::PixelSize() const
+{
+	return QSize(std::max(0, Pixel(frame.Width()) + 1), std::max(0, Pixel(frame.Height()) + 1));
+}
+
+
+BPoint
+ViewPrivate::WindowOffset() const
+{
+	BPoint offset(0, 0);
+	for (const ViewPrivate* data = this; data != NULL;
+		data = data->parent != NULL ? data->parent->_Private() : NULL) {
+		offset += data->frame.LeftTop();
+	}
+	return offset;
+}
+
+
+void
+ViewPrivate::SetFrame(BRect newFrame)
+{
+	BRect oldFrame = frame;
+	frame = newFrame;
+	QSize size = PixelSize();
+	if (widget->parentWidget() != NULL)
+		widget->setGeometry(Pixel(frame.left), Pixel(frame.top), size.width(), size.height());
+	else
+		widget->resize(size);
+
+	bool moved = oldFrame.LeftTop() != newFrame.LeftTop();
+	float dw = newFrame.Width() - oldFrame.Width();
+	float dh = newFrame.Height() - oldFrame.Height();
+	bool resized = dw != 0 || dh != 0;
+	if (resized) {
+		// A view of another size is drawn anew, all of it.
+		dirty = QRect(QPoint(0, 0), size);
+		widget->update();
+		for (BView* child : std::vector<BView*>(children))
+			FollowParent(child, dw, dh);
+	}
+
+	if (window != NULL && !isTopView && (flags & B_FRAME_EVENTS) != 0 && (moved || resized)) {
+		BWindow* locked = window;
+		locked->Lock();
+		if (moved)
+			view->FrameMoved(frame.LeftTop());
+		if (resized)
+			view->FrameResized(frame.Width(), frame.Height());
+		locked->Unlock();
+	}
+}
+
+
+void
+ViewPrivate::Attach(BWindow* newWindow)
+{
+	if (window == newWindow)
+		return;
+	window = newWindow;
+	allAttachedPending = !isTopView;
+	newWindow->AddHandler(view);
+	view->SetNextHandler(parent != NULL ? static_cast<BHandler*>(parent) : newWindow);
+
+	// Children that AttachedToWindow() adds join by AddChild() itself.
+	std::vector<BView*> existing = children;
+	if (!isTopView)
+		view->AttachedToWindow();
+	for (BView* child : existing) {
+		if (child->_Private()->parent == view)
+			child->_Private()->Attach(newWindow);
+	}
+}
+
+
+void
+ViewPrivate::CallAllAttached()
+{
+	for (BView* child : std::vector<BView*>(children))
+		child->_Private()->CallAllAttached();
+	if (allAttachedPending) {
+		allAttachedPending = false;
+		view->AllAttached();
+	}
+}
+
+
+void
+ViewPrivate::DetachFromWindow()
+{
+	struct Hooks {
+		static void Detached(BView* view)
+		{
+			view->DetachedFromWindow();
+			for (BView* child : std::vector<BView*>(view->_Private()->children))
+				Detached(child);
+		}
+
+		static void AllDetached(BView* view)
+		{
+			for (BView* child : std::vector<BView*>(view->_Private()->children))
+				AllDetached(child);
+			view->AllDetached();
+		}
+	};
+
+	if (window == NULL)
+		return;
+	Hooks::Detached(view);
+	Hooks::AllDetached(view);
+	LeaveWindow();
+}
+
+
+void
+ViewPrivate::LeaveWindow()
+{
+	for (BView* child : children)
+		child->_Private()->LeaveWindow();
+	if (window == NULL)
+		return;
+	BPrivate::WindowPrivate* windowData = window->_Private();
+	if (windowData != NULL && windowData->focusView == view)
+		windowData->focusView = NULL;
+	window->RemoveHandler(view);
+	view->SetNextHandler(parent);
+	window = NULL;
+	allAttachedPending = false;
+}
+
+
+bool
+ViewPrivate::EnsureBacking()
+{
+	QSize size = PixelSize();
+	if (size.isEmpty()) {
+		backing = QImage();
+		return false;
+	}
+	if (backing.size() != size) {
+		backing = QImage(size, QImage::Format_ARGB32_Premultiplied);
+		backing.fill(viewColor == B_TRANSPARENT_COLOR
+				? QColor(Qt::transparent)
+				: QColor(viewColor.red, viewColor.green, viewColor.blue));
+		dirty = backing.rect();
+	}
+	return true;
+}
+
+
+void
+ViewPrivate::UpdateBacking()
+{
+	if (!EnsureBacking() || dirty.isEmpty())
+		return;
+	QRect area = dirty & backing.rect();
+	dirty = QRect();
+	if (area.isEmpty())
+		return;
+
+	QPainter backingPainter(&backing);
+	backingPainter.setClipRect(area);
+	backingPainter.setCompositionMode(QPainter::CompositionMode_Source);
+	backingPainter.fillRect(area, viewColor == B_TRANSPARENT_COLOR
+			? QColor(Qt::transparent)
+			: QColor(viewColor.red, viewColor.green, viewColor.blue));
+	backingPainter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+	if (!viewImage.isNull())
+		backingPainter.fillRect(area, QBrush(viewImage));
+	DrawWith(&backingPainter, KitRect(area));
+}
+
+
+void
+ViewPrivate::DrawWith(QPainter* target, BRect updateRect)
+{
+	QPainter* previous = painter;
+	painter = target;
+	BWindow* locked = window;
+	if (locked != NULL)
+		locked->Lock();
+	sPaintDepth++;
+	view->Draw(updateRect);
+	sPaintDepth--;
+	if (locked != NULL)
+		locked->Unlock();
+	painter = previous;
+}
+
+
+QImage
+ViewPrivate::Picture(QRect area)
+{
+	UpdateBacking();
+	area &= backing.rect();
+	if (backing.isNull() || area.isEmpty())
+		return QImage();
+	QImage picture = backing.copy(area);
+	QPainter picturePainter(&picture);
+	// The children in the toolkit's stacking order: the views and the
+	// widgets of toolkit controls alike.
+	for (QObject* object : widget->children()) {
+		QWidget* child = qobject_cast<QWidget*>(object);
+		if (child == NULL || child->isHidden() || child->isWindow())
+			continue;
+		QRect part = child->geometry() & area;
+		if (part.isEmpty())
+			continue;
+		QRect childPart = part.translated(-child->pos());
+		ViewWidget* childView = dynamic_cast<ViewWidget*>(child);
+		QImage image = childView != NULL && childView->View() != NULL
+			? childView->View()->_Private()->Picture(childPart)
+			: child->grab(childPart).toImage();
+		picturePainter.drawImage(part.topLeft() - area.topLeft(), image);
+	}
+	return picture;
+}
+
+
+void
+ViewPrivate::UpdateOpacity()
+{
+	widget->setAttribute(Qt::WA_OpaquePaintEvent, viewColor != B_TRANSPARENT_COLOR);
+}
+
+
+QColor
+ViewPrivate::ColorFor(rgb_color color) const
+{
+	// Copy and over draw opaque whatever the colour's alpha; blend lets
+	// half of what is there through.
+	int alpha = 255;
+	if (drawingMode == B_OP_ALPHA)
+		alpha = color.alpha;
+	else if (drawingMode == B_OP_BLEND)
+		alpha = 128;
+	return QColor(color.red, color.green, color.blue, alpha);
+}
+
+
+QBrush
+ViewPrivate::BrushFor(const pattern& p) const
+{
+	rgb_color high = drawingMode == B_OP_ERASE ? lowColor : highColor;
+	if (IsSolid(p, 0xff))
+		return QBrush(ColorFor(high));
+	// Over leaves the low colour's pixels of a pattern alone.
+	QColor low = drawingMode == B_OP_OVER ? QColor(Qt::transparent) : ColorFor(lowColor);
+	if (IsSolid(p, 0x00))
+		return QBrush(low);
+
+	QImage tile(8, 8, QImage::Format_ARGB32);
+	QColor set = ColorFor(high);
+	for (int y = 0; y < 8; y++) {
+		for (int x = 0; x < 8; x++)
+			tile.setPixelColor(x, y, (p.data[y] & (0x80 >> x)) != 0 ? set : low);
+	}
+	return QBrush(tile);
+}
+
+
+void
+ViewPrivate::ApplyMode(QPainter* target) const
+{
+	// The toolkit's nearest kin of the platform's modes.
+	QPainter::CompositionMode mode = QPainter::CompositionMode_SourceOver;
+	switch (drawingMode) {
+		case B_OP_ADD:
+			mode = QPainter::CompositionMode_Plus;
+			break;
+		case B_OP_SUBTRACT:
+			mode = QPainter::CompositionMode_Difference;
+			break;
+		case B_OP_MIN:
+			mode = QPainter::CompositionMode_Darken;
+			break;
+		case B_OP_MAX:
+			mode = QPainter::CompositionMode_Lighten;
+			break;
+		case B_OP_INVERT:
+			mode = QPainter::RasterOp_NotDestination;
+			break;
+		default:
+			break;
+	}
+	target->setCompositionMode(mode);
+}
+
+
+// #pragma mark - BView
+
+
+BView::BView(BRect frame, const char* name, uint32 resizingMode, uint32 flags)
+	:
+	BHandler(name),
+	fPrivate(std::make_unique<ViewPrivate>(this, frame, resizingMode, flags))
+{
+	BPrivate::EnsureToolkit();
+	TrackFocus();
+	fPrivate->widget = new ViewWidget(this);
+	fPrivate->widget->resize(fPrivate->PixelSize());
+	fPrivate->UpdateOpacity();
+	fPrivate->dirty = QRect(QPoint(0, 0), fPrivate->PixelSize());
+}
+
+
+BView::~BView()
+{
+	if (fPrivate->window != NULL && !fPrivate->isTopView) {
+		printf("BView '%s': deleted while in a window; RemoveSelf() it first\n", Name());
+		fPrivate->LeaveWindow();
+	}
+	if (fPrivate->parent != NULL) {
+		std::vector<BView*>& siblings = fPrivate->parent->_Private()->children;
+		siblings.erase(std::remove(siblings.begin(), siblings.end(), this), siblings.end());
+		fPrivate->parent = NULL;
+	}
+
+	// The children go with their parent, as on the platform.
+	while (!fPrivate->children.empty()) {
+		BView* child = fPrivate->children.back();
+		fPrivate->children.pop_back();
+		child->_Private()->parent = NULL;
+		child->_Private()->LeaveWindow();
+		child->SetNextHandler(NULL);
+		delete child;
+	}
+
+	ViewWidget* widget = fPrivate->widget;
+	fPrivate->widget = NULL;
+	widget->Orphan();
+	BPrivate::DisposeWidget(widget);
+}
+
+
+void
+BView::AttachedToWindow()
+{
+}
+
+
+void
+BView::AllAttached()
+{
+}
+
+
+void
+BView::DetachedFromWindow()
+{
+}
+
+
+void
+BView::AllDetached()
+{
+}
+
+
+void
+BView::Draw(BRect)
+{
+}
+
+
+void
+BView::MouseDown(BPoint)
+{
+}
+
+
+void
+BView::MouseUp(BPoint)
+{
+}
+
+
+void
+BView::MouseMoved(BPoint, uint32, const BMessage*)
+{
+}
+
+
+void
+BView::KeyDown(const char*, int32)
+{
+}
+
+
+void
+BView::KeyUp(const char*, int32)
+{
+}
+
+
+void
+BView::MessageReceived(BMessage* message)
+{
+	BHandler::MessageReceived(message);
+}
+
+
+void
+BView::FrameMoved(BPoint)
+{
+}
+
+
+void
+BView::FrameResized(float, float)
+{
+}
+
+
+void
+BView::MakeFocus(bool focus)
+{
+	BWindow* window = fPrivate->window;
+	if (window == NULL || fPrivate->isTopView)
+		return;
+	BPrivate::WindowPrivate* windowData = window->_Private();
+	if (focus) {
+		windowData->focusView = this;
+		fPrivate->widget->setFocus(Qt::OtherFocusReason);
+	} else if (windowData->focusView == this) {
+		windowData->focusView = NULL;
+		fPrivate->widget->clearFocus();
+	}
+}
+
+
+void
+BView::WindowActivated(bool)
+{
+}
+
+
+void
+BView::Pulse()
+{
+}
+
+
+// #pragma mark - hierarchy
+
+
+void
+BView::AddChild(BView* child, BView* before)
+{
+	if (child == NULL)
+		return;
+	ViewPrivate* childData = child->fPrivate.get();
+	if (child == this || childData->parent != NULL || childData->isTopView) {
+		printf("BView::AddChild(): '%s' belongs to a parent already\n", child->Name());
+		return;
+	}
+
+	std::vector<BView*>& children = fPrivate->children;
+	bool inFront = before != NULL && before->fPrivate->parent == this;
+	children.insert(inFront ? std::find(children.begin(), children.end(), before) : children.end(),
+		child);
+	childData->parent = this;
+	child->SetNextHandler(this);
+
+	ViewWidget* childWidget = childData->widget;
+	QSize size = childData->PixelSize();
+	childWidget->setParent(fPrivate->widget);
+	childWidget->setGeometry(Pixel(childData->frame.left), Pixel(childData->frame.top),
+		size.width(), size.height());
+	if (inFront)
+		childWidget->stackUnder(before->fPrivate->widget);
+	childWidget->setVisible(childData->hideLevel == 0);
+
+	BWindow* window = fPrivate->window;
+	if (window != NULL) {
+		window->Lock();
+		childData->Attach(window);
+		childData->CallAllAttached();
+		window->Unlock();
+	}
+}
+
+
+bool
+BView::RemoveChild(BView* child)
+{
+	if (child == NULL || child->fPrivate->parent != this)
+		return false;
+	ViewPrivate* childData = child->fPrivate.get();
+	BWindow* window = childData->window;
+	if (window != NULL) {
+		window->Lock();
+		childData->DetachFromWindow();
+		window->Unlock();
+	}
+
+	std::vector<BView*>& children = fPrivate->children;
+	children.erase(std::remove(children.begin(), children.end(), child), children.end());
+	childData->parent = NULL;
+	child->SetNextHandler(NULL);
+	childData->widget->hide();
+	childData->widget->setParent(NULL);
+	return true;
+}
+
+
+bool
+BView::RemoveSelf()
+{
+	if (fPrivate->parent == NULL)
+		return false;
+	return fPrivate->parent->RemoveChild(this);
+}
+
+
+int32
+BView::CountChildren() const
+{
+	return static_cast<int32>(fPrivate->children.size());
+}
+
+
+BView*
+BView::ChildAt(int32 index) const
+{
+	if (index < 0 || index >= CountChildren())
+		return NULL;
+	return fPrivate->children[static_cast<size_t>(index)];
+}
+
+
+BView*
+BView::NextSibling() const
+{
+	if (fPrivate->parent == NULL)
+		return NULL;
+	const std::vector<BView*>& siblings = fPrivate->parent->fPrivate->children;
+	auto found = std::find(siblings.begin(), siblings.end(), this);
+	if (found == siblings.end() || found + 1 == siblings.end())
+		return NULL;
+	return *(found + 1);
+}
+
+
+BView*
+BView::PreviousSibling() const
+{
+	if (fPrivate->parent == NULL)
+		return NULL;
+	const std::vector<BView*>& siblings = fPrivate->parent->fPrivate->children;
+	auto found = std::find(siblings.begin(), siblings.end(), this);
+	if (found == siblings.end() || found == siblings.begin())
+		return NULL;
+	return *(found - 1);
+}
+
+
+BView*
+BView::Parent() const
+{
+	// The window's top view is nobody's business.
+	BView* parent = fPrivate->parent;
+	if (parent == NULL || parent->fPrivate->isTopView)
+		return NULL;
+	return parent;
+}
+
+
+BWindow*
+BView::Window() const
+{
+	return fPrivate->window;
+}
+
+
+BView*
+BView::FindView(const char* name) const
+{
+	if (name == NULL)
+		return NULL;
+	if (strcmp(Name(), name) == 0)
+		return const_cast<BView*>(this);
+	return FindByName(this, name);
+}
+
+
+// #pragma mark - place and size
+
+
+BRect
+BView::Bounds() const
+{
+	return BRect(0, 0, fPrivate->frame.Width(), fPrivate->frame.Height());
+}
+
+
+BRect
+BView::Frame() const
+{
+	return fPrivate->frame;
+}
+
+
+void
+BView::MoveTo(BPoint where)
+{
+	fPrivate->SetFrame(fPrivate->frame.OffsetToCopy(where.x, where.y));
+}
+
+
+void
+BView::MoveTo(float x, float y)
+{
+	MoveTo(BPoint(x, y));
+}
+
+
+void
+BView::MoveBy(float dx, float dy)
+{
+	fPrivate->SetFrame(fPrivate->frame.OffsetByCopy(dx, dy));
+}
+
+
+void
+BView::ResizeTo(float width, float height)
+{
+	BRect frame = fPrivate->frame;
+	frame.right = frame.left + width;
+	frame.bottom = frame.top + height;
+	fPrivate->SetFrame(frame);
+}
+
+
+void
+BView::ResizeBy(float dx, float dy)
+{
+	ResizeTo(fPrivate->frame.Width() + dx, fPrivate->frame.Height() + dy);
+}
+
+
+uint32
+BView::ResizingMode() const
+{
+	return fPrivate->resizingMode;
+}
+
+
+void
+BView::SetResizingMode(uint32 mode)
+{
+	fPrivate->resizingMode = mode;
+}
+
+
+uint32
+BView::Flags() const
+{
+	return fPrivate->flags;
+}
+
+
+void
+BView::SetFlags(uint32 flags)
+{
+	fPrivate->flags = flags;
+	if ((flags & B_NAVIGABLE) != 0 && !fPrivate->nativeWidget)
+		fPrivate->widget->setFocusPolicy(Qt::TabFocus);
+}
+
+
+void
+BView::Hide()
+{
+	if (++fPrivate->hideLevel == 1)
+		fPrivate->widget->hide();
+}
+
+
+void
+BView::Show()
+{
+	if (fPrivate->hideLevel <= 0)
+		return;
+	// A view out of any parent has no place to show in yet; AddChild()
+	// shows it there.
+	if (--fPrivate->hideLevel == 0 && fPrivate->widget->parentWidget() != NULL)
+		fPrivate->widget->setVisible(true);
+}
+
+
+bool
+BView::IsHidden() const
+{
+	if (fPrivate->hideLevel > 0)
+		return true;
+	if (fPrivate->parent != NULL)
+		return fPrivate->parent->IsHidden();
+	if (fPrivate->window != NULL)
+		return fPrivate->window->IsHidden();
+	return false;
+}
+
+
+bool
+BView::IsFocus() const
+{
+	BWindow* window = fPrivate->window;
+	return window != NULL && window->_Private()->focusView == this;
+}
+
+
+void
+BView::ConvertToScreen(BPoint* point) const
+{
+	if (point == NULL)
+		return;
+	*point += fPrivate->WindowOffset();
+	if (fPrivate->window != NULL)
+		*point += fPrivate->window->Frame().LeftTop();
+}
+
+
+BPoint
+BView::ConvertToScreen(BPoint point) const
+{
+	ConvertToScreen(&point);
+	return point;
+}
+
+
+void
+BView::ConvertToScreen(BRect* rect) const
+{
+	if (rect == NULL)
+		return;
+	BPoint leftTop = ConvertToScreen(rect->LeftTop());
+	rect->OffsetTo(leftTop.x, leftTop.y);
+}
+
+
+BRect
+BView::ConvertToScreen(BRect rect) const
+{
+	ConvertToScreen(&rect);
+	return rect;
+}
+
+
+void
+BView::ConvertFromScreen(BPoint* point) const
+{
+	if (point == NULL)
+		return;
+	*point -= fPrivate->WindowOffset();
+	if (fPrivate->window != NULL)
+		*point -= fPrivate->window->Frame().LeftTop();
+}
+
+
+BPoint
+BView::ConvertFromScreen(BPoint point) const
+{
+	ConvertFromScreen(&point);
+	return point;
+}
+
+
+void
+BView::ConvertToParent(BPoint* point) const
+{
+	if (point != NULL)
+		*point += fPrivate->frame.LeftTop();
+}
+
+
+void
+BView::ConvertFromParent(BPoint* point) const
+{
+	if (point != NULL)
+		*point -= fPrivate->frame.LeftTop();
+}
+
+
+void
+BView::GetMouse(BPoint* location, uint32* buttons, bool)
+{
+	// The kit hands input on at once, so there is no queue of mouse
+	// messages to look into: the last event is the latest state.
+	if (location != NULL)
+		*location = ConvertFromScreen(BPrivate::MouseScreenPosition());
+	if (buttons != NULL)
+		*buttons = BPrivate::MouseButtons();
+}
+
+
+// #pragma mark - drawing state
+
+
+void
+BView::SetViewColor(rgb_color color)
+{
+	// Shows at the next update, as on the platform: a view that sets its
+	// colour in Draw() must not invalidate itself for ever.
+	fPrivate->viewColor = color;
+	fPrivate->UpdateOpacity();
+}
+
+
+void
+BView::SetViewColor(uchar red, uchar green, uchar blue, uchar alpha)
+{
+	SetViewColor(rgb_color{red, green, blue, alpha});
+}
+
+
+rgb_color
+BView::ViewColor() const
+{
+	return fPrivate->viewColor;
+}
+
+
+void
+BView::SetHighColor(rgb_color color)
+{
+	fPrivate->highColor = color;
+}
+
+
+void
+BView::SetHighColor(uchar red, uchar green, uchar blue, uchar alpha)
+{
+	SetHighColor(rgb_color{red, green, blue, alpha});
+}
+
+
+rgb_color
+BView::HighColor() const
+{
+	return fPrivate->highColor;
+}
+
+
+void
+BView::SetLowColor(rgb_color color)
+{
+	fPrivate->lowColor = color;
+}
+
+
+void
+BView::SetLowColor(uchar red, uchar green, uchar blue, uchar alpha)
+{
+	SetLowColor(rgb_color{red, green, blue, alpha});
+}
+
+
+rgb_color
+BView::LowColor() const
+{
+	return fPrivate->lowColor;
+}
+
+
+void
+BView::SetDrawingMode(drawing_mode mode)
+{
+	fPrivate->drawingMode = mode;
+}
+
+
+drawing_mode
+BView::DrawingMode() const
+{
+	return fPrivate->drawingMode;
+}
+
+
+void
+BView::SetPenSize(float size)
+{
+	fPrivate->penSize = size > 0 ? size : 1.0f;
+}
+
+
+float
+BView::PenSize() const
+{
+	return fPrivate->penSize;
+}
+
+
+void
+BView::MovePenTo(BPoint point)
+{
+	fPrivate->penLocation = point;
+}
+
+
+void
+BView::MovePenTo(float x, float y)
+{
+	MovePenTo(BPoint(x, y));
+}
+
+
+void
+BView::MovePenBy(float x, float y)
+{
+	fPrivate->penLocation += BPoint(x, y);
+}
+
+
+BPoint
+BView::PenLocation() const
+{
+	return fPrivate->penLocation;
+}
+
+
+void
+BView::SetFont(const BFont* font, uint32 mask)
+{
+	if (font == NULL)
+		return;
+	BFont& current = fPrivate->font;
+	if ((mask & B_FONT_FAMILY_AND_STYLE) != 0) {
+		current.SetFamily(font->Family());
+		current.SetFace(font->Face());
+	}
+	if ((mask & B_FONT_SIZE) != 0)
+		current.SetSize(font->Size());
+	if ((mask & B_FONT_FACE) != 0)
+		current.SetFace(font->Face());
+}
+
+
+void
+BView::GetFont(BFont* font) const
+{
+	if (font != NULL)
+		*font = fPrivate->font;
+}
+
+
+void
+BView::SetFontSize(float size)
+{
+	fPrivate->font.SetSize(size);
+}
+
+
+float
+BView::StringWidth(const char* string) const
+{
+	return fPrivate->font.StringWidth(string);
+}
+
+
+float
+BView::StringWidth(const char* string, int32 length) const
+{
+	return fPrivate->font.StringWidth(string, length);
+}
+
+
+void
+BView::GetFontHeight(font_height* height) const
+{
+	fPrivate->font.GetHeight(height);
+}
+
+
+void
+BView::SetViewBitmap(const BBitmap* bitmap)
+{
+	fPrivate->viewImage = BPrivate::ImageOf(bitmap).copy();
+	Invalidate();
+}
+
+
+void
+BView::ClearViewBitmap()
+{
+	fPrivate->viewImage = QImage();
+	Invalidate();
+}
+
+
+// #pragma mark - drawing
+
+
+void
+BView::StrokeLine(BPoint toPoint, const pattern& p)
+{
+	StrokeLine(fPrivate->penLocation, toPoint, p);
+}
+
+
+void
+BView::StrokeLine(BPoint start, BPoint end, const pattern& p)
+{
+	fPrivate->penLocation = end;
+	Canvas canvas(fPrivate.get());
+	if (!canvas.IsValid())
+		return;
+	StrokeSegment(canvas.Painter(), PixelPoint(start), PixelPoint(end), fPrivate->BrushFor(p),
+		fPrivate->penSize);
+}
+
+
+void
+BView::BeginLineArray(int32 count)
+{
+	fPrivate->inLineArray = true;
+	fPrivate->lines.clear();
+	if (count > 0)
+		fPrivate->lines.reserve(static_cast<size_t>(count));
+}
+
+
+void
+BView::AddLine(BPoint start, BPoint end, rgb_color color)
+{
+	if (fPrivate->inLineArray)
+		fPrivate->lines.push_back(ViewPrivate::Line{start, end, color});
+}
+
+
+void
+BView::EndLineArray()
+{
+	if (!fPrivate->inLineArray)
+		return;
+	fPrivate->inLineArray = false;
+	{
+		Canvas canvas(fPrivate.get());
+		if (canvas.IsValid()) {
+			for (const ViewPrivate::Line& line : fPrivate->lines) {
+				StrokeSegment(canvas.Painter(), PixelPoint(line.start), PixelPoint(line.end),
+					QBrush(fPrivate->ColorFor(line.color)), fPrivate->penSize);
+			}
+		}
+	}
+	fPrivate->lines.clear();
+}
+
+
+void
+BView::StrokeRect(BRect rect, const pattern& p)
+{
+	QRect area = PixelRect(rect);
+	if (area.isEmpty())
+		return;
+	Canvas canvas(fPrivate.get());
+	if (!canvas.IsValid())
+		return;
+	int low;
+	int high;
+	PenSpan(fPrivate->penSize, &low, &high);
+	QRect outer(QPoint(area.left() + low, area.top() + low),
+		QPoint(area.right() + high, area.bottom() + high));
+	QRect inner(QPoint(area.left() + high + 1, area.top() + high + 1),
+		QPoint(area.right() + low - 1, area.bottom() + low - 1));
+	// Band by band, so that no pixel is drawn twice: blending would show it.
+	QBrush brush = fPrivate->BrushFor(p);
+	QRegion outline = QRegion(outer).subtracted(QRegion(inner));
+	for (const QRect& band : outline)
+		canvas->fillRect(band, brush);
+}
+
+
+void
+BView::FillRect(BRect rect, const pattern& p)
+{
+	QRect area = PixelRect(rect);
+	if (area.isEmpty())
+		return;
+	Canvas canvas(fPrivate.get());
+	if (canvas.IsValid())
+		canvas->fillRect(area, fPrivate->BrushFor(p));
+}
+
+
+void
+BView::StrokeRoundRect(BRect rect, float xRadius, float yRadius, const pattern& p)
+{
+	QRect area = PixelRect(rect);
+	if (area.isEmpty())
+		return;
+	Canvas canvas(fPrivate.get());
+	if (!canvas.IsValid())
+		return;
+	// A one-pixel pen on whole coordinates draws right of and below them:
+	// the outline lands on the edge pixels.
+	canvas->setPen(OutlinePen(fPrivate->BrushFor(p), fPrivate->penSize));
+	canvas->setBrush(Qt::NoBrush);
+	canvas->drawRoundedRect(QRectF(area.left(), area.top(), area.width() - 1, area.height() - 1),
+		xRadius, yRadius);
+}
+
+
+void
+BView::FillRoundRect(BRect rect, float xRadius, float yRadius, const pattern& p)
+{
+	QRect area = PixelRect(rect);
+	if (area.isEmpty())
+		return;
+	Canvas canvas(fPrivate.get());
+	if (!canvas.IsValid())
+		return;
+	QPainterPath path;
+	path.addRoundedRect(QRectF(area), xRadius, yRadius);
+	canvas->fillPath(path, fPrivate->BrushFor(p));
+}
+
+
+void
+BView::StrokeEllipse(BRect rect, const pattern& p)
+{
+	QRect area = PixelRect(rect);
+	if (area.isEmpty())
+		return;
+	Canvas canvas(fPrivate.get());
+	if (!canvas.IsValid())
+		return;
+	canvas->setPen(OutlinePen(fPrivate->BrushFor(p), fPrivate->penSize));
+	canvas->setBrush(Qt::NoBrush);
+	canvas->drawEllipse(QRectF(area.left(), area.top(), area.width() - 1, area.height() - 1));
+}
+
+
+void
+BView::FillEllipse(BRect rect, const pattern& p)
+{
+	QRect area = PixelRect(rect);
+	if (area.isEmpty())
+		return;
+	Canvas canvas(fPrivate.get());
+	if (!canvas.IsValid())
+		return;
+	QPainterPath path;
+	path.addEllipse(QRectF(area));
+	canvas->fillPath(path, fPrivate->BrushFor(p));
+}
+
+
+void
+BView::DrawString(const char* string, const void*)
+{
+	if (string != NULL)
+		DrawString(string, static_cast<int32>(strlen(string)), fPrivate->penLocation);
+}
+
+
+void
+BView::DrawString(const char* string, BPoint location)
+{
+	if (string != NULL)
+		DrawString(string, static_cast<int32>(strlen(string)), location);
+}
+
+
+void
+BView::DrawString(const char* string, int32 length, BPoint location)
+{
+	if (string == NULL || length <= 0)
+		return;
+	size_t bytes = strnlen(string, static_cast<size_t>(length));
+	QString text = QString::fromUtf8(string, static_cast<qsizetype>(bytes));
+	{
+		Canvas canvas(fPrivate.get());
+		if (canvas.IsValid()) {
+			canvas->setFont(BPrivate::ToQFont(fPrivate->font));
+			canvas->setPen(fPrivate->ColorFor(fPrivate->highColor));
+			canvas->drawText(QPointF(location.x, location.y), text);
+		}
+	}
+	fPrivate->penLocation = BPoint(location.x + fPrivate->font.StringWidth(string, length),
+		location.y);
+}
+
+
+void
+BView::DrawBitmap(const BBitmap* bitmap)
+{
+	DrawBitmap(bitmap, fPrivate->penLocation);
+}
+
+
+void
+BView::DrawBitmap(const BBitmap* bitmap, BPoint where)
+{
+	const QImage& image = BPrivate::ImageOf(bitmap);
+	if (image.isNull())
+		return;
+	Canvas canvas(fPrivate.get());
+	if (canvas.IsValid())
+		canvas->drawImage(PixelPoint(where), image);
+}
+
+
+void
+BView::DrawBitmap(const BBitmap* bitmap, BRect destination)
+{
+	const QImage& image = BPrivate::ImageOf(bitmap);
+	QRect area = PixelRect(destination);
+	if (image.isNull() || area.isEmpty())
+		return;
+	Canvas canvas(fPrivate.get());
+	if (canvas.IsValid())
+		canvas->drawImage(area, image);
+}
+
+
+void
+BView::DrawBitmap(const BBitmap* bitmap, BRect source, BRect destination)
+{
+	const QImage& image = BPrivate::ImageOf(bitmap);
+	QRect from = PixelRect(source);
+	QRect area = PixelRect(destination);
+	if (image.isNull() || from.isEmpty() || area.isEmpty())
+		return;
+	Canvas canvas(fPrivate.get());
+	if (canvas.IsValid())
+		canvas->drawImage(area, image, from);
+}
+
+
+void
+BView::Invalidate()
+{
+	Invalidate(Bounds());
+}
+
+
+void
+BView::Invalidate(BRect rect)
+{
+	QSize size = fPrivate->PixelSize();
+	QRect area = PixelRect(rect) & QRect(QPoint(0, 0), size);
+	if (area.isEmpty())
+		return;
+	fPrivate->dirty = fPrivate->dirty.united(area);
+	fPrivate->widget->update(area);
+}
+
+
+void
+BView::Flush() const
+{
+	// The drawing is in the backing image already; a paint shows it.
+	ViewWidget* widget = fPrivate->widget;
+	if (!BPrivate::IsPainting() && widget->isVisible())
+		widget->repaint();
+}
+
+
+void
+BView::Sync() const
+{
+	Flush();
+}
+
+
+void
+BView::SetToolTip(const char* text)
+{
+	fPrivate->toolTip = text != NULL ? text : "";
+	fPrivate->widget->setToolTip(QString::fromUtf8(fPrivate->toolTip.c_str()));
+}
+
+
+void
+BView::SetToolTipText(const char* text)
+{
+	SetToolTip(text);
+}
+
+
+const char*
+BView::ToolTipText() const
+{
+	return fPrivate->toolTip.c_str();
+}
+
+
+rgb_color
+BView::PixelAt(BPoint point)
+{
+	// Only the pixel asked for is put together: tests ask pixel by pixel.
+	QImage picture = fPrivate->Picture(QRect(PixelPoint(point), QSize(1, 1)));
+	if (picture.isNull())
+		return rgb_color{0, 0, 0, 0};
+	QColor color = picture.pixelColor(0, 0);
+	return rgb_color{static_cast<uint8>(color.red()), static_cast<uint8>(color.green()),
+		static_cast<uint8>(color.blue()), static_cast<uint8>(color.alpha())};
+}
+
+
+BPrivate::ViewWidget*
+BView::_Widget() const
+{
+	return fPrivate->widget;
+}
+
+
+BPrivate::ViewPrivate*
+BView::_Private() const
+{
+	return fPrivate.get();
+}

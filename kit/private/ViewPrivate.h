@@ -1,0 +1,169 @@
+#ifndef VIEW_PRIVATE_H
+#define VIEW_PRIVATE_H
+
+#include <QBrush>
+#include <QColor>
+#include <QImage>
+#include <QRect>
+#include <QWidget>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include <Font.h>
+#include <GraphicsDefs.h>
+#include <Point.h>
+#include <Rect.h>
+#include <View.h>
+
+class QPainter;
+
+namespace BPrivate {
+
+// The toolkit widget of a view. It shows the view's backing image and turns
+// the toolkit's input into the view's messages.
+//
+// Controls that are toolkit widgets (buttons, text fields, menus) put their
+// widget inside it as a child that fills it, and set
+// ViewPrivate::nativeWidget: their area is then drawn by that child, also
+// when the view is printed.
+class ViewWidget : public QWidget {
+public:
+	explicit ViewWidget(BView* view);
+	~ViewWidget() override;
+
+	BView* View() const { return fView; }
+	// The view is going; from now on the widget does nothing.
+	void Orphan() { fView = NULL; }
+
+protected:
+	bool event(QEvent* event) override;
+	void paintEvent(QPaintEvent* event) override;
+	void mousePressEvent(QMouseEvent* event) override;
+	void mouseDoubleClickEvent(QMouseEvent* event) override;
+	void mouseReleaseEvent(QMouseEvent* event) override;
+	void mouseMoveEvent(QMouseEvent* event) override;
+	void enterEvent(QEnterEvent* event) override;
+	void leaveEvent(QEvent* event) override;
+	void wheelEvent(QWheelEvent* event) override;
+	void keyPressEvent(QKeyEvent* event) override;
+	void keyReleaseEvent(QKeyEvent* event) override;
+	void dragEnterEvent(QDragEnterEvent* event) override;
+	void dragMoveEvent(QDragMoveEvent* event) override;
+	void dropEvent(QDropEvent* event) override;
+
+private:
+	void _DeliverButton(uint32 what, QMouseEvent* event, int32 clicks);
+	void _DeliverMoved(BPoint where, uint32 transit, uint32 buttons,
+		Qt::KeyboardModifiers modifiers);
+
+	BView* fView;
+};
+
+
+struct ViewPrivate {
+	ViewPrivate(BView* view, BRect frame, uint32 resizingMode, uint32 flags);
+
+	// The size of the widget and of the backing image, in pixels.
+	QSize PixelSize() const;
+	// The view's top left corner in its window's coordinates (or in its
+	// topmost parent's, while it is in no window).
+	BPoint WindowOffset() const;
+	// Moves and sizes the view: the widget follows, the children follow by
+	// their resizing modes, and the frame hooks run.
+	void SetFrame(BRect newFrame);
+	// A view and its children join a window: handlers of its looper, and
+	// AttachedToWindow() from the parents down. AllAttached() follows from
+	// the children up, once everything is in.
+	void Attach(BWindow* newWindow);
+	void CallAllAttached();
+	// They leave it: DetachedFromWindow() from the parents down,
+	// AllDetached() from the children up, then they are no handlers of the
+	// window any more.
+	void DetachFromWindow();
+	void LeaveWindow();
+
+	// A backing image of the view's size; false when the view has none
+	// (no area).
+	bool EnsureBacking();
+	// Lets Draw() repaint what is invalid of the backing image.
+	void UpdateBacking();
+	// Calls Draw() with the drawing going to painter.
+	void DrawWith(QPainter* painter, BRect updateRect);
+	// The part area (view pixels) of the backing image with the children
+	// drawn over it: the view as it shows.
+	QImage Picture(QRect area);
+	// Widget attributes that depend on the view colour.
+	void UpdateOpacity();
+
+	// Drawing state applied to a painter.
+	QColor ColorFor(rgb_color color) const;
+	QBrush BrushFor(const pattern& p) const;
+	void ApplyMode(QPainter* painter) const;
+
+	BView* view;
+	ViewWidget* widget;
+	BRect frame;
+	uint32 resizingMode;
+	uint32 flags;
+	// The parent, which may be the window's top view (Parent() hides that).
+	BView* parent;
+	BWindow* window;
+	std::vector<BView*> children;
+	// Above 0 while hidden; Hide() and Show() nest.
+	int32 hideLevel;
+	bool isTopView;
+	// Set by controls that are toolkit widgets: a child widget draws the
+	// view's area, so printing renders the widget instead of calling Draw().
+	bool nativeWidget;
+
+	rgb_color viewColor;
+	rgb_color highColor;
+	rgb_color lowColor;
+	drawing_mode drawingMode;
+	float penSize;
+	BPoint penLocation;
+	BFont font;
+	// A copy, as the platform keeps one: the caller may delete its bitmap.
+	QImage viewImage;
+	std::string toolTip;
+
+	QImage backing;
+	// What Draw() still has to paint (view pixels); empty when nothing.
+	QRect dirty;
+	// While Draw() runs (or the view is printed): where drawing goes.
+	QPainter* painter;
+
+	struct Line {
+		BPoint start;
+		BPoint end;
+		rgb_color color;
+	};
+	bool inLineArray;
+	std::vector<Line> lines;
+
+	// Printing of a native widget whose screen picture is not what goes on
+	// paper (a text view prints its whole text at its text rectangle, not
+	// the scrolled part that shows). When set, RenderView calls it for the
+	// view instead of rendering the widget: the part rect (view
+	// coordinates) with rect's top left corner at the painter's origin.
+	std::function<void(QPainter* painter, BRect rect)> printRenderer;
+
+	// Between joining a window and AllAttached().
+	bool allAttachedPending;
+};
+
+
+// Whether a view is drawing now: the toolkit cannot repaint from there.
+bool IsPainting();
+
+
+// Draws the part rect (view coordinates) of a view and its children onto a
+// painter, with rect's top left corner at the painter's origin. Printing
+// uses it; the views' backgrounds stay undrawn, as on paper.
+void RenderView(BView* view, QPainter* painter, BRect rect);
+
+} // namespace BPrivate
+
+#endif // VIEW_PRIVATE_H
