@@ -167,7 +167,7 @@ BMallocIO::WriteAt(off_t position, const void* buffer, size_t size)
 
 
 off_t
-BMallocIO::Seek(off_t position, uint32 seekMode)
+BPositionIO::_SeekTarget(off_t current, off_t end, off_t position, uint32 seekMode)
 {
 	off_t base;
 	switch (seekMode) {
@@ -176,11 +176,11 @@ BMallocIO::Seek(off_t position, uint32 seekMode)
 		break;
 
 	case SEEK_CUR:
-		base = fPosition;
+		base = current;
 		break;
 
 	case SEEK_END:
-		base = fData.size();
+		base = end;
 		break;
 
 	default:
@@ -189,8 +189,17 @@ BMallocIO::Seek(off_t position, uint32 seekMode)
 
 	if ((position > 0 && base > INT64_MAX - position) || base + position < 0)
 		return B_BAD_VALUE;
-	fPosition = base + position;
-	return fPosition;
+	return base + position;
+}
+
+
+off_t
+BMallocIO::Seek(off_t position, uint32 seekMode)
+{
+	off_t target = _SeekTarget(fPosition, static_cast<off_t>(fData.size()), position, seekMode);
+	if (target >= 0)
+		fPosition = target;
+	return target;
 }
 
 

@@ -45,6 +45,12 @@ public:
 	virtual status_t SetSize(off_t size);
 	// The position of the end of the data.
 	virtual status_t GetSize(off_t* size) const;
+
+protected:
+	// Where a seek from current in a stream that ends at end lands, or
+	// B_BAD_VALUE for an unknown mode or a position before 0 or past the
+	// largest offset.
+	static off_t _SeekTarget(off_t current, off_t end, off_t position, uint32 seekMode);
 };
 
 

@@ -233,28 +233,10 @@ BBitmapStream::WriteAt(off_t position, const void* buffer, size_t size)
 off_t
 BBitmapStream::Seek(off_t position, uint32 seekMode)
 {
-	off_t base;
-	switch (seekMode) {
-	case SEEK_SET:
-		base = 0;
-		break;
-
-	case SEEK_CUR:
-		base = fPosition;
-		break;
-
-	case SEEK_END:
-		base = Size();
-		break;
-
-	default:
-		return B_BAD_VALUE;
-	}
-
-	if ((position > 0 && base > INT64_MAX - position) || base + position < 0)
-		return B_BAD_VALUE;
-	fPosition = base + position;
-	return fPosition;
+	off_t target = _SeekTarget(fPosition, Size(), position, seekMode);
+	if (target >= 0)
+		fPosition = target;
+	return target;
 }
 
 
