@@ -1,0 +1,188 @@
+#include "OrderFile.h"
+
+#include <errno.h>
+#include <fcntl.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <Errors.h>
+
+
+const char* const kClosedMarker = "#CLOSED-FOR-ORDER# ";
+
+
+BString
+OrderFilePath(const char* menuOrOrderPath)
+{
+	BString path(menuOrOrderPath);
+	int32 slash = path.FindLast('/');
+	BString leaf;
+	path.CopyInto(leaf, slash + 1, path.Length());
+	leaf.ReplaceFirst(".csv", ".order");
+	path.Truncate(slash + 1);
+	path << leaf;
+	return path;
+}
+
+
+static order_line_kind
+KindOf(const std::string& line, bool* known)
+{
+	*known = true;
+	if (!line.empty() && line[0] == '>')
+		return kMealLine;
+	if (!line.empty() && line[0] == ':')
+		return kOrderLine;
+	if (line.compare(0, strlen(kClosedMarker), kClosedMarker) == 0)
+		return kClosedMarkerLine;
+	*known = false;
+	return kMealLine;
+}
+
+
+bool
+ReadOrderFile(const char* path, std::vector<OrderFileLine>* lines)
+{
+	lines->clear();
+	FILE* file = fopen(path, "rb");
+	if (file == NULL) {
+		printf("open.err: '%s'\n", path);
+		return false;
+	}
+
+	// Lines are read whole: a meal line is a copy of a menu line, and a cut
+	// one would no longer belong to its day.
+	char* buffer = NULL;
+	size_t capacity = 0;
+	ssize_t length;
+	while ((length = getline(&buffer, &capacity, file)) >= 0) {
+		std::string line(buffer, static_cast<size_t>(length));
+		while (!line.empty() && (line.back() == '\n' || line.back() == '\r'))
+			line.pop_back();
+		// A NUL byte ends the line's text, as it ends every text we keep.
+		line.resize(strlen(line.c_str()));
+		bool known;
+		order_line_kind kind = KindOf(line, &known);
+		if (known)
+			lines->push_back(OrderFileLine{kind, std::move(line)});
+	}
+	free(buffer);
+	fclose(file);
+	return true;
+}
+
+
+status_t
+WriteFileAtomically(const char* path, const std::function<bool(FILE*)>& write)
+{
+	std::string target(path);
+	size_t slash = target.rfind('/');
+	std::string folder = slash == std::string::npos ? "." : target.substr(0, slash);
+	std::string leaf = slash == std::string::npos ? target : target.substr(slash + 1);
+	std::string temporary = folder + "/." + leaf + ".XXXXXX";
+
+	int fd = mkstemp(temporary.data());
+	if (fd < 0)
+		return status_for_errno(errno);
+	// The new file keeps the old one's permissions (mkstemp makes 0600).
+	struct stat st;
+	mode_t mode = 0644;
+	if (stat(path, &st) == 0)
+		mode = st.st_mode & 07777;
+	else {
+		mode_t mask = umask(0);
+		umask(mask);
+		mode = 0666 & ~mask;
+	}
+	fchmod(fd, mode);
+
+	FILE* file = fdopen(fd, "wb");
+	if (file == NULL) {
+		status_t status = status_for_errno(errno);
+		close(fd);
+		unlink(temporary.c_str());
+		return status;
+	}
+
+	status_t status = B_OK;
+	if (!write(file))
+		status = B_ERROR;
+	if (status == B_OK && (fflush(file) != 0 || ferror(file)))
+		status = status_for_errno(errno != 0 ? errno : EIO);
+	if (status == B_OK && fsync(fileno(file)) != 0)
+		status = status_for_errno(errno);
+	if (fclose(file) != 0 && status == B_OK)
+		status = status_for_errno(errno);
+	if (status == B_OK && rename(temporary.c_str(), path) != 0)
+		status = status_for_errno(errno);
+	if (status != B_OK) {
+		unlink(temporary.c_str());
+		return status;
+	}
+
+	int folderFd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+	if (folderFd >= 0) {
+		fsync(folderFd);
+		close(folderFd);
+	}
+	return B_OK;
+}
+
+
+status_t
+CreateOrderFile(const char* path, const BList* menuRows)
+{
+	if (access(path, F_OK) == 0)
+		return B_FILE_EXISTS;
+	printf("[File create]\n");
+	return WriteFileAtomically(path, [menuRows](FILE* file) {
+		for (int32 i = 0; i < menuRows->CountItems(); i++) {
+			const BString* row = static_cast<const BString*>(menuRows->ItemAt(i));
+			fprintf(file, ">%s\n:.\n", row->String());
+		}
+		return true;
+	});
+}
+
+
+std::string
+ClosedMarkerLine(time_t moment)
+{
+	struct tm local;
+	localtime_r(&moment, &local);
+	char when[64];
+	if (strftime(when, sizeof(when), "Y%YM%mD%d %H:%M:%S CW:%W ", &local) == 0)
+		when[0] = '\0';
+	return std::string(kClosedMarker) + when + "\n";
+}
+
+
+status_t
+AppendClosedMarker(const char* path, time_t moment)
+{
+	int fd = open(path, O_WRONLY | O_APPEND | O_CLOEXEC);
+	if (fd < 0) {
+		printf("open.err: '%s'\n", path);
+		return status_for_errno(errno);
+	}
+	std::string line = ClosedMarkerLine(moment);
+	status_t status = B_OK;
+	size_t written = 0;
+	while (written < line.size()) {
+		ssize_t result = write(fd, line.data() + written, line.size() - written);
+		if (result < 0 && errno == EINTR)
+			continue;
+		if (result <= 0) {
+			status = status_for_errno(result < 0 ? errno : EIO);
+			break;
+		}
+		written += static_cast<size_t>(result);
+	}
+	if (status == B_OK && fsync(fd) != 0)
+		status = status_for_errno(errno);
+	close(fd);
+	return status;
+}

@@ -1,0 +1,58 @@
+#ifndef ORDER_FILE_H
+#define ORDER_FILE_H
+
+#include <List.h>
+#include <String.h>
+#include <SupportDefs.h>
+
+#include <time.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+// The orders of a week lie beside its menu file in the order file: for each
+// meal a meal line (">" and the menu line), followed by its order lines
+// (":." and person entries); a week closed for ordering carries the closed
+// marker line. These are the file's parts that need no window.
+
+// The marker's start, tested on reading; the moment of closing follows it.
+extern const char* const kClosedMarker;
+
+// The order file of a menu file (or of an order file: then the same path):
+// the last element's first ".csv" becomes ".order".
+BString OrderFilePath(const char* menuOrOrderPath);
+
+enum order_line_kind {
+	kMealLine,
+	kOrderLine,
+	kClosedMarkerLine,
+};
+
+struct OrderFileLine {
+	order_line_kind kind;
+	std::string text;
+};
+
+// Reads the meal lines, order lines and closed markers of the file, whole
+// (without line ends), in file order; other lines are left out. False when
+// the file cannot be read.
+bool ReadOrderFile(const char* path, std::vector<OrderFileLine>* lines);
+
+// Writes a new order file from the kept menu lines: each as a meal line with
+// one empty order line. An existing file is left as it is (B_FILE_EXISTS).
+status_t CreateOrderFile(const char* path, const BList* menuRows);
+
+// Replaces the file with what write puts into it, so that a crash or a full
+// disk leaves the old file or the new one, never a mix: the text goes into a
+// new file in the same folder, which is flushed to disk and renamed over the
+// old one; then the folder is flushed. write answers false to give up.
+status_t WriteFileAtomically(const char* path, const std::function<bool(FILE*)>& write);
+
+// Appends the closed marker with the moment of closing, flushed to disk.
+status_t AppendClosedMarker(const char* path, time_t moment);
+
+// The marker line for a moment, line end included.
+std::string ClosedMarkerLine(time_t moment);
+
+#endif // ORDER_FILE_H

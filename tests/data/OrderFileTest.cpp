@@ -1,0 +1,206 @@
+#include <dirent.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <random>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include <List.h>
+#include <String.h>
+
+#include "MenuFile.h"
+#include "OrderFile.h"
+#include "TempFolder.h"
+
+
+namespace {
+
+time_t
+LocalMoment(int year, int month, int day, int hour, int minute, int second)
+{
+	struct tm local = {};
+	local.tm_year = year - 1900;
+	local.tm_mon = month - 1;
+	local.tm_mday = day;
+	local.tm_hour = hour;
+	local.tm_min = minute;
+	local.tm_sec = second;
+	local.tm_isdst = -1;
+	return mktime(&local);
+}
+
+
+std::vector<std::string>
+FilesIn(const std::string& folder)
+{
+	std::vector<std::string> names;
+	DIR* dir = opendir(folder.c_str());
+	while (struct dirent* entry = readdir(dir)) {
+		std::string name = entry->d_name;
+		if (name != "." && name != "..")
+			names.push_back(name);
+	}
+	closedir(dir);
+	return names;
+}
+
+
+TEST(OrderFileTest, LiesBesideItsMenuFile)
+{
+	const struct {
+		const char* menu;
+		const char* order;
+	} cases[] = {
+		{"/app/meals_cvs/Menu_KW05.csv", "/app/meals_cvs/Menu_KW05.order"},
+		{"/app/meals_cvs/Menu_KW05.order", "/app/meals_cvs/Menu_KW05.order"},
+		{"/app/a.csv.d/Menu.csv.csv", "/app/a.csv.d/Menu.order.csv"},
+		{"Menu_KW05.csv", "Menu_KW05.order"},
+	};
+	for (const auto& test : cases)
+		EXPECT_STREQ(test.order, OrderFilePath(test.menu).String()) << test.menu;
+}
+
+
+TEST(OrderFileTest, NewFileHoldsEveryMenuLineWithAnEmptyOrderLine)
+{
+	TempFolder folder;
+	BList rows;
+	rows.AddItem(new BString("d1;MON;Menu 1;Pasta"));
+	rows.AddItem(new BString("no day;Menu 4;Cake"));
+	std::string path = folder.PathOf("Menu_KW05.order");
+
+	EXPECT_EQ(B_OK, CreateOrderFile(path.c_str(), &rows));
+	EXPECT_EQ(">d1;MON;Menu 1;Pasta\n:.\n>no day;Menu 4;Cake\n:.\n", ReadWholeFile(path));
+
+	// An order file that exists is kept as it is.
+	folder.WriteFile("Menu_KW05.order", ">kept\n:.Guest#01;\n");
+	EXPECT_EQ(B_FILE_EXISTS, CreateOrderFile(path.c_str(), &rows));
+	EXPECT_EQ(">kept\n:.Guest#01;\n", ReadWholeFile(path));
+	EmptyStringList(&rows);
+}
+
+
+TEST(OrderFileTest, ReadsMealAndOrderLinesWholeAndTheMarker)
+{
+	TempFolder folder;
+	std::string longMeal = ">x;MON;" + std::string(100000, 'm');
+	std::string path = folder.WriteFile("Menu.order",
+		":.stray#01;\n"
+		">d1;MON;Menu 1;Pasta\r\n"
+		":.Guest#02;Staff#01;\n"
+		"some other line\n"
+		"#CLOSED-FOR-ORDER#without blank\n"
+		+ longMeal + "\n"
+		":.A#01;\n"
+		"#CLOSED-FOR-ORDER# Y2004M05D17 12:30:00 CW:20 \n"
+		"#CLOSED-FOR-ORDER# Y2004M05D18 12:30:00 CW:20 ");
+
+	std::vector<OrderFileLine> lines;
+	ASSERT_TRUE(ReadOrderFile(path.c_str(), &lines));
+	const std::vector<std::pair<order_line_kind, std::string>> expected = {
+		{kOrderLine, ":.stray#01;"},
+		{kMealLine, ">d1;MON;Menu 1;Pasta"},
+		{kOrderLine, ":.Guest#02;Staff#01;"},
+		{kMealLine, longMeal},
+		{kOrderLine, ":.A#01;"},
+		{kClosedMarkerLine, "#CLOSED-FOR-ORDER# Y2004M05D17 12:30:00 CW:20 "},
+		{kClosedMarkerLine, "#CLOSED-FOR-ORDER# Y2004M05D18 12:30:00 CW:20 "},
+	};
+	ASSERT_EQ(expected.size(), lines.size());
+	for (size_t i = 0; i < expected.size(); i++) {
+		EXPECT_EQ(expected[i].first, lines[i].kind) << i;
+		EXPECT_EQ(expected[i].second, lines[i].text) << i;
+	}
+
+	EXPECT_FALSE(ReadOrderFile(folder.PathOf("missing.order").c_str(), &lines));
+	EXPECT_TRUE(lines.empty());
+}
+
+
+TEST(OrderFileTest, ClosingAppendsTheMarkerWithTheMoment)
+{
+	TempFolder folder;
+	std::string path = folder.WriteFile("Menu.order", ">d1;MON;Menu 1;Pasta\n:.\n");
+	time_t moment = LocalMoment(2004, 5, 17, 12, 30, 0);
+
+	EXPECT_EQ("#CLOSED-FOR-ORDER# Y2004M05D17 12:30:00 CW:20 \n", ClosedMarkerLine(moment));
+	ASSERT_EQ(B_OK, AppendClosedMarker(path.c_str(), moment));
+	ASSERT_EQ(B_OK, AppendClosedMarker(path.c_str(), moment));
+	EXPECT_EQ(">d1;MON;Menu 1;Pasta\n:.\n" + ClosedMarkerLine(moment) + ClosedMarkerLine(moment),
+		ReadWholeFile(path));
+
+	EXPECT_NE(B_OK, AppendClosedMarker(folder.PathOf("missing.order").c_str(), moment));
+	EXPECT_EQ(std::vector<std::string>{"Menu.order"}, FilesIn(folder.Path()));
+}
+
+
+TEST(OrderFileTest, AFailedWriteLeavesTheOldFile)
+{
+	TempFolder folder;
+	std::string path = folder.WriteFile("Menu.order", "old\n");
+	chmod(path.c_str(), 0640);
+
+	EXPECT_NE(B_OK, WriteFileAtomically(path.c_str(), [](FILE* file) {
+		fputs("half of the new", file);
+		return false;
+	}));
+	EXPECT_EQ("old\n", ReadWholeFile(path));
+	EXPECT_EQ(std::vector<std::string>{"Menu.order"}, FilesIn(folder.Path()));
+
+	EXPECT_EQ(B_OK, WriteFileAtomically(path.c_str(), [](FILE* file) {
+		fputs("new\n", file);
+		return true;
+	}));
+	EXPECT_EQ("new\n", ReadWholeFile(path));
+	struct stat st;
+	ASSERT_EQ(0, stat(path.c_str(), &st));
+	EXPECT_EQ(0640u, st.st_mode & 0777) << "the file keeps its permissions";
+	EXPECT_EQ(std::vector<std::string>{"Menu.order"}, FilesIn(folder.Path()));
+
+	EXPECT_NE(B_OK, WriteFileAtomically(folder.PathOf("no/such/folder.order").c_str(),
+		[](FILE*) { return true; }));
+}
+
+
+// A process saving over and over is killed at a random moment: the file is
+// always one of the saved states, whole.
+TEST(OrderFileTest, KillingASaveLeavesTheOldOrTheNewFile)
+{
+	TempFolder folder;
+	std::string stateA;
+	std::string stateB;
+	for (int i = 0; i < 20000; i++) {
+		stateA += ">meal " + std::to_string(i) + ";MON;\n:.Guest#01;\n";
+		stateB += ">meal " + std::to_string(i) + ";MON;\n:.Guest#02;Staff#03;\n";
+	}
+	std::string path = folder.WriteFile("Menu.order", stateA);
+
+	std::mt19937 random(20040517);
+	for (int round = 0; round < 25; round++) {
+		pid_t child = fork();
+		ASSERT_GE(child, 0);
+		if (child == 0) {
+			for (int i = 0;; i++) {
+				const std::string& state = i % 2 == 0 ? stateB : stateA;
+				WriteFileAtomically(path.c_str(), [&state](FILE* file) {
+					return fwrite(state.data(), 1, state.size(), file) == state.size();
+				});
+			}
+		}
+		usleep(std::uniform_int_distribution<int>(1000, 30000)(random));
+		kill(child, SIGKILL);
+		waitpid(child, NULL, 0);
+
+		std::string content = ReadWholeFile(path);
+		EXPECT_TRUE(content == stateA || content == stateB)
+			<< "round " << round << ": " << content.size() << " bytes";
+	}
+}
+
+} // namespace
