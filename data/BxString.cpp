@@ -153,8 +153,11 @@ BxString::CalcUserOrder(const char* person, int32 kind)
 		return;
 	}
 	if (person == NULL || person[0] == '\0' || strpbrk(person, "#;") != NULL) {
-		// Such a name would break the order line's format.
+		// Such a name would break the order line's format; it has no entry.
 		printf("CalcUserOrder: refused name '%s'\n", person != NULL ? person : "");
+		fLine = -1;
+		fPos = -1;
+		fCount = 0;
 		return;
 	}
 

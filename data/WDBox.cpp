@@ -1,0 +1,448 @@
+#include "WDBox.h"
+
+#include <stdio.h>
+#include <string.h>
+
+#include <string>
+#include <unordered_set>
+
+#include <Font.h>
+#include <GraphicsDefs.h>
+#include <View.h>
+
+#include "BxString.h"
+#include "CSVFields.h"
+#include "Labels.h"
+#include "Prefs.h"
+#include "TLinkView.h"
+
+
+Prefs* WDBox::fPrefs = NULL;
+
+static const rgb_color kBoxColor = {254, 254, 220, 0};
+static const rgb_color kFrameColor = {180, 180, 180, 0};
+static const rgb_color kTextColor = {10, 10, 10, 0};
+
+// The person lists read at most this many digits of an entry's count.
+static const int32 kSummaryCountDigits = 3;
+
+
+// The settings singleton, fetched by the first box. One that was released
+// and made anew meanwhile is fetched again, so no box reads a gone store.
+static Prefs*
+Settings()
+{
+	if (WDBox::fPrefs == NULL || WDBox::fPrefs != Prefs::aPrefsZgr)
+		WDBox::fPrefs = Prefs::getSTPrefs();
+	return WDBox::fPrefs;
+}
+
+
+// Finds the next person entry of an order line from start on: the name runs
+// from start to the "#", and next is where the entry after it begins.
+// Answers false when no "#" follows.
+static bool
+NextEntry(const BString* line, int32 start, int32* hash, int32* next)
+{
+	*hash = line->FindFirst('#', start);
+	if (*hash < 0)
+		return false;
+	int32 end = line->FindFirst(';', *hash);
+	*next = end < 0 ? line->Length() : end + 1;
+	return true;
+}
+
+
+WDBox::WDBox(BRect frame, const char* name, int32 index, TLinkView* view, uint32 resizingMode,
+	uint32 flags)
+	:
+	BBox(frame, name, resizingMode, flags, B_PLAIN_BORDER),
+	fIndex(index),
+	fRecords(new BList),
+	fView(view)
+{
+	Settings();
+
+	SetFont(be_plain_font);
+	SetViewColor(kBoxColor);
+	SetLowColor(kBoxColor);
+
+	if (fView != NULL) {
+		AddChild(fView);
+		fView->SetViewColor(kBoxColor);
+		fView->MoveTo(2, 2);
+		fView->ResizeTo(frame.Width() - 4, frame.Height() - 4);
+	}
+}
+
+
+WDBox::~WDBox()
+{
+	EmptyRecords();
+	delete fRecords;
+}
+
+
+void
+WDBox::EmptyRecords()
+{
+	for (int32 i = 0; i < CountRecords(); i++)
+		delete RecordAt(i);
+	fRecords->MakeEmpty();
+}
+
+
+BxString*
+WDBox::RecordAt(int32 index) const
+{
+	return static_cast<BxString*>(fRecords->ItemAt(index));
+}
+
+
+int32
+WDBox::CountRecords() const
+{
+	return fRecords->CountItems();
+}
+
+
+float
+WDBox::CalcHeight()
+{
+	if (fView == NULL || fView->MenuRows() == NULL)
+		return 30;
+	// A day with a single meal still gets two rows, for the day's title and
+	// date in the list's left column.
+	int32 rows = max_c(fView->MenuRows()->CountItems(), 2);
+	return rows * kRowHeight + 6;
+}
+
+
+void
+WDBox::Invalidate()
+{
+	BView::Invalidate();
+	if (fView != NULL)
+		fView->Invalidate();
+}
+
+
+void
+WDBox::Draw(BRect)
+{
+	float x0 = _CountsLeft();
+	if (fView != NULL && fView->MenuRows() != NULL) {
+		int32 rows = max_c(fView->MenuRows()->CountItems(), 2);
+		fView->ResizeTo(x0 - 5, rows * kRowHeight + 6);
+	}
+	if (fView != NULL)
+		fView->Draw(Bounds());
+	DrawMealsStats();
+}
+
+
+void
+WDBox::DrawMealsStats()
+{
+	BRect bounds = Bounds();
+	float x0 = _CountsLeft();
+	// The small size fits the 12-pixel rows, and the counts keep it whether
+	// or not the placeholder was drawn first.
+	SetFontSize(10);
+
+	if (CountRecords() == 0) {
+		// Nothing read for this day yet: the place of the counts points to
+		// the tool tip instead.
+		SetHighColor(cl_LOFF);
+		FillRect(bounds);
+		SetHighColor(kFrameColor);
+		StrokeRoundRect(bounds, 3, 3);
+		SetHighColor(cl_USER);
+		DrawString("stats info..", BPoint(x0 + 3, 12));
+		DrawString(getLabel(kLabelIntoToolTip), BPoint(x0 + 3, 26));
+		return;
+	}
+
+	bool closed = BxString::ClosedWeek;
+	SetHighColor(closed ? cl_LOFF : ViewColor());
+	FillRect(BRect(x0, bounds.top + 2, bounds.right - 4, bounds.bottom - 2));
+	SetHighColor(kFrameColor);
+	StrokeRoundRect(bounds, 3, 3);
+
+	BString count;
+	for (int32 i = 0; i < CountRecords(); i++) {
+		BxString* record = RecordAt(i);
+		float y = (i + 1) * kRowHeight;
+
+		SetHighColor(cl_INFO);
+		if (!closed) {
+			count.SetToFormat("u%d ", (int)record->CountUser());
+			DrawString(count.String(), BPoint(x0 + 3, y));
+		}
+
+		int32 meals = record->CountMeals();
+		// A closed week keeps its empty meals out of sight, so only what is
+		// actually cooked stands out.
+		if (closed && meals == 0)
+			SetHighColor(ViewColor());
+		count.SetToFormat(" s%d ", (int)meals);
+		DrawString(count.String(), BPoint(x0 + 30, y));
+
+		if (BxString::IsLogged) {
+			record->CalcUserOrder(BxString::LUser, kOrderQuery);
+			SetHighColor(cl_USER);
+			if (record->fCount >= 1)
+				count.SetToFormat(" %dx", (int)record->fCount);
+			else
+				count = "    ";
+		} else
+			count = "  ";
+		DrawString(count.String(), BPoint(x0 + 70, y));
+
+		SetHighColor(kTextColor);
+	}
+}
+
+
+WDBox*
+WDBox::FindOverText(const char* text, bool deep)
+{
+	if (fView == NULL) {
+		printf(" tlv=NULL ");
+		return NULL;
+	}
+	BList* menuRows = fView->MenuRows();
+	if (menuRows == NULL) {
+		printf(" csvL=NULL ");
+		return NULL;
+	}
+	if (text == NULL)
+		return NULL;
+
+	if (strcmp(text, fView->Name()) == 0)
+		return this;
+
+	if (deep) {
+		// A meal line is ">" and a menu line, so the same meal on two days is
+		// claimed by the first day asked.
+		for (int32 i = 0; i < menuRows->CountItems(); i++) {
+			const BString* row = static_cast<const BString*>(menuRows->ItemAt(i));
+			if (row != NULL && strstr(text, row->String()) != NULL)
+				return this;
+		}
+	}
+	return NULL;
+}
+
+
+void
+WDBox::DayStats(BString* text)
+{
+	BString part;
+	_DayHeader(&part);
+
+	BString menu;
+	BString meal;
+	BString count;
+	for (int32 i = 0; i < CountRecords(); i++) {
+		BxString* record = RecordAt(i);
+		int32 meals = record->CountMeals();
+		if (meals <= 0)
+			continue;
+		CopyCSVField(Settings()->fFieldMenue, record, &menu);
+		CopyCSVField(Settings()->fFieldMeal, record, &meal);
+		count.SetToFormat("%3dx ", (int)meals);
+		part << " " << count << menu << " " << meal << "\n";
+	}
+	_Write(text, part);
+}
+
+
+void
+WDBox::MealStats(BString* text)
+{
+	BString part;
+	_DayHeader(&part);
+
+	BString menu;
+	BString meal;
+	BString count;
+	for (int32 i = 0; i < CountRecords(); i++) {
+		BxString* record = RecordAt(i);
+		int32 meals = record->CountMeals();
+		if (meals <= 0)
+			continue;
+		CopyCSVField(Settings()->fFieldMenue, record, &menu);
+		CopyCSVField(Settings()->fFieldMeal, record, &meal);
+		count.SetToFormat("%3dx ", (int)meals);
+		part << " " << count << " " << menu << " " << meal << "\n";
+
+		for (int32 j = 0; j < record->CLines(); j++) {
+			BString line(*record->OrderLineAt(j));
+			// A line without entries has nobody to list.
+			if (line.FindFirst(';', 2) < 0)
+				continue;
+			if (strncmp(line.String(), ":.", 2) == 0)
+				line.Remove(0, 2).Prepend("       ");
+			line.ReplaceAll("#", ": ");
+			line.ReplaceAll(";", "x | ");
+			part << line << "\n";
+		}
+	}
+	part << "\n";
+	_Write(text, part);
+}
+
+
+void
+WDBox::UserToList(BList* names)
+{
+	if (names == NULL) {
+		printf("UserToList::no list\n");
+		return;
+	}
+
+	// A week with thousands of persons on every meal would make a search of
+	// the list for each entry far too slow.
+	std::unordered_set<std::string> known;
+	for (int32 i = 0; i < names->CountItems(); i++) {
+		const BString* name = static_cast<const BString*>(names->ItemAt(i));
+		if (name != NULL)
+			known.insert(name->String());
+	}
+
+	for (int32 i = 0; i < CountRecords(); i++) {
+		BxString* record = RecordAt(i);
+		for (int32 j = 0; j < record->CLines(); j++) {
+			const BString* line = record->OrderLineAt(j);
+			const char* chars = line->String();
+			int32 start = 0;
+			int32 hash;
+			int32 next;
+			while (NextEntry(line, start, &hash, &next)) {
+				std::string candidate;
+				for (int32 k = start; k < hash; k++) {
+					if (chars[k] != ':' && chars[k] != '.' && chars[k] != ';')
+						candidate += chars[k];
+				}
+				start = next;
+				// Three characters or fewer make no person name for the lists.
+				if (candidate.length() <= 3 || !known.insert(candidate).second)
+					continue;
+				names->AddItem(new BString(candidate.c_str()));
+			}
+		}
+	}
+}
+
+
+void
+WDBox::FindUserMeals(const BString* person, BString* text)
+{
+	if (person == NULL) {
+		printf("No User defined - return\n");
+		return;
+	}
+
+	BString part;
+	BString day;
+	BString date;
+	BString menu;
+	BString meal;
+	BString count;
+	int32 personLength = person->Length();
+	for (int32 i = 0; i < CountRecords(); i++) {
+		BxString* record = RecordAt(i);
+		int32 found = -1;
+		for (int32 j = 0; j < record->CLines() && found < 0; j++) {
+			const BString* line = record->OrderLineAt(j);
+			const char* chars = line->String();
+			int32 start = 2;
+			int32 hash;
+			int32 next;
+			while (found < 0 && NextEntry(line, start, &hash, &next)) {
+				// Only a broken line has an empty entry; what follows it is
+				// not trusted. The diagnostic stays off the line's normal
+				// end, which a large week reaches millions of times.
+				if (chars[start] == ';' || hash == start) {
+					printf("ta ==NULL\n");
+					break;
+				}
+				if (hash - start == personLength
+					&& strncmp(chars + start, person->String(), personLength) == 0) {
+					found = ReadEntryCount(chars + hash + 1, kSummaryCountDigits);
+				}
+				start = next;
+			}
+		}
+		if (found <= 0)
+			continue;
+
+		CopyCSVField(Settings()->fFieldDay, record, &day);
+		CopyCSVField(Settings()->fFieldDate, record, &date);
+		CopyCSVField(Settings()->fFieldMenue, record, &menu);
+		CopyCSVField(Settings()->fFieldMeal, record, &meal);
+		count.SetToFormat("[%3dx] ", (int)found);
+		part << count << day << " " << date << " " << menu << "  " << meal << "\n";
+	}
+	_Write(text, part);
+}
+
+
+void
+WDBox::PrintToFile(FILE* file)
+{
+	if (file == NULL)
+		return;
+	for (int32 i = 0; i < CountRecords(); i++) {
+		BxString* record = RecordAt(i);
+		fprintf(file, "%s\n", record->String());
+		for (int32 j = 0; j < record->CLines(); j++)
+			fprintf(file, "%s\n", record->OrderLineAt(j)->String());
+	}
+}
+
+
+void
+WDBox::PrintToStream()
+{
+	printf("\n---\n-WDBox '%d' ", (int)fIndex);
+	if (fView != NULL)
+		printf("%s|%s ", fView->Text(), fView->Name());
+	printf("\n-otank %d Items\n", (int)CountRecords());
+	for (int32 i = 0; i < CountRecords(); i++)
+		RecordAt(i)->PrintToStream();
+}
+
+
+float
+WDBox::_CountsLeft() const
+{
+	return Bounds().Width() - kCountsWidth;
+}
+
+
+void
+WDBox::_DayHeader(BString* out) const
+{
+	// A day without records has no date to show; CopyCSVField reads the
+	// missing line as " - ", as it does a missing field.
+	BString date;
+	CopyCSVField(Settings()->fFieldDate, RecordAt(0), &date);
+	const char* label = "";
+	if (fView != NULL)
+		label = fView->Text();
+	else if (fIndex >= 1 && fIndex <= 7)
+		label = getLabel(kLabelMonday + fIndex - 1);
+	*out << "------" << date << "---" << label << "\n";
+}
+
+
+void
+WDBox::_Write(BString* text, const BString& part) const
+{
+	if (text != NULL)
+		*text << part;
+	else
+		printf("%s", part.String());
+}

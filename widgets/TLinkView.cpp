@@ -1,0 +1,353 @@
+#include "TLinkView.h"
+
+#include <stdio.h>
+
+#include <Font.h>
+#include <GraphicsDefs.h>
+#include <InterfaceDefs.h>
+#include <View.h>
+
+#include "CSVFields.h"
+#include "Labels.h"
+#include "Prefs.h"
+
+
+Prefs* TLinkView::fPrefs = NULL;
+bool TLinkView::ClosedWeek = false;
+bool TLinkView::IsLogged = false;
+
+
+namespace {
+
+// The left column holds the day's title and date; the divider stands at its
+// right edge and the meal rows begin a little after it.
+const float kColumnWidth = 96;
+const float kRowHeight = 12;
+const float kRowTextLeft = 101;
+// The gap between the title (or date) and the divider.
+const float kColumnGap = 5;
+const float kCornerRadius = 3;
+const float kPlainSize = 10;
+// The highlighted meal stands out a little larger than the other rows.
+const float kHighlightSize = 11;
+
+// Day views order; from 99 on every click goes to the window, and from the
+// preview's index on the view draws as the preview.
+const int32 kLastDayIndex = 98;
+
+const rgb_color kBackground = {254, 254, 220, 0};
+const rgb_color kTextColor = {10, 10, 10, 255};
+const rgb_color kDividerDark = {100, 100, 100, 255};
+const rgb_color kDividerLight = {180, 180, 180, 255};
+const rgb_color kBandFrame = {100, 100, 250, 10};
+
+// An ingredients column this short is a placeholder of the menu files
+// (" - ", "-"), not ingredients worth a tool tip.
+const int32 kPlaceholderLength = 4;
+
+
+// The hover rectangle of the no-row state: a speck in the title column, which
+// no row band ever overlaps.
+BRect
+NoRowRect()
+{
+	return BRect(2, 2, 6, 6);
+}
+
+
+// The settings singleton. The pointer is fetched again when the instance it
+// points to was released and another one made, so a view never reads a gone
+// settings object.
+Prefs*
+Settings()
+{
+	if (TLinkView::fPrefs == NULL || TLinkView::fPrefs != Prefs::aPrefsZgr)
+		TLinkView::fPrefs = Prefs::getSTPrefs();
+	return TLinkView::fPrefs;
+}
+
+
+// Copies a column of the menu line at row; false when the list has no such
+// row.
+bool
+CopyRowColumn(BList* rows, int32 row, int32 column, BString* out)
+{
+	if (rows == NULL)
+		return false;
+	const BString* line = static_cast<const BString*>(rows->ItemAt(row));
+	if (line == NULL)
+		return false;
+	CopyCSVField(column, line, out);
+	return true;
+}
+
+
+void
+UseFont(BView* view, const BFont* base, float size)
+{
+	BFont font(base);
+	font.SetSize(size);
+	view->SetFont(&font);
+}
+
+
+void
+SetParentToolTip(BView* view, const char* text)
+{
+	if (view->Parent() != NULL)
+		view->Parent()->SetToolTipText(text);
+}
+
+} // namespace
+
+
+TLinkView::TLinkView(BRect frame, const char* name, const char* text, int32 index,
+	BList* menuRows, uint32 resizingMode, uint32 flags)
+	:
+	BStringView(frame, name, text, resizingMode, flags),
+	fIndex(index),
+	fCurrentRow(0),
+	fRowCount(0),
+	fHoverRect(NoRowRect()),
+	fMenuRows(menuRows),
+	fTitle(text),
+	fDayTag(name),
+	fClickMessage(new BMessage(kMsgMouseOrder))
+{
+	SetAlignment(B_ALIGN_RIGHT);
+	UseFont(this, be_plain_font, kPlainSize);
+	Settings();
+	_RefreshRowCount();
+
+	// Built once; the starred fields of the window's handlers (row, buttons,
+	// rows, point, rectangle) are replaced before every send.
+	fClickMessage->AddString("_ftxt", fTitle.String());
+	fClickMessage->AddString("_fpred", fDayTag.String());
+	fClickMessage->AddInt32("_idx", fIndex);
+	fClickMessage->AddInt32("_row", fCurrentRow);
+	fClickMessage->AddInt32("_mousekey", 0);
+	fClickMessage->AddInt32("_csvrows", fRowCount);
+	fClickMessage->AddPoint("_pt", BPoint(10, 10));
+	fClickMessage->AddRect("_rect", fHoverRect);
+}
+
+
+TLinkView::~TLinkView()
+{
+	// The menu rows belong to whoever made the view.
+	delete fClickMessage;
+}
+
+
+void
+TLinkView::AttachedToWindow()
+{
+	BStringView::AttachedToWindow();
+	SetViewColor(kBackground);
+	SetLowColor(ViewColor());
+}
+
+
+void
+TLinkView::SetMenuRows(BList* menuRows)
+{
+	fMenuRows = menuRows;
+	_RefreshRowCount();
+	// A highlight of the old list means nothing for the new one.
+	_ForgetRow();
+	Invalidate();
+}
+
+
+void
+TLinkView::Draw(BRect)
+{
+	// The hover frame is drawn outside Draw(), so a partial update would
+	// leave pieces of an old frame behind: the whole view is drawn each time.
+	BRect bounds = Bounds();
+	FillRect(bounds, B_SOLID_LOW);
+
+	SetHighColor(kTextColor);
+	SetFont(be_bold_font);
+	DrawString(fTitle.String(),
+		BPoint(kColumnWidth - (StringWidth(fTitle.String()) + kColumnGap), kRowHeight));
+
+	BeginLineArray(2);
+	AddLine(BPoint(kColumnWidth, bounds.top + 2), BPoint(kColumnWidth, bounds.bottom - 2),
+		kDividerDark);
+	AddLine(BPoint(kColumnWidth + 1, bounds.top + 3), BPoint(kColumnWidth + 1, bounds.bottom - 1),
+		kDividerLight);
+	EndLineArray();
+
+	if (fMenuRows == NULL || _RefreshRowCount() == 0)
+		return;
+
+	bool preview = fIndex >= kPreviewIndex;
+	SetHighColor(preview ? cl_GRNC : kTextColor);
+	UseFont(this, be_plain_font, kPlainSize);
+
+	Prefs* prefs = Settings();
+	BString column;
+	// Every row of a day carries the same date, so the first one tells it.
+	if (CopyRowColumn(fMenuRows, 0, prefs->fFieldDate, &column)) {
+		DrawString(column.String(),
+			BPoint(kColumnWidth - (StringWidth(column.String()) + kColumnGap), 2 * kRowHeight));
+	}
+
+	for (int32 row = 0; row < fRowCount; row++) {
+		if (!CopyRowColumn(fMenuRows, row, prefs->fFieldMenue, &column))
+			continue;
+		DrawString(column.String(), BPoint(kRowTextLeft, kRowHeight * (row + 1)));
+		DrawString("| ");
+		CopyRowColumn(fMenuRows, row, prefs->fFieldMeal, &column);
+		DrawString(column.String());
+	}
+
+	// The preview shows one example line; its ingredients go on a second
+	// line so that every column the person can choose is visible.
+	if (preview && CopyRowColumn(fMenuRows, fRowCount - 1, prefs->fFieldIngredience, &column))
+		DrawString(column.String(), BPoint(kRowTextLeft, 26));
+}
+
+
+void
+TLinkView::MouseMoved(BPoint where, uint32 transit, const BMessage*)
+{
+	// A closed week takes no orders, so the rows do not invite clicks.
+	if (ClosedWeek)
+		return;
+
+	rgb_color highColor = HighColor();
+	_RefreshRowCount();
+	if (transit == B_INSIDE_VIEW && fHoverRect.Contains(where)) {
+		// Still on the highlighted row: redrawing now would only flicker.
+		// Leaving the view may be reported where the pointer was last seen,
+		// inside the band, and must still take the highlight away.
+		return;
+	}
+
+	if (transit != B_INSIDE_VIEW) {
+		SetParentToolTip(this, "");
+		_RefreshRowCount();
+		SetDrawingMode(B_OP_COPY);
+		SetHighColor(ViewColor());
+		StrokeRoundRect(fHoverRect, kCornerRadius, kCornerRadius);
+		Draw(Bounds());
+		SetHighColor(highColor);
+		_ForgetRow();
+		return;
+	}
+
+	if (where.x < kColumnWidth) {
+		// The title column has no meal; a highlight already drawn stays
+		// until the next redraw, but it no longer takes clicks.
+		SetParentToolTip(this, "");
+		SetHighColor(highColor);
+		_ForgetRow();
+		return;
+	}
+
+	fCurrentRow = 0;
+	Draw(Bounds());
+	if (fIndex >= kPreviewIndex) {
+		// The preview's clicks choose columns, not rows: nothing to
+		// highlight.
+		SetHighColor(highColor);
+		return;
+	}
+
+	float bandTop = kRowHeight * static_cast<int32>(where.y / kRowHeight) + 2;
+	BRect band = Bounds();
+	band.left = kColumnWidth;
+	band.InsetBy(2, 2);
+	band.top = bandTop;
+	band.bottom = bandTop + kRowHeight;
+	int32 row = static_cast<int32>(bandTop / kRowHeight);
+
+	if (row > fRowCount - 1) {
+		// Below the last meal: the redraw above already took the old
+		// frame away.
+		SetHighColor(highColor);
+		_ForgetRow();
+		return;
+	}
+
+	Draw(Bounds());
+	SetHighColor(ViewColor());
+	StrokeRoundRect(fHoverRect, kCornerRadius, kCornerRadius);
+	SetHighColor(kBandFrame);
+	StrokeRoundRect(band, kCornerRadius, kCornerRadius);
+
+	Prefs* prefs = Settings();
+	BString column;
+	if (CopyRowColumn(fMenuRows, row, prefs->fFieldMeal, &column)) {
+		// The highlighted row shows the meal alone, without the menu name,
+		// so that the person sees at once what the click orders.
+		SetHighColor(ViewColor());
+		FillRoundRect(band, kCornerRadius, kCornerRadius);
+		SetHighColor(cl_USER);
+		UseFont(this, be_bold_font, kHighlightSize);
+		DrawString(" ", BPoint(kRowTextLeft, kRowHeight * (row + 1) + 1));
+		DrawString(column.String());
+		UseFont(this, be_plain_font, kPlainSize);
+
+		// Only a logged-in person can order, so only then do the
+		// ingredients help; a short column is a placeholder.
+		BString ingredients;
+		if (IsLogged && CopyRowColumn(fMenuRows, row, prefs->fFieldIngredience, &ingredients)
+			&& ingredients.Length() > kPlaceholderLength) {
+			SetParentToolTip(this, ingredients.String());
+		}
+	}
+
+	SetHighColor(highColor);
+	fHoverRect = band;
+	fCurrentRow = row;
+}
+
+
+void
+TLinkView::MouseDown(BPoint where)
+{
+	BPoint pointer;
+	uint32 buttons = 0;
+	GetMouse(&pointer, &buttons);
+
+	if (fIndex <= kLastDayIndex) {
+		if (ClosedWeek)
+			return;
+		// An order needs a highlighted row under the pointer. The no-row
+		// speck sits in the title column; a click there is no order.
+		if (fHoverRect == NoRowRect() || !fHoverRect.Contains(pointer))
+			return;
+	}
+
+	fClickMessage->ReplaceInt32("_row", fCurrentRow);
+	fClickMessage->ReplaceInt32("_csvrows", fRowCount);
+	fClickMessage->ReplacePoint("_pt", where);
+	fClickMessage->ReplaceRect("_rect", fHoverRect);
+	fClickMessage->ReplaceInt32("_mousekey", static_cast<int32>(buttons));
+
+	// The day box does not handle the order itself; handing it to the box
+	// lets the handler chain carry it on to whichever window shows us.
+	if (Parent() != NULL)
+		Parent()->MessageReceived(fClickMessage);
+	else
+		printf("TLinkView '%s': no parent for 'mOrd'\n", fDayTag.String());
+}
+
+
+int32
+TLinkView::_RefreshRowCount()
+{
+	fRowCount = fMenuRows != NULL ? fMenuRows->CountItems() : 0;
+	return fRowCount;
+}
+
+
+void
+TLinkView::_ForgetRow()
+{
+	fCurrentRow = 0;
+	fHoverRect = NoRowRect();
+}
