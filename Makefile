@@ -5,7 +5,7 @@ SANBUILD   ?= build-sanitize
 JOBS       ?= $(shell nproc 2>/dev/null || echo 2)
 CMAKE_ARGS ?=
 
-.PHONY: all deps configure build run test test-sanitize fuzz bench screenshot format clean
+.PHONY: all deps configure build app-folder run test test-sanitize fuzz bench screenshot format clean
 
 all: build
 
@@ -18,8 +18,26 @@ configure: deps
 build: configure
 	@cmake --build $(BUILD) -j $(JOBS)
 
-run: build
-	@echo "make run: not yet - the main window arrives with its own issue; this build has the GUI-free core and its tests."
+# The application folder: the program (built there) with the demo menus, the
+# contact header and the logo beside it.
+APP_FOLDER := $(BUILD)/Vantuk
+
+app-folder: build
+	@scripts/make-app-folder $(APP_FOLDER)
+
+# The program runs on the application folder it lies in, whatever
+# VANTUK_APP_FOLDER says in the calling shell.
+run: app-folder
+	@if [ -z "$$DISPLAY" ] && [ -z "$$WAYLAND_DISPLAY" ] && [ -z "$$QT_QPA_PLATFORM" ]; then \
+		echo "make run: there is no display (DISPLAY and WAYLAND_DISPLAY are empty)."; \
+		echo "  On a machine without one, start a virtual X server around it:"; \
+		echo "      xvfb-run -a make run"; \
+		echo "  or start the program without any window on screen:"; \
+		echo "      QT_QPA_PLATFORM=offscreen make run"; \
+		echo "  The application folder is ready: $(APP_FOLDER)/"; \
+		exit 1; \
+	fi
+	@env -u VANTUK_APP_FOLDER $(APP_FOLDER)/Vantuk
 
 test: build
 	@cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
@@ -51,8 +69,25 @@ fuzz: test-sanitize
 bench: build
 	@echo "make bench: not yet - the benchmarks arrive with the main window and the summaries."
 
-screenshot: build
-	@echo "make screenshot: not yet - the main window arrives with its own issue."
+# The main window with the demo week, drawn without a display. The program
+# gets a settings, runtime and data folder of its own, so neither the
+# person's settings nor a running Vantuk are touched; --single-user answers
+# the first start's question. Its diagnostics go to screenshot.log.
+SHOT_HOME := $(abspath $(BUILD))/screenshot-home
+SHOT_FILE := $(abspath $(BUILD))/screenshot.png
+
+screenshot: app-folder
+	@rm -rf $(SHOT_HOME) $(SHOT_FILE)
+	@mkdir -p $(SHOT_HOME)/config $(SHOT_HOME)/data $(SHOT_HOME)/runtime
+	@chmod 700 $(SHOT_HOME)/runtime
+	@env -u VANTUK_APP_FOLDER QT_QPA_PLATFORM=offscreen XDG_CONFIG_HOME=$(SHOT_HOME)/config \
+		XDG_DATA_HOME=$(SHOT_HOME)/data XDG_RUNTIME_DIR=$(SHOT_HOME)/runtime \
+		$(APP_FOLDER)/Vantuk --single-user --screenshot $(SHOT_FILE) \
+		>$(SHOT_HOME)/screenshot.log 2>&1 \
+		|| { cat $(SHOT_HOME)/screenshot.log; echo "make screenshot: the program failed"; exit 1; }
+	@test -s $(SHOT_FILE) || { cat $(SHOT_HOME)/screenshot.log; \
+		echo "make screenshot: no picture was written"; exit 1; }
+	@echo "make screenshot: $(SHOT_FILE)"
 
 format:
 	@find kit calendar data settings tests -name '*.h' -o -name '*.cpp' | xargs clang-format -i

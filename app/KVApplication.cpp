@@ -1,0 +1,209 @@
+#include "KVApplication.h"
+
+#include <stdio.h>
+
+#include <Alert.h>
+#include <AppDefs.h>
+#include <Looper.h>
+#include <Message.h>
+#include <Point.h>
+#include <Rect.h>
+#include <WindowImage.h>
+
+#include "AppMessageCodes.h"
+#include "InfoWindow.h"
+#include "KV_Window.h"
+#include "Labels.h"
+#include "MessageCodes.h"
+#include "Prefs.h"
+#include "TLinkView.h"
+
+
+static const char* const kSignature = "application/Vantuk";
+
+// The reader question's second button is not in the label table.
+static const char* const kReaderButton = " with RFId-Reader ";
+
+// The answers to the reader question, stored as "has_device".
+static const int32 kAnswerSingleUser = 0;
+static const int32 kAnswerWithReader = 1;
+
+// How often the screenshot waits for the window's queue to run dry before
+// it takes the picture anyway.
+static const int32 kScreenshotRounds = 200;
+
+
+StartOptions::StartOptions()
+	:
+	singleUser(false)
+{
+}
+
+
+KVApplication::KVApplication(const StartOptions& options)
+	:
+	BApplication(kSignature),
+	fWindow(NULL),
+	fWindowToken(-1),
+	fScreenshotPath(options.screenshotPath),
+	fScreenshotStatus(B_OK),
+	fScreenshotRounds(0)
+{
+	if (InitCheck() != B_OK)
+		return;
+
+	Prefs* prefs = Prefs::getSTPrefs();
+	BRect frame(kDefaultMainWindowFrame);
+	frame = prefs->fMainWinRect;
+
+	if (options.singleUser) {
+		prefs->fHasDevice = kAnswerSingleUser;
+		prefs->fSingleMode = true;
+		printf("KVApplication: single user set up from the command line\n");
+	} else if (prefs->fHasDevice == kReaderNotAsked)
+		_AskReaderQuestion();
+
+	fWindow = new KV_Window(frame);
+	fWindowToken = fWindow->Token();
+	fWindow->Show();
+
+	// The window loads its week while it is built; the picture is taken
+	// when what that queued has been served.
+	if (fScreenshotPath.Length() > 0)
+		PostMessage(kMsgTakeScreenshot);
+}
+
+
+KVApplication::~KVApplication()
+{
+	// The window is the platform's to delete when it quits.
+}
+
+
+void
+KVApplication::MessageReceived(BMessage* message)
+{
+	switch (message->what) {
+		case kMsgConfigClosed:
+		case kMsgLayoutAgain:
+		case kMsgRfid:
+		case kMsgResultClosed:
+		case kMsgShowPerson:
+		case kMsgTagSave:
+		case kMsgTagConfirm:
+		case kMsgTagOpen:
+		case kMsgTagPut:
+		case kMsgTagSet:
+		case kMsgMouseOrder:
+		case kMsgReloadPrefs:
+			_ForwardToWindow(message);
+			break;
+
+		case B_MOUSE_DOWN:
+		case B_MOUSE_MOVED:
+		case B_MOUSE_UP:
+			break;
+
+		case kMsgOkay:
+			printf("KVApplication: 'okok' received\n");
+			break;
+
+		case kMsgTakeScreenshot:
+			_TakeScreenshot();
+			break;
+
+		default:
+			printf("KVApplication: message not for us, passed on:\n");
+			message->PrintToStream();
+			BApplication::MessageReceived(message);
+	}
+}
+
+
+void
+KVApplication::AboutRequested()
+{
+	BPoint where(kDefaultMainWindowFrame.LeftTop());
+	KV_Window* window = MainWindow();
+	if (window != NULL)
+		where = window->Frame().LeftTop();
+	// Over the main window's day boxes, clear of its button column.
+	where += BPoint(120, 80);
+	InfoWindow::Open(where);
+}
+
+
+KV_Window*
+KVApplication::MainWindow() const
+{
+	// The window deletes itself when it quits; its token tells whether the
+	// pointer still names it.
+	if (fWindow == NULL || BLooper::LooperForToken(fWindowToken) != fWindow)
+		return NULL;
+	return fWindow;
+}
+
+
+status_t
+KVApplication::ScreenshotStatus() const
+{
+	return fScreenshotStatus;
+}
+
+
+void
+KVApplication::_AskReaderQuestion()
+{
+	BAlert* alert = new BAlert("ask", getLabel(kLabelFirstLetMeKnow),
+		getLabel(kLabelSingleUser), kReaderButton, NULL, B_WIDTH_AS_USUAL, B_INFO_ALERT);
+	int32 answer = alert->Go();
+	if (answer != kAnswerSingleUser && answer != kAnswerWithReader) {
+		// Nothing was shown: the question stays open for the next start.
+		printf("KVApplication: reader question not answered (%d)\n", (int)answer);
+		return;
+	}
+
+	Prefs* prefs = Prefs::getSTPrefs();
+	prefs->fHasDevice = answer;
+	prefs->fSingleMode = answer == kAnswerSingleUser;
+	// Written with the rest of the settings when the main window goes.
+	printf("KVApplication: reader question answered: has_device %d, singlemode %s\n",
+		(int)answer, prefs->fSingleMode ? "true" : "false");
+}
+
+
+void
+KVApplication::_ForwardToWindow(BMessage* message)
+{
+	KV_Window* window = MainWindow();
+	if (window == NULL) {
+		printf("KVApplication: no main window for '%c%c%c%c'\n", (char)(message->what >> 24),
+			(char)(message->what >> 16), (char)(message->what >> 8), (char)message->what);
+		return;
+	}
+	// A direct call, as the window's handlers expect: the ones that change
+	// views lock the window themselves.
+	window->MessageReceived(message);
+}
+
+
+void
+KVApplication::_TakeScreenshot()
+{
+	KV_Window* window = MainWindow();
+	if (window != NULL && window->CountQueuedMessages() > 0
+		&& ++fScreenshotRounds < kScreenshotRounds) {
+		// The window still has work queued; its picture would be half done.
+		PostMessage(kMsgTakeScreenshot);
+		return;
+	}
+
+	fScreenshotStatus = BPrivate::SaveWindowImage(window, fScreenshotPath.String());
+	if (fScreenshotStatus == B_OK)
+		printf("KVApplication: window saved to '%s'\n", fScreenshotPath.String());
+	else {
+		fprintf(stderr, "Vantuk: cannot save the window to '%s': %s\n",
+			fScreenshotPath.String(), error_text(fScreenshotStatus));
+	}
+	PostMessage(B_QUIT_REQUESTED);
+}

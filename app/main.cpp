@@ -1,0 +1,70 @@
+#include <stdio.h>
+#include <string.h>
+
+#include <Application.h>
+
+#include "KVApplication.h"
+#include "KV_Window.h"
+
+
+static void
+PrintUsage(FILE* out)
+{
+	fprintf(out,
+		"Usage: Vantuk [OPTION]...\n"
+		"Order the meals of a canteen week. The menu files lie in meals_cvs/ beside\n"
+		"the program (or in $VANTUK_APP_FOLDER/meals_cvs when that is set).\n"
+		"\n"
+		"  --single-user        answer the first start's reader question in advance:\n"
+		"                       single-user mode, no RFID reader (for kiosk setup\n"
+		"                       scripts); stored in the settings\n"
+		"  --screenshot PATH    show the main window, save its picture to PATH as a\n"
+		"                       PNG image and quit (with QT_QPA_PLATFORM=offscreen\n"
+		"                       no display is needed)\n"
+		"  --help               show this text and quit\n"
+		"  --version            show the version and quit\n");
+}
+
+
+int
+main(int argc, char** argv)
+{
+	BApplication::SetArguments(argc, argv);
+
+	StartOptions options;
+	for (int i = 1; i < argc; i++) {
+		if (strcmp(argv[i], "--help") == 0) {
+			PrintUsage(stdout);
+			return 0;
+		}
+		if (strcmp(argv[i], "--version") == 0) {
+			printf("Vantuk %s\n", kProgramVersion);
+			return 0;
+		}
+		if (strcmp(argv[i], "--single-user") == 0)
+			options.singleUser = true;
+		else if (strcmp(argv[i], "--screenshot") == 0) {
+			if (i + 1 >= argc || argv[i + 1][0] == '\0') {
+				fprintf(stderr, "Vantuk: --screenshot needs a file name\n");
+				return 2;
+			}
+			options.screenshotPath = argv[++i];
+		} else if (strncmp(argv[i], "--", 2) == 0) {
+			// Single-dash options are the toolkit's (-platform, -display ...).
+			fprintf(stderr, "Vantuk: unknown option '%s'\n\n", argv[i]);
+			PrintUsage(stderr);
+			return 2;
+		}
+	}
+
+	printf("Vantuk %s starts\n", kProgramVersion);
+	int status = 0;
+	{
+		KVApplication application(options);
+		application.Run();
+		if (application.ScreenshotStatus() != B_OK)
+			status = 1;
+	}
+	printf("Vantuk ends\n");
+	return status;
+}

@@ -1,0 +1,76 @@
+// The main window's side of the weekly menu files: the calendar-week menu,
+// and reading the chosen week's menu file into the day lists.
+
+#include "KV_Window.h"
+
+#include <stdio.h>
+
+#include <vector>
+
+#include <Button.h>
+#include <Message.h>
+#include <MenuItem.h>
+#include <PopUpMenu.h>
+#include <String.h>
+
+#include "CSVFields.h"
+#include "MenuFile.h"
+#include "MessageCodes.h"
+#include "Now.h"
+#include "WeekMenu.h"
+
+
+int32
+KV_Window::Meal_CSVFiles(int mode)
+{
+	printf("Meal_CSVFiles %d\n", mode);
+	if (fCsvFolder->InitCheck() != B_OK)
+		return 0;
+
+	std::vector<WeekMenuItem> items;
+	int32 count = ListWeekMenu(fCsvFolder->Path(), CurrentCalendarWeek(), &items);
+	for (const WeekMenuItem& entry : items) {
+		if (entry.separator) {
+			fWeekMenu->AddSeparatorItem();
+			continue;
+		}
+		BMessage* message = new BMessage(kMsgLoadWeek);
+		message->AddString("_fpath", entry.path.String());
+		BMenuItem* item = new BMenuItem(entry.label.String(), message);
+		fWeekMenu->AddItem(item);
+		if (entry.marked)
+			item->SetMarked(true);
+	}
+	return count;
+}
+
+
+int32
+KV_Window::Open_CSVFiles(const char* path)
+{
+	EmptyStringList(fCsvRows);
+	for (int32 day = 0; day < kDaysPerWeek; day++)
+		EmptyStringList(&fDayMeals[day]);
+	fCsvFile->SetTo(path);
+
+	if (!ReadMenuFile(path, fCsvRows)) {
+		SetNoCSVFiles(true);
+		return 0;
+	}
+	SetNoCSVFiles(false);
+	AssignMenuDays(fCsvRows, fDayMeals);
+
+	Order_File(0);
+	Order_File(1);
+
+	fPdfPath.SetTo(path);
+	fPdfPath.ReplaceFirst(".csv", ".pdf");
+	if (IsNodeTypeOk(fPdfPath.String(), "/pdf")) {
+		if (fPdfButton->IsHidden())
+			fPdfButton->Show();
+	} else if (!fPdfButton->IsHidden())
+		fPdfButton->Hide();
+
+	MovingChilds();
+	return 1;
+}

@@ -1,0 +1,135 @@
+// The main window's side of the order files: making the week's file from
+// its menu, reading it into the day boxes, saving the day boxes into it, and
+// closing the week for ordering.
+
+#include "KV_Window.h"
+
+#include <stdio.h>
+
+#include <string>
+#include <vector>
+
+#include <Errors.h>
+#include <String.h>
+
+#include "Alerts.h"
+#include "BxString.h"
+#include "MenuFile.h"
+#include "Now.h"
+#include "OrderFile.h"
+#include "TLinkView.h"
+#include "WDBox.h"
+
+
+void
+KV_Window::Order_File(int mode)
+{
+	if (fCsvFile->InitCheck() != B_OK) {
+		printf("Order_File %d: no week shown\n", mode);
+		return;
+	}
+	BString orderPath = OrderFilePath(fCsvFile->Path());
+	fCsvFile->SetTo(orderPath.String());
+	const char* path = orderPath.String();
+
+	switch (mode) {
+	case 0:
+		// An existing file holds orders: it is never made anew.
+		if (CreateOrderFile(path, fCsvRows) == B_OK)
+			EmptyStringList(fCsvRows);
+		break;
+
+	case 1: {
+		fWeekClosed = false;
+		for (int32 day = 0; day < kDaysPerWeek; day++)
+			fDayBoxes[day]->EmptyRecords();
+		// What is read now is what the file holds: nothing left to save.
+		fUnsaved = false;
+
+		std::vector<OrderFileLine> lines;
+		if (!ReadOrderFile(path, &lines))
+			break;
+
+		WDBox* box = NULL;
+		BxString* record = NULL;
+		std::string lastMealLine;
+		for (const OrderFileLine& line : lines) {
+			switch (line.kind) {
+			case kMealLine:
+				lastMealLine = line.text;
+				box = WDWithText(line.text.c_str(), true);
+				if (box != NULL) {
+					record = new BxString(line.text.c_str(), 0);
+					box->fRecords->AddItem(record);
+				}
+				break;
+
+			case kOrderLine:
+				if (box == NULL)
+					printf(":( no tarx found for: '%s'\n ", lastMealLine.c_str());
+				else if (record == NULL)
+					printf("BxString is NULL :(\n");
+				else
+					record->AddOrderLine(line.text.c_str());
+				break;
+
+			case kClosedMarkerLine:
+				fWeekClosed = true;
+				break;
+			}
+		}
+		SetNoCSVFiles(false);
+
+		if (box == NULL) {
+			printf(":(  tarx=NULL\n ");
+			AnyAlert("Weekdaydefinition not found in CSV !\nAll next without warranty !", false);
+			TLinkView::IsLogged = false;
+			TLinkView::ClosedWeek = false;
+		} else if (box->fView != NULL)
+			TLinkView::ClosedWeek = fWeekClosed;
+		SetOrderMode(fWeekClosed);
+		break;
+	}
+
+	case 2: {
+		status_t status = WriteFileAtomically(path, [this](FILE* file) {
+			for (int32 day = 0; day < kDaysPerWeek; day++)
+				fDayBoxes[day]->PrintToFile(file);
+			return true;
+		});
+		fSaved = status == B_OK;
+		if (!fSaved) {
+			// The clicks stay in memory, so the person can try again
+			// once the folder is writable.
+			printf("save.err: '%s' (%s)\n", path, error_text(status));
+			AnyAlert("saving failed", false);
+			break;
+		}
+		fUnsaved = false;
+		break;
+	}
+
+	case 3: {
+		status_t status = AppendClosedMarker(path, CurrentTime());
+		if (status != B_OK) {
+			printf("close.err: '%s' (%s)\n", path, error_text(status));
+			break;
+		}
+		// The file carries the marker now, as if it had just been read.
+		fWeekClosed = true;
+		SetOrderMode(true);
+		break;
+	}
+
+	default:
+		break;
+	}
+}
+
+
+bool
+KV_Window::_SaveOrders()
+{
+	Order_File(2);
+	return fSaved;
+}

@@ -1,0 +1,38 @@
+#include <WindowImage.h>
+
+#include <stdio.h>
+
+#include <QCoreApplication>
+#include <QImage>
+#include <QPixmap>
+
+#include <Errors.h>
+#include <Window.h>
+
+#include "private/WindowPrivate.h"
+
+
+status_t
+BPrivate::SaveWindowImage(BWindow* window, const char* path)
+{
+	if (window == NULL || path == NULL || path[0] == '\0')
+		return B_BAD_VALUE;
+	if (QCoreApplication::instance() == NULL)
+		return B_NO_INIT;
+
+	if (!window->Lock())
+		return B_ERROR;
+	// Drawing the program did outside Draw() and what is still invalid go
+	// into the views' pictures first, so the image is what a person sees.
+	window->UpdateIfNeeded();
+	QImage image = window->_Private()->widget->grab().toImage();
+	window->Unlock();
+
+	if (image.isNull())
+		return B_ERROR;
+	if (!image.save(QString::fromUtf8(path), "PNG")) {
+		printf("SaveWindowImage: cannot write '%s'\n", path);
+		return B_IO_ERROR;
+	}
+	return B_OK;
+}

@@ -1,0 +1,376 @@
+// The main window's switchboard: every button, the week menu, the keys
+// without a character, drops, and the codes the application hands on.
+
+#include "KV_Window.h"
+
+#include <stdio.h>
+#include <string.h>
+#include <time.h>
+
+#include <AppDefs.h>
+#include <Application.h>
+#include <Button.h>
+#include <Entry.h>
+#include <InterfaceDefs.h>
+#include <Message.h>
+#include <MenuField.h>
+#include <MenuItem.h>
+#include <Path.h>
+#include <PopUpMenu.h>
+#include <StringView.h>
+#include <View.h>
+
+#include "BxString.h"
+#include "CSVFields.h"
+#include "Labels.h"
+#include "MessageCodes.h"
+#include "Now.h"
+#include "OrderFile.h"
+#include "Prefs.h"
+#include "TLinkView.h"
+
+
+void
+KV_Window::MessageReceived(BMessage* message)
+{
+	switch (message->what) {
+	case kMsgShowInfo:
+		_ShowInfo();
+		break;
+
+	case kMsgLogin:
+		if (strcmp(fLoginButton->Label(), getLabel(kLabelLogin)) == 0)
+			AskForSingleRFIDTag();
+		else
+			_LogOff();
+		break;
+
+	case kMsgSaveOrders:
+		Order_File(2);
+		break;
+
+	case kMsgCloseWeek:
+		_CloseWeek();
+		break;
+
+	case kMsgConfigWindow:
+		_ToggleConfigWindow();
+		break;
+
+	case kMsgConfigClosed:
+		fConfWin = NULL;
+		break;
+
+	case kMsgResultClosed:
+		fResWin = NULL;
+		break;
+
+	case kMsgResume:
+		Resumee_File(2);
+		break;
+
+	case kMsgMealStats:
+		Resumee_File(3);
+		break;
+
+	case kMsgPersonStats:
+		Resumee_File(4);
+		break;
+
+	case kMsgOpenPdf:
+		// The file manager is started with the result window's helper,
+		// which is not here yet.
+		printf("opdf: '%s' (no file manager yet)\n", fPdfPath.String());
+		break;
+
+	case kMsgLoadWeek:
+		_LoadWeek(message);
+		break;
+
+	case kMsgNoMenu:
+		_EnterNoMenu();
+		break;
+
+	case kMsgMouseOrder:
+		DoMouseOrder(message);
+		break;
+
+	case kMsgRfid:
+		GotRFIDMessage(message);
+		break;
+
+	case kMsgTagSet:
+		EditTagEntry(message, 0);
+		break;
+
+	case kMsgTagPut:
+		EditTagEntry(message, 1);
+		break;
+
+	case kMsgTagSave:
+		EditTagEntry(message, 2);
+		break;
+
+	case kMsgTagConfirm:
+		EditTagEntry(message, 4);
+		break;
+
+	case kMsgTagOpen:
+		EditTagEntry(message, 5);
+		break;
+
+	case kMsgShowPerson:
+		_ShowPerson(message);
+		break;
+
+	case kMsgLayoutAgain:
+		MovingChilds();
+		break;
+
+	case kMsgReloadPrefs:
+		fPrefs->LoadPrefs();
+		break;
+
+	case B_SIMPLE_DATA:
+		_DropFile(message);
+		break;
+
+	case B_UNMAPPED_KEY_DOWN:
+		AddOptionalByWinKey(message);
+		break;
+
+	case B_MOUSE_WHEEL_CHANGED:
+		Wheel4Scrollbars(message);
+		break;
+
+	case kMsgTick:
+	case kMsgOldKeyDown:
+	case B_KEY_DOWN:
+	case B_KEY_UP:
+	case B_UNMAPPED_KEY_UP:
+	case B_MOUSE_DOWN:
+	case B_MOUSE_UP:
+	case B_MOUSE_MOVED:
+	case B_MODIFIERS_CHANGED:
+	case B_PULSE:
+		break;
+
+	default:
+		printf("KV_Window: unknown message\n");
+		message->PrintToStream();
+		BWindow::MessageReceived(message);
+		break;
+	}
+}
+
+
+void
+KV_Window::AddOptionalByWinKey(BMessage* message)
+{
+	int32 modifiers = 0;
+	int32 key = 0;
+	message->FindInt32("modifiers", &modifiers);
+	message->FindInt32("key", &key);
+
+	if (key != B_LEFT_SUPER_KEY_CODE && key != B_RIGHT_SUPER_KEY_CODE) {
+		printf("use the left Windows key\n");
+		printf("modifiers 0x%x key %d\n", (unsigned)modifiers, (int)key);
+	} else {
+		Lock();
+		// A closed week is never reopened from here: "Lock" only goes away.
+		if (!BxString::ClosedWeek) {
+			_ShowLockButton(!fLockButtonShown);
+		} else
+			_ShowLockButton(false);
+
+		if (fConfigButton->IsHidden())
+			fConfigButton->Show();
+		else
+			fConfigButton->Hide();
+		Unlock();
+	}
+	fAboutButton->MakeFocus(false);
+}
+
+
+void
+KV_Window::Wheel4Scrollbars(BMessage*)
+{
+}
+
+
+void
+KV_Window::GotRFIDMessage(BMessage*)
+{
+	// The tag login comes with the reader companion's interface.
+	printf("GotRFIDMessage: tag login not available yet\n");
+}
+
+
+void
+KV_Window::EditTagEntry(BMessage*, int mode)
+{
+	printf("EditTagEntry %d: tag entry not available yet\n", mode);
+}
+
+
+void
+KV_Window::AskForSingleRFIDTag()
+{
+	printf("AskForSingleRFIDTag: reader companion not available yet\n");
+}
+
+
+void
+KV_Window::Resumee_File(int mode)
+{
+	// The summaries need the result window to show them in.
+	printf("Resumee_File %d: summaries not available yet\n", mode);
+}
+
+
+void
+KV_Window::_ShowInfo()
+{
+	if (fResWin != NULL) {
+		fResWin->PostMessage(B_QUIT_REQUESTED);
+		fResWin = NULL;
+	}
+	fAboutButton->MakeFocus(false);
+	// The information window is the application's.
+	if (be_app != NULL)
+		be_app->PostMessage(B_ABOUT_REQUESTED);
+}
+
+
+void
+KV_Window::_LogOff()
+{
+	fLoginButton->SetLabel(getLabel(kLabelLogin));
+	SetOrderMode(false);
+	TLinkView::IsLogged = false;
+
+	Lock();
+	fSaveButton->SetEnabled(false);
+	fCsvUser->SetHighColor(cl_INFO);
+	fCsvUser->SetText(getLabel(kLabelNoSubscriber));
+	fUser->SetUser(getLabel(kLabelLogoff));
+	MovingChilds();
+	Unlock();
+}
+
+
+void
+KV_Window::_ToggleConfigWindow()
+{
+	if (fConfWin != NULL) {
+		fConfWin->PostMessage(B_QUIT_REQUESTED);
+		fConfWin = NULL;
+		return;
+	}
+	printf("CWop: configuration window not available yet\n");
+}
+
+
+void
+KV_Window::_LoadWeek(BMessage* message)
+{
+	fWeekField->MakeFocus(false);
+	BString path;
+	if (message->FindString("_fpath", &path) != B_OK)
+		path = "";
+
+	if (!_SettleUnsaved()) {
+		// The menu already marked the week chosen; the shown week stays,
+		// and so must its mark.
+		BString shown(CurrentFilePath());
+		for (int32 i = 0; i < fWeekMenu->CountItems(); i++) {
+			BMenuItem* item = fWeekMenu->ItemAt(i);
+			BString itemPath;
+			if (item->Message() != NULL && item->Message()->FindString("_fpath", &itemPath) == B_OK
+				&& OrderFilePath(itemPath.String()) == shown) {
+				item->SetMarked(true);
+				break;
+			}
+		}
+		return;
+	}
+
+	Open_CSVFiles(path.String());
+	if (fResWin != NULL) {
+		fResWin->PostMessage(B_QUIT_REQUESTED);
+		fResWin = NULL;
+	}
+}
+
+
+void
+KV_Window::_EnterNoMenu()
+{
+	SetNoCSVFiles(true);
+	Lock();
+	_ShowLockButton(false);
+	Unlock();
+}
+
+
+void
+KV_Window::_CloseWeek()
+{
+	bool discarded = false;
+	if (!_SettleUnsaved(&discarded))
+		return;
+	Order_File(3);
+	// The clicks thrown away must not stay on screen as if they counted.
+	if (discarded)
+		Order_File(1);
+}
+
+
+void
+KV_Window::_ShowPerson(BMessage* message)
+{
+	BString person;
+	if (message->FindString("_xPerson", &person) != B_OK)
+		return;
+
+	// The moment the person was reported tells the canteen how fresh the
+	// line is.
+	time_t now = CurrentTime();
+	struct tm local;
+	localtime_r(&now, &local);
+	char when[32];
+	if (strftime(when, sizeof(when), "%y/%m/%d %H:%M:%S ", &local) == 0)
+		when[0] = '\0';
+
+	fInfoText->SetTo(when);
+	*fInfoText << person;
+	Lock();
+	fLastRfid->SetText(fInfoText->String());
+	fLastRfid->Invalidate();
+	Unlock();
+}
+
+
+void
+KV_Window::_DropFile(BMessage* message)
+{
+	entry_ref ref;
+	if (message->FindRef("refs", &ref) != B_OK)
+		return;
+	BPath path(&ref);
+	if (path.InitCheck() != B_OK || !IsNodeTypeOk(path.Path(), "image"))
+		return;
+
+	// The settings keep at most 255 bytes of a path; a cut path would name
+	// some other file.
+	if (strlen(path.Path()) >= static_cast<size_t>(kPrefsStringSize)) {
+		printf("logo path too long (%d bytes, at most %d): '%s'\n", (int)strlen(path.Path()),
+			(int)kPrefsStringSize - 1, path.Path());
+		return;
+	}
+	Prefs::SetText(fPrefs->fLogoPath, path.Path());
+	float width = 10;
+	ManageLogo(fPrefs->fLogoPath, width);
+	fBackView->Invalidate();
+}

@@ -1,0 +1,182 @@
+#ifndef KV_WINDOW_H
+#define KV_WINDOW_H
+
+#include <List.h>
+#include <Path.h>
+#include <Point.h>
+#include <Rect.h>
+#include <String.h>
+#include <SupportDefs.h>
+#include <Window.h>
+
+#include "MenuFile.h"
+
+class BBitmap;
+class BBox;
+class BButton;
+class BMenuField;
+class BMessage;
+class BMessenger;
+class BPopUpMenu;
+class BStringView;
+class BTextControl;
+class BView;
+class BxString;
+class Prefs;
+class TLinkView;
+class WDBox;
+
+// The program's name as the title and the information window show it, and
+// its version.
+const char* const kProgramTitle = "Vantuk";
+const char* const kProgramVersion = "0.8.0";
+
+// Where the main window opens when the settings know no better place.
+const BRect kDefaultMainWindowFrame(130, 130, 760, 680);
+
+// The size limits of the main window.
+const float kMainWindowMinWidth = 550;
+const float kMainWindowMaxWidth = 1650;
+const float kMainWindowMinHeight = 550;
+const float kMainWindowMaxHeight = 600;
+
+// The environment variable that names the application folder (the folder
+// with "meals_cvs", "Language" and "tesklogo.png") instead of the folder of
+// the running program file. Tests, the end-to-end runs and "make run" use it
+// to run the program on a folder of their own.
+const char* const kAppFolderVariable = "VANTUK_APP_FOLDER";
+
+// The application folder: VANTUK_APP_FOLDER when it is set and not empty,
+// else the folder that holds the running program file.
+status_t GetAppFolder(BPath* folder);
+
+// frame when the window can be seen there: its top left corner within
+// (0..4000, 0..3000) and at least the minimum size; else the default frame.
+// The kit knows no screens, so this is as near as we get to "on a screen".
+BRect OnScreenFrame(BRect frame);
+
+// The program's main window: the button column, the info line, the week
+// bar with the calendar-week menu, and the seven day boxes of the shown
+// week. It owns the state of the running program: the shown week's files,
+// the person logged in, the open secondary windows, and whether the clicks
+// made since the last save are still only in memory.
+class KV_Window : public BWindow
+{
+public:
+	KV_Window(BRect frame);
+	virtual ~KV_Window();
+
+	virtual void MessageReceived(BMessage* message);
+	virtual bool QuitRequested();
+	virtual void FrameMoved(BPoint newPosition);
+	virtual void FrameResized(float newWidth, float newHeight);
+
+	virtual void MovingChilds();
+	virtual void FixupScrollbar();
+	virtual void Wheel4Scrollbars(BMessage* message);
+	virtual void GotRFIDMessage(BMessage* message);
+	virtual void EditTagEntry(BMessage* message, int mode);
+	virtual void AskForSingleRFIDTag();
+	virtual void AddOptionalByWinKey(BMessage* message);
+	virtual void Order_File(int mode);
+	virtual void Resumee_File(int mode);
+	virtual void DoMouseOrder(BMessage* message);
+	virtual void PrintWDList(BList* list, const char* title);
+	virtual void SetOrderMode(bool closed);
+	virtual void SetNoCSVFiles(bool none);
+	virtual void ManageLogo(const char* path, float& width);
+	virtual void AboutRequested();
+
+	int32 Meal_CSVFiles(int mode);
+	int32 Open_CSVFiles(const char* path);
+	WDBox* WDWithText(const char* text, bool deep);
+
+	// What the application and the tests may look at.
+	bool IsUnsaved() const { return fUnsaved; }
+	bool IsWeekClosed() const { return fWeekClosed; }
+	// The shown week's order file (after a menu file was read), else the
+	// menu file or nothing.
+	const char* CurrentFilePath() const;
+	BPopUpMenu* WeekMenu() const { return fWeekMenu; }
+	WDBox* DayBox(int32 day) const;
+	BButton* SaveButton() const { return fSaveButton; }
+	BButton* LockButton() const { return fLockButton; }
+	BButton* ConfigButton() const { return fConfigButton; }
+	BStringView* CsvUser() const { return fCsvUser; }
+	BBox* CsvBox() const { return fCsvBox; }
+
+private:
+	void _BuildButtons();
+	void _BuildWeekBar(float logoWidth);
+	void _BuildDayBoxes(float logoWidth);
+	void _MakeFolders();
+	void _LogOff();
+	void _DropFile(BMessage* message);
+	void _ShowPerson(BMessage* message);
+	void _ToggleConfigWindow();
+	void _ShowInfo();
+	void _LoadWeek(BMessage* message);
+	void _EnterNoMenu();
+	void _CloseWeek();
+	void _ShowLockButton(bool show);
+	void _ColourWeekBar(rgb_color colour, rgb_color fieldLowColour);
+	// Asks what becomes of unsaved clicks before they would be lost: true
+	// when the caller may go on (saved, discarded, or nothing to save).
+	// discarded tells whether the person threw them away.
+	bool _SettleUnsaved(bool* discarded = NULL);
+	bool _SaveOrders();
+
+	BMessenger* fCallMe;
+	BView* fLogoView;
+	BBitmap* fLogoBitmap;
+	Prefs* fPrefs;
+	BPath fAppPath;
+	BPath* fCsvFolder;
+	BPath* fCsvFile;
+	BString* fInfoText;
+	BString fPdfPath;
+	BxString* fUser;
+
+	BView* fBackView;
+	BButton* fAboutButton;
+	BButton* fSaveButton;
+	BButton* fConfigButton;
+	BButton* fResumeButton;
+	BButton* fMealStatButton;
+	BButton* fPersonStatButton;
+	BButton* fLoginButton;
+	BStringView* fLastRfid;
+	BBox* fCsvBox;
+	BMenuField* fWeekField;
+	BPopUpMenu* fWeekMenu;
+	BButton* fPdfButton;
+	BButton* fLockButton;
+	BStringView* fCsvUser;
+
+	BList* fCsvRows;
+	BList fDayMeals[kDaysPerWeek];
+	WDBox* fDayBoxes[kDaysPerWeek];
+	TLinkView* fDayViews[kDaysPerWeek];
+
+	// The tag entry box; its controls come with the tag management.
+	BBox* fSynBox;
+	BMessage* fTagMessage;
+	BTextControl* fTagControl;
+	BButton* fTagSaveButton;
+	BButton* fTagOpenButton;
+
+	// The result and the configuration window, while open. Only their
+	// window part is needed here: they are closed by a quit request.
+	BWindow* fResWin;
+	BWindow* fConfWin;
+	bool fWaitingForTag;
+	bool fWeekClosed;
+	// Clicks were taken since the order file was last read or saved.
+	bool fUnsaved;
+	// The last save of the order file went through.
+	bool fSaved;
+	// "Lock" is meant to be seen (whatever the window's own state).
+	bool fLockButtonShown;
+};
+
+#endif // KV_WINDOW_H

@@ -1,0 +1,46 @@
+#ifndef MESSAGE_CODES_H
+#define MESSAGE_CODES_H
+
+#include <SupportDefs.h>
+
+// The codes the main window and the application send and handle. The meal
+// list's click 'mOrd' is the list's own (kMsgMouseOrder in TLinkView.h).
+
+// The buttons of the main screen
+const uint32 kMsgShowInfo = 'sInf';
+const uint32 kMsgLogin = 'mloi';
+const uint32 kMsgSaveOrders = 'osav';
+const uint32 kMsgCloseWeek = 'oclo';
+const uint32 kMsgConfigWindow = 'CWop';
+const uint32 kMsgResume = 'osuA';
+const uint32 kMsgMealStats = 'osuB';
+const uint32 kMsgPersonStats = 'osuC';
+const uint32 kMsgOpenPdf = 'opdf';
+
+// The calendar-week menu: a week's menu file ("_fpath"), or no menu at all
+const uint32 kMsgLoadWeek = 'cvLD';
+const uint32 kMsgNoMenu = 'c---';
+
+// The reader companion: its tag reports, and our request for one tag
+const uint32 kMsgRfid = 'RFID';
+const uint32 kMsgTagRequest = 'sRFT';
+
+// The tag entry box, and other programs that fill it
+const uint32 kMsgTagSet = 'iDHs';
+const uint32 kMsgTagPut = 'iDHp';
+const uint32 kMsgTagSave = 'iDHS';
+const uint32 kMsgTagConfirm = 'iDHn';
+const uint32 kMsgTagOpen = 'iDHo';
+const uint32 kMsgShowPerson = 'iDHL';
+
+// Reports of the secondary windows, and requests of other programs
+const uint32 kMsgLayoutAgain = 'Msho';
+const uint32 kMsgConfigClosed = 'CWcl';
+const uint32 kMsgResultClosed = 'RWcl';
+const uint32 kMsgReloadPrefs = 'rPrf';
+const uint32 kMsgOkay = 'okok';
+const uint32 kMsgTick = 'TICK';
+// An older key-down code that still turns up; it means nothing to us.
+const uint32 kMsgOldKeyDown = '_KDN';
+
+#endif // MESSAGE_CODES_H
