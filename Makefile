@@ -90,7 +90,7 @@ screenshot: app-folder
 	@echo "make screenshot: $(SHOT_FILE)"
 
 format:
-	@find kit calendar data settings tests -name '*.h' -o -name '*.cpp' | xargs clang-format -i
+	@find kit calendar data settings widgets mainwin app tests -name '*.h' -o -name '*.cpp' | xargs clang-format -i
 
 clean:
 	rm -rf $(BUILD) $(SANBUILD)
