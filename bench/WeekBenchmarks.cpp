@@ -1,0 +1,539 @@
+// How fast the main window is with a large canteen week: opening the week,
+// one click, saving, and the start-up to a shown window, each for 250, 500,
+// 1000 and 2000 persons with an entry on every one of 7 x 25 meals. The
+// figures for 2000 persons stand beside the targets in the summary at the
+// end, and the growth from each size to the next shows whether a cost grows
+// with the file or faster.
+
+#include <stdio.h>
+#include <stdlib.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <string>
+#include <vector>
+
+#include <benchmark/benchmark.h>
+
+#include <AppDefs.h>
+#include <Application.h>
+#include <InputSimulator.h>
+#include <Message.h>
+#include <ModalResponder.h>
+#include <StringView.h>
+
+#include "BxString.h"
+#include "KV_Window.h"
+#include "MessageCodes.h"
+#include "TLinkView.h"
+#include "WDBox.h"
+#include "WeekGenerator.h"
+
+
+namespace {
+
+const int32 kMealsPerDay = 25;
+const int64 kSizes[] = {250, 500, 1000, 2000};
+// The size the targets are set for.
+const int64 kComparedSize = 2000;
+// The demo week of the application folder: three meals a day, one person.
+const int32 kDemoMealsPerDay = 3;
+const int32 kDemoPersons = 1;
+// The start-up benchmark's argument for the demo week.
+const int64 kDemoArgument = 0;
+
+// The targets, in milliseconds.
+const double kOpenTarget = 150;
+const double kClickTarget = 1;
+const double kSaveTarget = 100;
+const double kStartUpTarget = 400;
+
+// The unsaved-clicks question before another week is opened: the clicks of
+// the click benchmark are thrown away, so every week is read as written.
+const int32 kAnswerDiscard = 1;
+
+const char* const kLogName = "week_benchmarks.log";
+
+std::string gHome;
+std::map<int64, GeneratedWeek> gWeeks;
+KV_Window* gWindow = NULL;
+// The week the shared window shows, by its argument; -1 for none known.
+int64 gShownWeek = -1;
+
+
+class DiscardResponder : public BPrivate::ModalResponder
+{
+public:
+	virtual int32 AlertGo(const char*, const char*, int32, const char* const*, alert_type)
+	{
+		return kAnswerDiscard;
+	}
+};
+
+
+double
+Seconds(std::chrono::steady_clock::time_point start)
+{
+	return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+
+// The week of a benchmark argument (persons, or kDemoArgument for the demo
+// week), written into an application folder of its own on first need.
+const GeneratedWeek*
+Week(int64 argument)
+{
+	auto known = gWeeks.find(argument);
+	if (known != gWeeks.end())
+		return &known->second;
+
+	GeneratedWeek week;
+	bool demo = argument == kDemoArgument;
+	std::string folder = gHome + (demo ? "/demo" : "/week-" + std::to_string(argument));
+	if (!WriteWeek(folder, demo ? kDemoMealsPerDay : kMealsPerDay,
+			demo ? kDemoPersons : static_cast<int32>(argument), &week)) {
+		return NULL;
+	}
+	return &gWeeks.emplace(argument, week).first->second;
+}
+
+
+void
+Send(KV_Window* window, BMessage* message)
+{
+	window->Lock();
+	window->MessageReceived(message);
+	window->Unlock();
+}
+
+
+void
+LoadWeek(KV_Window* window, const GeneratedWeek& week)
+{
+	BMessage message(kMsgLoadWeek);
+	message.AddString("_fpath", week.menuPath.c_str());
+	Send(window, &message);
+}
+
+
+// The main window the first three benchmarks share, shown as at a canteen's
+// till. It starts on the smallest week.
+KV_Window*
+SharedWindow()
+{
+	if (gWindow != NULL)
+		return gWindow;
+	const GeneratedWeek* week = Week(kSizes[0]);
+	if (week == NULL)
+		return NULL;
+	setenv(kAppFolderVariable, week->appFolder.c_str(), 1);
+	gWindow = new KV_Window(kDefaultMainWindowFrame);
+	gWindow->Show();
+	BPrivate::ProcessEvents();
+	gShownWeek = kSizes[0];
+	return gWindow;
+}
+
+
+// A window of its own takes the settings store with it when it goes, so the
+// shared one must be gone before the start-up benchmark makes its own.
+void
+DropSharedWindow()
+{
+	if (gWindow != NULL && gWindow->Lock())
+		gWindow->Quit();
+	gWindow = NULL;
+	gShownWeek = -1;
+	BPrivate::ProcessEvents();
+}
+
+
+// Every meal of every day read, and each with all persons.
+bool
+WeekIsRead(KV_Window* window, int32 mealsPerDay, int32 persons)
+{
+	for (int32 day = 0; day < kDaysPerWeek; day++) {
+		WDBox* box = window->DayBox(day);
+		if (box == NULL || box->CountRecords() != mealsPerDay)
+			return false;
+		BxString* last = box->RecordAt(mealsPerDay - 1);
+		if (last->CountUser() != persons)
+			return false;
+	}
+	return true;
+}
+
+
+// The shared window with the week of persons shown.
+KV_Window*
+WindowWithWeek(benchmark::State& state, int64 persons)
+{
+	KV_Window* window = SharedWindow();
+	const GeneratedWeek* week = Week(persons);
+	if (window == NULL || week == NULL) {
+		state.SkipWithError("the week could not be written");
+		return NULL;
+	}
+	if (gShownWeek != persons || window->IsUnsaved()) {
+		LoadWeek(window, *week);
+		BPrivate::ProcessEvents();
+		gShownWeek = persons;
+	}
+	if (!WeekIsRead(window, kMealsPerDay, static_cast<int32>(persons))) {
+		state.SkipWithError("the week was not read into the day boxes");
+		return NULL;
+	}
+	return window;
+}
+
+
+void
+SetFileCounters(benchmark::State& state, const GeneratedWeek& week)
+{
+	state.counters["file_MB"] = static_cast<double>(week.orderBytes) / (1024.0 * 1024.0);
+}
+
+
+void
+OpenWeek(benchmark::State& state)
+{
+	int64 persons = state.range(0);
+	KV_Window* window = WindowWithWeek(state, persons);
+	if (window == NULL)
+		return;
+	const GeneratedWeek& week = *Week(persons);
+
+	// What the toolkit does afterwards to put the drawn boxes on the screen
+	// is no part of reading the week; it is counted on its own.
+	double painting = 0;
+	for (auto _ : state) {
+		auto start = std::chrono::steady_clock::now();
+		LoadWeek(window, week);
+		state.SetIterationTime(Seconds(start));
+
+		auto served = std::chrono::steady_clock::now();
+		BPrivate::ProcessEvents();
+		painting += Seconds(served);
+	}
+	if (!WeekIsRead(window, kMealsPerDay, static_cast<int32>(persons)))
+		state.SkipWithError("the week was not read into the day boxes");
+	state.counters["paint_ms"] =
+		benchmark::Counter(painting * 1000, benchmark::Counter::kAvgIterations);
+	SetFileCounters(state, week);
+}
+
+
+void
+OneClick(benchmark::State& state)
+{
+	int64 persons = state.range(0);
+	KV_Window* window = WindowWithWeek(state, persons);
+	if (window == NULL)
+		return;
+
+	// The person at the machine is the one the week bar names, as in
+	// single-user mode at a till: nobody else's entry is theirs, so each
+	// look-up walks all of the meal's entries, the slowest case.
+	BMessage order(kMsgMouseOrder);
+	order.AddString("_fpred", "MoT");
+	order.AddInt32("_row", 0);
+	order.AddInt32("_mousekey", B_PRIMARY_MOUSE_BUTTON);
+
+	int64 click = 0;
+	double painting = 0;
+	for (auto _ : state) {
+		// Order on a row, then take it back, so the counts stay as read.
+		int32 row = static_cast<int32>((click / 2) % kMealsPerDay);
+		int32 key = click % 2 == 0 ? B_PRIMARY_MOUSE_BUTTON : B_SECONDARY_MOUSE_BUTTON;
+		order.ReplaceInt32("_row", row);
+		order.ReplaceInt32("_mousekey", key);
+		click++;
+
+		auto start = std::chrono::steady_clock::now();
+		Send(window, &order);
+		state.SetIterationTime(Seconds(start));
+
+		auto served = std::chrono::steady_clock::now();
+		BPrivate::ProcessEvents();
+		painting += Seconds(served);
+	}
+
+	BxString* record = window->DayBox(0)->RecordAt(0);
+	record->CalcUserOrder(window->CsvUser()->Text(), kOrderQuery);
+	if (!window->IsUnsaved() || record->fLine < 0)
+		state.SkipWithError("the clicks did not reach the order records");
+	state.counters["paint_ms"] =
+		benchmark::Counter(painting * 1000, benchmark::Counter::kAvgIterations);
+	SetFileCounters(state, *Week(persons));
+}
+
+
+void
+SaveWeek(benchmark::State& state)
+{
+	int64 persons = state.range(0);
+	KV_Window* window = WindowWithWeek(state, persons);
+	if (window == NULL)
+		return;
+	const GeneratedWeek& week = *Week(persons);
+
+	BMessage save(kMsgSaveOrders);
+	for (auto _ : state) {
+		auto start = std::chrono::steady_clock::now();
+		Send(window, &save);
+		state.SetIterationTime(Seconds(start));
+	}
+
+	// The week was read as written and saved unchanged, so the file must
+	// come back byte for byte as long.
+	std::error_code error;
+	auto size = std::filesystem::file_size(week.orderPath, error);
+	if (error || static_cast<int64>(size) != week.orderBytes)
+		state.SkipWithError("the saved order file differs from the one read");
+	SetFileCounters(state, week);
+}
+
+
+void
+StartUp(benchmark::State& state)
+{
+	DropSharedWindow();
+	int64 argument = state.range(0);
+	const GeneratedWeek* week = Week(argument);
+	if (week == NULL) {
+		state.SkipWithError("the week could not be written");
+		return;
+	}
+	setenv(kAppFolderVariable, week->appFolder.c_str(), 1);
+	int32 mealsPerDay = argument == kDemoArgument ? kDemoMealsPerDay : kMealsPerDay;
+	int32 persons = argument == kDemoArgument ? kDemoPersons : static_cast<int32>(argument);
+
+	bool read = true;
+	double quitting = 0;
+	for (auto _ : state) {
+		auto start = std::chrono::steady_clock::now();
+		KV_Window* window = new KV_Window(kDefaultMainWindowFrame);
+		window->Show();
+		BPrivate::ProcessEvents();
+		state.SetIterationTime(Seconds(start));
+
+		read = read && WeekIsRead(window, mealsPerDay, persons);
+		auto closing = std::chrono::steady_clock::now();
+		if (window->Lock())
+			window->Quit();
+		BPrivate::ProcessEvents();
+		quitting += Seconds(closing);
+	}
+	if (!read)
+		state.SkipWithError("the start did not read the week into the day boxes");
+	state.counters["quit_ms"] =
+		benchmark::Counter(quitting * 1000, benchmark::Counter::kAvgIterations);
+	SetFileCounters(state, *week);
+}
+
+
+void
+Sizes(benchmark::internal::Benchmark* benchmark)
+{
+	for (int64 size : kSizes)
+		benchmark->Arg(size);
+}
+
+
+BENCHMARK(OpenWeek)->Apply(Sizes)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(OneClick)->Apply(Sizes)->UseManualTime()->Unit(benchmark::kMicrosecond);
+BENCHMARK(SaveWeek)->Apply(Sizes)->UseManualTime()->Unit(benchmark::kMillisecond);
+// Last, as it puts the shared window away.
+BENCHMARK(StartUp)
+	->Arg(kDemoArgument)
+	->Apply(Sizes)
+	->UseManualTime()
+	->Unit(benchmark::kMillisecond);
+
+
+// Shows the runs as the console reporter does, and keeps each benchmark's
+// time per size for the summary.
+class SummaryReporter : public benchmark::ConsoleReporter
+{
+public:
+	SummaryReporter() :
+		benchmark::ConsoleReporter(OO_Tabular)
+	{
+	}
+
+	virtual void ReportRuns(const std::vector<Run>& runs)
+	{
+		for (const Run& run : runs) {
+			if (run.run_type != Run::RT_Iteration || run.error_occurred)
+				continue;
+			double milliseconds =
+				run.GetAdjustedRealTime() / benchmark::GetTimeUnitMultiplier(run.time_unit) * 1000;
+			fTimes[run.run_name.function_name][atoll(run.run_name.args.c_str())] = milliseconds;
+		}
+		benchmark::ConsoleReporter::ReportRuns(runs);
+	}
+
+	// The time of a benchmark at a size in milliseconds, or a negative one
+	// when it did not run.
+	double Time(const std::string& name, int64 size) const
+	{
+		auto benchmark = fTimes.find(name);
+		if (benchmark == fTimes.end())
+			return -1;
+		auto time = benchmark->second.find(size);
+		return time == benchmark->second.end() ? -1 : time->second;
+	}
+
+private:
+	std::map<std::string, std::map<int64, double>> fTimes;
+};
+
+
+void
+PrintTarget(FILE* out, const SummaryReporter& reporter, const char* what, const char* name,
+	int64 size, double target, const char* note)
+{
+	double time = reporter.Time(name, size);
+	if (time < 0) {
+		fprintf(out, "  %-34s %12s   < %5.0f ms\n", what, "not run", target);
+		return;
+	}
+	fprintf(out, "  %-34s %9.3f ms   < %5.0f ms   %-4s %s\n", what, time, target,
+		time < target ? "met" : "MISSED", note);
+}
+
+
+void
+PrintSummary(FILE* out, const SummaryReporter& reporter)
+{
+	const GeneratedWeek* large = Week(kComparedSize);
+	fprintf(out,
+		"\nLarge week: 7 days x %d meals, %d persons with an entry on every meal;\n"
+		"order file %.1f MB in %d order lines.\n\n",
+		(int)kMealsPerDay, (int)kComparedSize,
+		large != NULL ? large->orderBytes / (1024.0 * 1024.0) : 0.0,
+		large != NULL ? (int)large->orderLines : 0);
+
+	fprintf(out, "Against the targets (time per operation, mean of the iterations):\n");
+	PrintTarget(
+		out, reporter, "opening the week ('cvLD')", "OpenWeek", kComparedSize, kOpenTarget, "");
+	PrintTarget(out, reporter, "one click ('mOrd')", "OneClick", kComparedSize, kClickTarget, "");
+	PrintTarget(
+		out, reporter, "saving the week ('osav')", "SaveWeek", kComparedSize, kSaveTarget, "");
+	PrintTarget(out, reporter, "start-up, demo week (3 meals/day)", "StartUp", kDemoArgument,
+		kStartUpTarget, "(the target's own week)");
+	PrintTarget(out, reporter, "start-up, large week", "StartUp", kComparedSize, kStartUpTarget,
+		"(for information)");
+
+	fprintf(out,
+		"\nGrowth with the number of persons (time at N / time at N/2; a cost\n"
+		"linear in the file size gives about 2 for each doubling):\n");
+	fprintf(out, "  %-10s", "");
+	for (int64 size : kSizes)
+		fprintf(out, " %9s", ("N=" + std::to_string(size)).c_str());
+	for (size_t i = 1; i < sizeof(kSizes) / sizeof(kSizes[0]); i++) {
+		fprintf(out, "  %9s",
+			(std::to_string(kSizes[i]) + "/" + std::to_string(kSizes[i - 1])).c_str());
+	}
+	fprintf(out, "\n");
+
+	const char* const names[] = {"OpenWeek", "OneClick", "SaveWeek", "StartUp"};
+	for (const char* name : names) {
+		fprintf(out, "  %-10s", name);
+		for (int64 size : kSizes) {
+			double time = reporter.Time(name, size);
+			if (time < 0)
+				fprintf(out, " %9s", "-");
+			else
+				fprintf(out, " %6.3f ms", time);
+		}
+		for (size_t i = 1; i < sizeof(kSizes) / sizeof(kSizes[0]); i++) {
+			double before = reporter.Time(name, kSizes[i - 1]);
+			double now = reporter.Time(name, kSizes[i]);
+			if (before <= 0 || now < 0)
+				fprintf(out, "  %9s", "-");
+			else
+				fprintf(out, "  %9.2f", now / before);
+		}
+		fprintf(out, "\n");
+	}
+}
+
+
+// A home of its own: the settings, runtime and data folders, so neither the
+// person's settings nor a running Vantuk are touched.
+bool
+MakeHome()
+{
+	const char* temporary = getenv("TMPDIR");
+	std::string pattern =
+		std::string(temporary != NULL && temporary[0] != '\0' ? temporary : "/tmp")
+		+ "/vantuk-bench-XXXXXX";
+	if (mkdtemp(pattern.data()) == NULL) {
+		perror("mkdtemp");
+		return false;
+	}
+	gHome = pattern;
+	const char* const folders[] = {"config", "data", "runtime"};
+	for (const char* folder : folders)
+		mkdir((gHome + "/" + folder).c_str(), 0700);
+	setenv("HOME", gHome.c_str(), 1);
+	setenv("XDG_CONFIG_HOME", (gHome + "/config").c_str(), 1);
+	setenv("XDG_DATA_HOME", (gHome + "/data").c_str(), 1);
+	setenv("XDG_RUNTIME_DIR", (gHome + "/runtime").c_str(), 1);
+	return true;
+}
+
+} // namespace
+
+
+int
+main(int argc, char** argv)
+{
+	// The toolkit reads this when the application is made.
+	setenv("QT_QPA_PLATFORM", "offscreen", 1);
+	benchmark::Initialize(&argc, argv);
+	if (benchmark::ReportUnrecognizedArguments(argc, argv))
+		return 1;
+	if (!MakeHome())
+		return 1;
+
+	// The program talks about everything it does on standard output; that
+	// goes to the log, so the figures stay readable. The console keeps its
+	// own stream to the terminal.
+	std::ofstream console("/dev/stdout", std::ios::out | std::ios::app);
+	FILE* summary = fopen("/dev/stdout", "a");
+	if (!console || summary == NULL || freopen(kLogName, "w", stdout) == NULL) {
+		perror(kLogName);
+		return 1;
+	}
+
+	int status = 0;
+	{
+		BApplication application("application/x-vnd.Vantuk-bench");
+		DiscardResponder responder;
+		BPrivate::SetModalResponder(&responder);
+
+		SummaryReporter reporter;
+		reporter.SetOutputStream(&console);
+		reporter.SetErrorStream(&console);
+		if (benchmark::RunSpecifiedBenchmarks(&reporter) == 0)
+			status = 1;
+		DropSharedWindow();
+
+		fflush(stdout);
+		console.flush();
+		PrintSummary(summary, reporter);
+		fclose(summary);
+		BPrivate::SetModalResponder(NULL);
+	}
+	benchmark::Shutdown();
+
+	std::error_code error;
+	std::filesystem::remove_all(gHome, error);
+	return status;
+}
