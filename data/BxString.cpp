@@ -1,5 +1,6 @@
 #include "BxString.h"
 
+#include <ctype.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -45,11 +46,19 @@ CleanPersonName(const char* name)
 int32
 ReadEntryCount(const char* afterHash, int32 maxDigits)
 {
-	char digits[8] = {};
-	if (maxDigits > 7)
-		maxDigits = 7;
-	strncpy(digits, afterHash, static_cast<size_t>(maxDigits));
-	return static_cast<int32>(strtol(digits, NULL, 10));
+	// As strtol over at most maxDigits characters: blanks, a sign, digits.
+	int32 i = 0;
+	while (i < maxDigits && afterHash[i] != '\0' && isspace((unsigned char)afterHash[i]))
+		i++;
+	bool negative = false;
+	if (i < maxDigits && (afterHash[i] == '-' || afterHash[i] == '+')) {
+		negative = afterHash[i] == '-';
+		i++;
+	}
+	int32 value = 0;
+	for (; i < maxDigits && afterHash[i] >= '0' && afterHash[i] <= '9'; i++)
+		value = value * 10 + (afterHash[i] - '0');
+	return negative ? -value : value;
 }
 
 
@@ -59,8 +68,20 @@ BxString::BxString(const char* mealLine, int)
 	fLine(-1),
 	fPos(-1),
 	fCount(0),
-	fLines(new BList)
+	fLines(new BList),
+	fPersons(-1),
+	fPortions(-1),
+	fSearchValid(false)
 {
+}
+
+
+void
+BxString::_Changed()
+{
+	fPersons = -1;
+	fPortions = -1;
+	fSearchValid = false;
 }
 
 
@@ -101,6 +122,7 @@ BxString::Clear()
 	for (int32 i = 0; i < fLines->CountItems(); i++)
 		delete OrderLineAt(i);
 	fLines->MakeEmpty();
+	_Changed();
 }
 
 
@@ -108,6 +130,7 @@ void
 BxString::AddOrderLine(const char* line)
 {
 	fLines->AddItem(new BString(line));
+	_Changed();
 }
 
 
@@ -145,6 +168,30 @@ FindEntry(const BString* line, const char* person, int32 personLength, int32* en
 }
 
 
+// Finds the person's entry: fLine, fPos and fCount describe it afterwards.
+void
+BxString::_Search(const char* person)
+{
+	int32 personLength = static_cast<int32>(strlen(person));
+	int32 entryStart = -1;
+	int32 entryEnd = -1;
+	fLine = -1;
+	fPos = -1;
+	fCount = 0;
+	for (int32 i = 0; i < CLines(); i++) {
+		BString* line = OrderLineAt(i);
+		if (FindEntry(line, person, personLength, &entryStart, &entryEnd)) {
+			fLine = i;
+			fPos = entryStart;
+			fCount = ReadEntryCount(line->String() + entryStart + personLength + 1, 4);
+			break;
+		}
+	}
+	fSearchedPerson = person;
+	fSearchValid = true;
+}
+
+
 void
 BxString::CalcUserOrder(const char* person, int32 kind)
 {
@@ -158,27 +205,14 @@ BxString::CalcUserOrder(const char* person, int32 kind)
 		fLine = -1;
 		fPos = -1;
 		fCount = 0;
+		fSearchValid = false;
 		return;
 	}
 
-	int32 personLength = static_cast<int32>(strlen(person));
-	int32 entryStart = -1;
-	int32 entryEnd = -1;
-	fLine = -1;
-	fPos = -1;
-	fCount = 0;
-	for (int32 i = 0; i < CLines(); i++) {
-		fLine = -1;
-		fPos = -1;
-		fCount = 0;
-		BString* line = OrderLineAt(i);
-		if (FindEntry(line, person, personLength, &entryStart, &entryEnd)) {
-			fLine = i;
-			fPos = entryStart;
-			fCount = ReadEntryCount(line->String() + entryStart + personLength + 1, 4);
-			break;
-		}
-	}
+	// A query for the same person as the last search, with no change since,
+	// has its answer already (the counts column asks after every click).
+	if (!fSearchValid || fSearchedPerson != person)
+		_Search(person);
 
 	if (kind == kOrderQuery)
 		return;
@@ -191,8 +225,14 @@ BxString::CalcUserOrder(const char* person, int32 kind)
 		BString entry;
 		entry.SetToFormat("%s#%02d;", person, (int)fCount);
 		BString* line = OrderLineAt(fLine);
-		line->Remove(entryStart, entryEnd - entryStart + 1);
-		line->Insert(entry.String(), entryStart);
+		int32 entryEnd = line->FindFirst(';', fPos);
+		if (entryEnd < 0)
+			entryEnd = line->Length();
+		line->Remove(fPos, entryEnd - fPos + 1);
+		line->Insert(entry.String(), fPos);
+		// The entry keeps its place; only the counts need doing again.
+		fPersons = -1;
+		fPortions = -1;
 		return;
 	}
 
@@ -211,37 +251,43 @@ BxString::CalcUserOrder(const char* person, int32 kind)
 		entry.SetToFormat("%s#%02d;", person, 1);
 		*last += entry;
 	}
+	_Changed();
 }
 
 
-// Walks every entry of every order line by its "#", from index 3 on, and
-// adds up either the counts or the entries.
-static int32
-SumEntries(const BxString& record, bool counts)
+// Walks every entry of every order line by its "#", from index 3 on, once
+// for both counts.
+void
+BxString::_Count() const
 {
-	int32 sum = 0;
-	for (int32 i = 0; i < record.CLines(); i++) {
-		const BString* line = record.OrderLineAt(i);
+	fPersons = 0;
+	fPortions = 0;
+	for (int32 i = 0; i < CLines(); i++) {
+		const BString* line = OrderLineAt(i);
 		for (int32 hash = line->FindFirst('#', 3); hash >= 0;
 				hash = line->FindFirst('#', hash + 1)) {
-			sum += counts ? ReadEntryCount(line->String() + hash + 1, 4) : 1;
+			fPersons++;
+			fPortions += ReadEntryCount(line->String() + hash + 1, 4);
 		}
 	}
-	return sum;
 }
 
 
 int32
 BxString::CountMeals() const
 {
-	return SumEntries(*this, true);
+	if (fPortions < 0)
+		_Count();
+	return fPortions;
 }
 
 
 int32
 BxString::CountUser() const
 {
-	return SumEntries(*this, false);
+	if (fPersons < 0)
+		_Count();
+	return fPersons;
 }
 
 

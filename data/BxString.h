@@ -50,8 +50,23 @@ public:
 	int32 fLine;
 	int32 fPos;
 	int32 fCount;
+	// The order lines. They change through AddOrderLine, CalcUserOrder and
+	// Clear only: the counts below are kept for them.
 	BList* fLines;
 
+private:
+	void _Changed();
+	void _Count() const;
+	void _Search(const char* person);
+
+	// What the counts column asks after every click, kept until the order
+	// lines change: a large week has 2,000 entries per meal.
+	mutable int32 fPersons;
+	mutable int32 fPortions;
+	BString fSearchedPerson;
+	bool fSearchValid;
+
+public:
 	static char LUser[64];
 	static bool IsLogged;
 	static bool ClosedWeek;

@@ -197,3 +197,46 @@ TEST_F(BxStringTest, ReadsCountsWithAtMostFourDigits)
 }
 
 } // namespace
+
+
+namespace {
+
+// The counts and the last search are kept between calls: every change must
+// show in the next answer.
+TEST_F(BxStringTest, AnswersFollowEveryChange)
+{
+	BxString record(kMealLine);
+	record.AddOrderLine(":.Ann#01;");
+	record.CalcUserOrder("Guest", kOrderQuery);
+	EXPECT_EQ(0, record.fCount);
+	EXPECT_EQ(1, record.CountMeals());
+
+	record.CalcUserOrder("Guest", kOrderAdd);
+	record.CalcUserOrder("Guest", kOrderQuery);
+	EXPECT_EQ(1, record.fCount);
+	EXPECT_EQ(0, record.fLine);
+	EXPECT_EQ(2, record.CountMeals());
+	EXPECT_EQ(2, record.CountUser());
+
+	record.CalcUserOrder("Guest", kOrderAdd);
+	EXPECT_EQ(2, record.fCount);
+	record.CalcUserOrder("Ann", kOrderQuery);
+	EXPECT_EQ(1, record.fCount);
+	record.CalcUserOrder("Guest", kOrderQuery);
+	EXPECT_EQ(2, record.fCount);
+	EXPECT_EQ(3, record.CountMeals());
+
+	record.AddOrderLine(":.Bob#05;");
+	EXPECT_EQ(8, record.CountMeals());
+	EXPECT_EQ(3, record.CountUser());
+	record.CalcUserOrder("Bob", kOrderQuery);
+	EXPECT_EQ(5, record.fCount);
+
+	record.Clear();
+	record.CalcUserOrder("Bob", kOrderQuery);
+	EXPECT_EQ(0, record.fCount);
+	EXPECT_EQ(-1, record.fLine);
+	EXPECT_EQ(0, record.CountMeals());
+}
+
+} // namespace
