@@ -106,6 +106,7 @@ public:
 	BBox* CsvBox() const { return fCsvBox; }
 
 private:
+	BxString* _RecordOfRow(WDBox* box, int32 row);
 	void _BuildButtons();
 	void _BuildWeekBar(float logoWidth);
 	void _BuildDayBoxes(float logoWidth);

@@ -70,7 +70,7 @@ KV_Window::DoMouseOrder(BMessage* message)
 		return;
 	}
 
-	BxString* record = box->RecordAt(row);
+	BxString* record = _RecordOfRow(box, row);
 	if (record != NULL) {
 		record->CalcUserOrder(fCsvUser->Text(), mouseKey);
 		box->DrawMealsStats();
@@ -80,6 +80,36 @@ KV_Window::DoMouseOrder(BMessage* message)
 		AnyAlert("inconsistend csv/order", true);
 	}
 	printf("\n");
+}
+
+
+// The order record of a meal row. Records follow the order file and rows the
+// menu file: when the two do not line up (a menu corrected after orders were
+// taken, an order file edited by hand), the record at the row's index may be
+// another meal's, and a click would silently order that one. The record must
+// hold the row's own menu line; otherwise the day's record that does is
+// taken, or none.
+BxString*
+KV_Window::_RecordOfRow(WDBox* box, int32 row)
+{
+	BxString* record = box->RecordAt(row);
+	BList* rows = box->fView->MenuRows();
+	const BString* menuLine = rows != NULL
+		? static_cast<const BString*>(rows->ItemAt(row)) : NULL;
+	if (menuLine == NULL)
+		return record;
+
+	BString mealLine(">");
+	mealLine << *menuLine;
+	if (record != NULL && *record == mealLine)
+		return record;
+	for (int32 i = 0; i < box->CountRecords(); i++) {
+		if (*box->RecordAt(i) == mealLine) {
+			printf("row %d is the meal of record %d \n", (int)row, (int)i);
+			return box->RecordAt(i);
+		}
+	}
+	return NULL;
 }
 
 

@@ -200,7 +200,7 @@ protected:
 
 	bool HasWeekItem(int32 week) const
 	{
-		char label[8];
+		char label[16];
 		snprintf(label, sizeof(label), " %02d ", (int)week);
 		BPopUpMenu* menu = fWindow->WeekMenu();
 		for (int32 i = 0; i < menu->CountItems(); i++) {
@@ -434,6 +434,44 @@ TEST_F(KVWindowBadInputTest, ABinaryOrderFileLeavesAWellFormedSave)
 	std::string tail = std::string(">") + kRice + "\n:.carl#02;\n";
 	ASSERT_GE(file.size(), tail.size());
 	EXPECT_EQ(file.substr(file.size() - tail.size()), tail);
+}
+
+} // namespace
+
+
+namespace {
+
+// Records follow the order file, rows the menu file: when an order file lists
+// a day's meals in another order, a click still orders the meal of its row.
+TEST_F(KVWindowBadInputTest, AClickOrdersTheMealOfItsRowWhateverTheFileOrder)
+{
+	WriteMenu(kMenu);
+	WriteOrders(std::string(">") + kSoup + "\n:.\n>" + kPasta + "\n:.\n>" + kRice + "\n:.\n");
+	Open();
+	ASSERT_EQ(2, fWindow->DayBox(0)->CountRecords());
+
+	Order("MoT", 0);
+	std::string file = SaveAndRead();
+	ExpectWellFormed(file);
+	EXPECT_EQ(std::string(">") + kSoup + "\n:.\n>" + kPasta + "\n:.no subscriber#01;\n>" + kRice
+			+ "\n:.\n",
+		file);
+	EXPECT_FALSE(AlertWith("inconsistend"));
+}
+
+
+// A row whose meal has no record at all is refused, not given another's.
+TEST_F(KVWindowBadInputTest, ARowWithoutItsRecordIsRefused)
+{
+	WriteMenu(kMenu);
+	WriteOrders(std::string(">") + kSoup + "\n:.\n>" + kRice + "\n:.\n");
+	Open();
+	ASSERT_EQ(1, fWindow->DayBox(0)->CountRecords());
+
+	Order("MoT", 0);
+	EXPECT_TRUE(AlertWith("inconsistend"));
+	std::string file = SaveAndRead();
+	EXPECT_EQ(std::string(">") + kSoup + "\n:.\n>" + kRice + "\n:.\n", file);
 }
 
 } // namespace
