@@ -20,6 +20,7 @@
 
 #include <gtest/gtest.h>
 
+#include "BuiltProgram.h"
 #include "TempFolder.h"
 
 extern char** environ;
@@ -36,22 +37,6 @@ const char* const kSaveButtonY = "47";
 const char* const kFirstRowX = "190";
 const char* const kFirstRowY = "57";
 const char* const kFirstRowNextX = "192";
-
-
-// A program of the build: the test programs lie in <build>/tests.
-std::string
-BuiltProgram(const char* relativePath)
-{
-	char self[PATH_MAX];
-	ssize_t length = readlink("/proc/self/exe", self, sizeof(self) - 1);
-	if (length < 0)
-		return relativePath;
-	self[length] = '\0';
-	std::string folder(self);
-	folder.erase(folder.rfind('/'));
-	folder.erase(folder.rfind('/'));
-	return folder + "/" + relativePath;
-}
 
 
 double

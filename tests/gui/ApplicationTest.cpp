@@ -17,28 +17,14 @@
 #include <InputSimulator.h>
 #include <Message.h>
 
+#include "BuiltProgram.h"
+
 extern char** environ;
 
 
 namespace {
 
 const char* kSignature = "application/x-vnd.Vantuk-test-application";
-
-
-// A program of the build, beside the test programs' folder.
-std::string
-BuiltProgram(const char* relativePath)
-{
-	char self[PATH_MAX];
-	ssize_t length = readlink("/proc/self/exe", self, sizeof(self) - 1);
-	if (length < 0)
-		return relativePath;
-	self[length] = '\0';
-	std::string folder(self);
-	folder.erase(folder.rfind('/'));
-	folder.erase(folder.rfind('/'));
-	return folder + "/" + relativePath;
-}
 
 
 pid_t

@@ -27,6 +27,8 @@
 
 #include <gtest/gtest.h>
 
+#include "BuiltProgram.h"
+
 #include <Message.h>
 #include <private/MessagePort.h>
 
@@ -44,28 +46,13 @@ NowMs()
 }
 
 
-// The build puts the tests in <build>/tests and the tool in <build>/kit.
-inline std::string
-ToolPath()
-{
-	char self[PATH_MAX];
-	ssize_t length = readlink("/proc/self/exe", self, sizeof(self) - 1);
-	if (length <= 0)
-		return "";
-	std::string path(self, length);
-	path.erase(path.rfind('/'));
-	path.erase(path.rfind('/'));
-	return path + "/kit/vantuk-send";
-}
-
-
 // Starts the tool with arguments, stdout and stderr into the given files,
 // in folder when one is given.
 inline pid_t
 StartTool(const std::vector<std::string>& arguments, const std::string& output,
 	const std::string& errors, const char* folder = NULL)
 {
-	std::string tool = ToolPath();
+	std::string tool = BuiltProgram("kit/vantuk-send");
 	if (access(tool.c_str(), X_OK) != 0) {
 		ADD_FAILURE() << tool << " is missing: build the target vantuk-send first";
 		return -1;
