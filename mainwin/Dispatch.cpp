@@ -27,6 +27,7 @@
 #include "Now.h"
 #include "OrderFile.h"
 #include "Prefs.h"
+#include "ResWin.h"
 #include "TLinkView.h"
 
 
@@ -78,9 +79,7 @@ KV_Window::MessageReceived(BMessage* message)
 		break;
 
 	case kMsgOpenPdf:
-		// The file manager is started with the result window's helper,
-		// which is not here yet.
-		printf("opdf: '%s' (no file manager yet)\n", fPdfPath.String());
+		OpenWithTracker(fPdfPath.String());
 		break;
 
 	case kMsgLoadWeek:
@@ -218,14 +217,6 @@ void
 KV_Window::AskForSingleRFIDTag()
 {
 	printf("AskForSingleRFIDTag: reader companion not available yet\n");
-}
-
-
-void
-KV_Window::Resumee_File(int mode)
-{
-	// The summaries need the result window to show them in.
-	printf("Resumee_File %d: summaries not available yet\n", mode);
 }
 
 

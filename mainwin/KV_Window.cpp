@@ -30,6 +30,7 @@
 #include "Labels.h"
 #include "MessageCodes.h"
 #include "Prefs.h"
+#include "ResWin.h"
 #include "TLinkView.h"
 #include "WDBox.h"
 

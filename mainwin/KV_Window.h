@@ -23,6 +23,7 @@ class BTextControl;
 class BView;
 class BxString;
 class Prefs;
+class ResWin;
 class TLinkView;
 class WDBox;
 
@@ -168,7 +169,7 @@ private:
 
 	// The result and the configuration window, while open. Only their
 	// window part is needed here: they are closed by a quit request.
-	BWindow* fResWin;
+	ResWin* fResWin;
 	BWindow* fConfWin;
 	bool fWaitingForTag;
 	bool fWeekClosed;

@@ -1,0 +1,347 @@
+#include "ResWin.h"
+
+#include <errno.h>
+#include <spawn.h>
+#include <stdio.h>
+#include <string.h>
+#include <sys/wait.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <AppDefs.h>
+#include <Application.h>
+#include <Button.h>
+#include <InterfaceDefs.h>
+#include <Message.h>
+#include <Messenger.h>
+#include <ScrollView.h>
+#include <TextView.h>
+#include <View.h>
+
+#include "KV_Window.h"
+#include "Labels.h"
+#include "MessageCodes.h"
+#include "Now.h"
+#include "Prefs.h"
+#include "ViewPrint.h"
+
+extern char** environ;
+
+
+ResWin* ResWin::mmr_Zgr = NULL;
+
+// Platform messages that come by while the window is used and mean nothing
+// to it: the mouse, the keys, the wheel, the pulse the text view asked for.
+static const uint32 kMsgMouseDownMore = '_MDM';
+static const uint32 kMsgDragDropped = '_DPD';
+
+// Where the date pattern's result has to fit.
+static const size_t kDateTextSize = 36;
+// The contact file is read in pieces of this many bytes, the terminator
+// included.
+static const int kHeaderChunkSize = 255;
+
+static const rgb_color kBackViewColor = {242, 240, 237, 0};
+static const rgb_color kTextViewColor = {250, 250, 245, 10};
+
+
+ResWin*
+ResWin::getResWin(BRect frame)
+{
+	if (mmr_Zgr == NULL) {
+		mmr_Zgr = new ResWin(frame);
+		mmr_Zgr->Show();
+	}
+	return mmr_Zgr;
+}
+
+
+ResWin::ResWin(BRect frame)
+	:
+	BWindow(frame, getLabel(kLabelResume), B_TITLED_WINDOW, 0),
+	fFont(be_fixed_font),
+	fPrefs(Prefs::getSTPrefs()),
+	fDocPath("empty"),
+	fHeader("-Header not set-"),
+	fJumpText("-not set-"),
+	fBackView(NULL),
+	fTextView(NULL),
+	fScrollView(NULL),
+	fPrintButton(NULL)
+{
+	SetSizeLimits(160, 1180, 100, 800);
+	SetWindowColor(cl_BACK);
+
+	fBackView = new BView(Bounds(), "bview", B_FOLLOW_ALL_SIDES, B_WILL_DRAW);
+	fBackView->SetFontSize(11);
+	fBackView->SetViewColor(kBackViewColor);
+	AddChild(fBackView);
+
+	BRect bounds = fBackView->Bounds();
+	fPrintButton =
+		new BButton(BRect(bounds.left + 22, bounds.top + 2, bounds.left + 80, bounds.top + 18),
+			"osav", "print", new BMessage(kMsgResultPrint), B_FOLLOW_LEFT | B_FOLLOW_TOP);
+	fBackView->AddChild(fPrintButton);
+	fPrintButton->ResizeTo(60, 18);
+
+	BRect textFrame(bounds.left + 10, bounds.top + 28, bounds.right - 27, bounds.bottom - 27);
+	BRect textRect(textFrame);
+	textRect.InsetBy(2, 3);
+	textRect.OffsetTo(0, 0);
+	fTextView = new BTextView(
+		textFrame, "text_view", textRect, B_FOLLOW_ALL_SIDES, B_WILL_DRAW | B_PULSE_NEEDED);
+	fScrollView = new BScrollView(
+		"scroll_view", fTextView, B_FOLLOW_ALL_SIDES, 0, true, true, B_PLAIN_BORDER);
+
+	fFont.SetSize(fPrefs->fFontSize);
+	fTextView->SetFontAndColor(&fFont, B_FONT_ALL);
+	fTextView->SetViewColor(kTextViewColor);
+	fTextView->SetTabWidth(28);
+	fTextView->SetWordWrap(true);
+	fTextView->MakeSelectable(true);
+	// It stays editable: people like to amend a summary before they print it.
+
+	fBackView->AddChild(fScrollView);
+	_FitTextRect();
+
+	GetHeaderText();
+}
+
+
+ResWin::~ResWin()
+{
+	fPrefs->fResWinRect = Frame();
+	fPrefs->SaveWin();
+	mmr_Zgr = NULL;
+
+	// Synchronous, so the main window has dropped its pointer before this
+	// window is gone.
+	BMessage closed(kMsgResultClosed);
+	BMessage reply;
+	be_app_messenger.SendMessage(&closed, &reply);
+	printf("DEL ResWin\n");
+}
+
+
+void
+ResWin::MessageReceived(BMessage* message)
+{
+	switch (message->what) {
+	case kMsgResultPrint:
+		ViewPrint(fTextView);
+		break;
+
+	case kMsgOpenDocument:
+		OpenWithTracker(fDocPath.Path());
+		break;
+
+	case B_QUIT_REQUESTED:
+		// A quit request handed to us as a plain message still means it.
+		PostMessage(B_QUIT_REQUESTED);
+		break;
+
+	case B_MOUSE_DOWN:
+	case B_MOUSE_UP:
+	case B_MOUSE_MOVED:
+	case B_MOUSE_WHEEL_CHANGED:
+	case B_KEY_DOWN:
+	case B_KEY_UP:
+	case B_MODIFIERS_CHANGED:
+	case B_PULSE:
+	case kMsgMouseDownMore:
+	case kMsgDragDropped:
+	case kMsgTick:
+		break;
+
+	default:
+		printf("ResWin ? \n");
+		message->PrintToStream();
+		BWindow::MessageReceived(message);
+		break;
+	}
+}
+
+
+void
+ResWin::FrameMoved(BPoint)
+{
+}
+
+
+void
+ResWin::FrameResized(float, float)
+{
+	_FitTextRect();
+}
+
+
+void
+ResWin::DeleteMe()
+{
+	printf("DESTROY-ResWin::DeleteMe \n");
+	// The destructor stores the frame and tells the application.
+	if (Lock())
+		Quit();
+}
+
+
+void
+ResWin::Draw(BRect)
+{
+}
+
+
+void
+ResWin::GetHeaderText()
+{
+	fHeader = "";
+
+	BPath path;
+	if (GetAppFolder(&path) != B_OK)
+		path.SetTo("/");
+	BString name(path.Path());
+	name << "/Language/kv_contact";
+
+	FILE* file = fopen(name.String(), "r");
+	if (file == NULL) {
+		fHeader << " missing: " << name << "\n";
+		printf("open.err: '%s'\n", name.String());
+		return;
+	}
+
+	char line[kHeaderChunkSize];
+	while (fgets(line, sizeof(line), file) != NULL) {
+		if (line[0] == '#' || line[0] == ';')
+			continue;
+		fHeader << line;
+	}
+	fclose(file);
+}
+
+
+void
+ResWin::FillWithText(BString* text, int kind)
+{
+	char date[kDateTextSize];
+	time_t now = CurrentTime();
+	struct tm local;
+	localtime_r(&now, &local);
+	if (strftime(date, sizeof(date), fPrefs->fDateForm, &local) == 0)
+		date[0] = '\0';
+
+	if (text != NULL) {
+		BString front;
+		switch (kind) {
+		case kHeaderPlain:
+			front = " ";
+			break;
+
+		case 1:
+			front = "-HE_ABS-\n";
+			break;
+
+		case 2:
+			front = "-HE_TAR-\n";
+			break;
+
+		case 3:
+			front = "-HE_MAIL-\n";
+			break;
+
+		case 4:
+			front = "-HE_URL-\n";
+			break;
+
+		case kHeaderContact:
+			front = fHeader;
+			break;
+
+		case 6:
+			front = "-HE_ERR-\n";
+			break;
+
+		default:
+			front = "... ";
+			break;
+		}
+		front << getLabel(kLabelDate) << date << "\n";
+		text->Prepend(front);
+	}
+
+	if (Lock()) {
+		// The font size may have changed in the configuration window since
+		// the last fill.
+		fFont.SetSize(fPrefs->fFontSize);
+		fTextView->SetFontAndColor(&fFont, B_FONT_ALL);
+		fTextView->SetText(text != NULL ? text->String() : "\n\tNULL-Pointer\n");
+		Unlock();
+	}
+	JumpToUser(fJumpText.String());
+}
+
+
+void
+ResWin::JumpToUser(const char* name)
+{
+	if (!Lock())
+		return;
+
+	const char* text = fTextView->Text();
+	int32 length = fTextView->TextLength();
+	const char* found = name != NULL && name[0] != '\0' ? strstr(text, name) : NULL;
+
+	Activate();
+	fTextView->MakeFocus(true);
+	int32 start = 0;
+	int32 end = 0;
+	if (found != NULL) {
+		start = found - text;
+		end = start + strlen(name);
+		// A name that closes the text counts as not found, as it always has.
+		if (start >= length || end >= length) {
+			start = 0;
+			end = 0;
+		}
+	}
+	fTextView->Select(start, end);
+	fTextView->Highlight(start, end);
+	fTextView->ScrollToSelection();
+	Unlock();
+}
+
+
+void
+ResWin::_FitTextRect()
+{
+	BRect rect = fScrollView->Bounds();
+	rect.right -= 17;
+	rect.InsetBy(2, 3);
+	fTextView->SetTextRect(rect);
+}
+
+
+void
+OpenWithTracker(const char* path)
+{
+	printf("\n [open]%s \n", path);
+
+	// The opener gets the path as its one argument, past no shell, so no
+	// quote or "$(...)" in a file name can turn into a command. The middle
+	// child starts it and ends at once, so nobody has to wait for the
+	// opener and it leaves no zombie behind.
+	pid_t child = fork();
+	if (child < 0) {
+		perror("OpenWithTracker fork");
+		return;
+	}
+	if (child == 0) {
+		setsid();
+		pid_t opener;
+		char* const argv[] = {(char*)"xdg-open", (char*)path, NULL};
+		int status = posix_spawnp(&opener, "xdg-open", NULL, NULL, argv, environ);
+		_exit(status == 0 ? 0 : 127);
+	}
+	int status;
+	while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
+	}
+}

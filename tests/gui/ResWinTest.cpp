@@ -1,0 +1,429 @@
+// ResWin: the header and date line in front of a summary, the contact file,
+// a NULL text, the jump to the person logged in, the single instance, the
+// frame kept on closing, printing; the main window's summaries shown in it;
+// and OpenWithTracker handing an odd path to the desktop's opener.
+
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+#include <sys/stat.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include <Application.h>
+#include <InputSimulator.h>
+#include <Message.h>
+#include <ModalResponder.h>
+#include <String.h>
+#include <TextView.h>
+
+#include "BxString.h"
+#include "KV_Window.h"
+#include "Labels.h"
+#include "MessageCodes.h"
+#include "Now.h"
+#include "Prefs.h"
+#include "ResWin.h"
+#include "TLinkView.h"
+#include "TempFolder.h"
+
+
+namespace {
+
+// Monday 17 May 2004, noon, in the test main's time zone: calendar week 20.
+time_t
+PinnedMoment()
+{
+	struct tm moment = {};
+	moment.tm_year = 2004 - 1900;
+	moment.tm_mon = 4;
+	moment.tm_mday = 17;
+	moment.tm_hour = 12;
+	moment.tm_isdst = -1;
+	return mktime(&moment);
+}
+
+
+// The default date pattern at the pinned moment, behind label 41; the
+// line end FillWithText() adds comes after it.
+const char* const kDateLine = "   Date: \t(YMD) 2004-05-17 12:00:00 CW:20\n";
+
+const char* const kMenu = "2004/05/17;MON;Menu 1;Pasta;flour, eggs\n"
+						  "2004/05/17;MON;Menu 2;Soup;water, salt\n"
+						  "2004/05/18;TUE;Menu 1;Rice;rice, peas\n";
+
+// Bertram and Zora first order on Monday's first meal, Anton on its second;
+// Zora comes again on Tuesday; "Al" is too short a name to get a section.
+const char* const kOrders = ">2004/05/17;MON;Menu 1;Pasta;flour, eggs\n"
+							":.Bertram#02;Zora#01;\n"
+							">2004/05/17;MON;Menu 2;Soup;water, salt\n"
+							":.Anton#01;Al#01;\n"
+							">2004/05/18;TUE;Menu 1;Rice;rice, peas\n"
+							":.Zora#01;\n";
+
+
+int
+CountPdfPages(const std::string& pdf)
+{
+	const std::string mark = "/Type /Page";
+	int pages = 0;
+	for (size_t at = pdf.find(mark); at != std::string::npos; at = pdf.find(mark, at + 1)) {
+		if (pdf.compare(at + mark.size(), 1, "s") != 0)
+			pages++;
+	}
+	return pages;
+}
+
+
+class ResWinTest : public testing::Test
+{
+protected:
+	ResWinTest()
+		:
+		fApplication("application/Vantuk-test-reswin"),
+		fMainWindow(NULL)
+	{
+	}
+
+	void SetUp() override
+	{
+		SetCurrentTimeForTests(PinnedMoment());
+		setenv(kAppFolderVariable, fFolder.Path().c_str(), 1);
+		fResponder.fOutputPath = fFolder.PathOf("summary.pdf");
+		BPrivate::SetModalResponder(&fResponder);
+		BxString::LUser[0] = '\0';
+	}
+
+	void TearDown() override
+	{
+		if (ResWin::mmr_Zgr != NULL && ResWin::mmr_Zgr->Lock())
+			ResWin::mmr_Zgr->Quit();
+		if (fMainWindow != NULL && fMainWindow->Lock())
+			fMainWindow->Quit();
+		fMainWindow = NULL;
+		BPrivate::ProcessEvents();
+		BPrivate::SetModalResponder(NULL);
+		if (Prefs::aPrefsZgr != NULL)
+			Prefs::aPrefsZgr->DeleteMe();
+		unsetenv(kAppFolderVariable);
+		UseRealTime();
+		BxString::LUser[0] = '\0';
+		BxString::IsLogged = false;
+		TLinkView::IsLogged = false;
+	}
+
+	ResWin* Open()
+	{
+		ResWin* window = ResWin::getResWin(BRect(200, 210, 700, 610));
+		BPrivate::ProcessEvents();
+		return window;
+	}
+
+	std::string Shown(ResWin* window) const { return window->fTextView->Text(); }
+
+	void Selection(ResWin* window, int32* start, int32* end) const
+	{
+		window->Lock();
+		window->fTextView->GetSelection(start, end);
+		window->Unlock();
+	}
+
+	void OpenMainWindow()
+	{
+		mkdir(fFolder.PathOf("meals_cvs").c_str(), 0755);
+		fFolder.WriteFile("meals_cvs/Menu_KW20.csv", kMenu);
+		fFolder.WriteFile("meals_cvs/Menu_KW20.order", kOrders);
+		fMainWindow = new KV_Window(kDefaultMainWindowFrame);
+		fMainWindow->Show();
+		BPrivate::ProcessEvents();
+	}
+
+	void SendToMainWindow(uint32 code)
+	{
+		BMessage message(code);
+		fMainWindow->Lock();
+		fMainWindow->MessageReceived(&message);
+		fMainWindow->Unlock();
+		BPrivate::ProcessEvents();
+	}
+
+	BApplication fApplication;
+	TempFolder fFolder;
+	BPrivate::RecordingResponder fResponder;
+	KV_Window* fMainWindow;
+};
+
+
+TEST_F(ResWinTest, PutsTheDateLineWithTheDefaultPatternBeforeThePlainText)
+{
+	ResWin* window = Open();
+	BString text("summary body\n");
+	window->FillWithText(&text, kHeaderPlain);
+
+	std::string expected = std::string(" ") + kDateLine + "\n" + "summary body\n";
+	EXPECT_EQ(expected, Shown(window));
+	// The caller's text is the one shown.
+	EXPECT_EQ(expected, std::string(text.String()));
+}
+
+
+TEST_F(ResWinTest, KindsOtherThanTheContactHeaderHaveTheirOwnMarks)
+{
+	ResWin* window = Open();
+	const struct
+	{
+		int kind;
+		const char* header;
+	} cases[] = {
+		{1, "-HE_ABS-\n"},
+		{2, "-HE_TAR-\n"},
+		{3, "-HE_MAIL-\n"},
+		{4, "-HE_URL-\n"},
+		{6, "-HE_ERR-\n"},
+		{9, "... "},
+	};
+	for (const auto& each : cases) {
+		BString text("x");
+		window->FillWithText(&text, each.kind);
+		EXPECT_EQ(std::string(each.header) + kDateLine + "\nx", Shown(window)) << each.kind;
+	}
+}
+
+
+TEST_F(ResWinTest, TheContactFileLeavesOutItsCommentLines)
+{
+	fFolder.WriteFile(
+		"Language/kv_contact", "# who to ask\nCanteen, room 12\n; the phone is new\n\n");
+	ResWin* window = Open();
+	EXPECT_STREQ("Canteen, room 12\n\n", window->fHeader.String());
+
+	BString text("body");
+	window->FillWithText(&text, kHeaderContact);
+	EXPECT_EQ(std::string("Canteen, room 12\n\n") + kDateLine + "\nbody", Shown(window));
+}
+
+
+TEST_F(ResWinTest, AMissingContactFileIsNamedInTheHeader)
+{
+	ResWin* window = Open();
+	std::string expected = " missing: " + fFolder.PathOf("Language/kv_contact") + "\n";
+	EXPECT_EQ(expected, std::string(window->fHeader.String()));
+}
+
+
+TEST_F(ResWinTest, ANullTextShowsTheNote)
+{
+	ResWin* window = Open();
+	window->FillWithText(NULL, kHeaderContact);
+	EXPECT_EQ("\n\tNULL-Pointer\n", Shown(window));
+}
+
+
+TEST_F(ResWinTest, JumpsToTheFirstOccurrenceOfTheName)
+{
+	ResWin* window = Open();
+	BString text("Anton\nZora\nAnton\nend\n");
+	window->fJumpText = "Anton";
+	window->FillWithText(&text, kHeaderPlain);
+
+	int32 first = Shown(window).find("Anton");
+	int32 start = -1;
+	int32 end = -1;
+	Selection(window, &start, &end);
+	EXPECT_EQ(first, start);
+	EXPECT_EQ(first + 5, end);
+}
+
+
+TEST_F(ResWinTest, ANameNotFoundOrClosingTheTextSelectsNothingAtTheStart)
+{
+	ResWin* window = Open();
+	BString text("Anton\nZora");
+	window->FillWithText(&text, kHeaderPlain);
+
+	int32 start = -1;
+	int32 end = -1;
+	window->JumpToUser("Bertram");
+	Selection(window, &start, &end);
+	EXPECT_EQ(0, start);
+	EXPECT_EQ(0, end);
+
+	window->JumpToUser("Zora");
+	Selection(window, &start, &end);
+	EXPECT_EQ(0, start);
+	EXPECT_EQ(0, end);
+
+	// The same name one line earlier is found.
+	window->JumpToUser("Anton");
+	Selection(window, &start, &end);
+	EXPECT_GT(start, 0);
+	EXPECT_EQ(start + 5, end);
+}
+
+
+TEST_F(ResWinTest, ThereIsOnlyOneResultWindow)
+{
+	ResWin* first = Open();
+	ResWin* second = ResWin::getResWin(BRect(10, 10, 300, 300));
+	EXPECT_EQ(first, second);
+	EXPECT_EQ(first, ResWin::mmr_Zgr);
+}
+
+
+TEST_F(ResWinTest, ClosingKeepsTheFrameInTheSettings)
+{
+	ResWin* window = Open();
+	window->Lock();
+	window->MoveTo(230, 240);
+	BRect frame = window->Frame();
+	window->Unlock();
+
+	window->PostMessage(B_QUIT_REQUESTED);
+	BPrivate::ProcessEvents();
+	EXPECT_EQ(NULL, ResWin::mmr_Zgr);
+
+	// Read back from the settings file, not from the instance that saved.
+	Prefs::aPrefsZgr->DeleteMe();
+	Prefs* prefs = Prefs::getSTPrefs();
+	BRect stored;
+	ASSERT_TRUE(prefs->GetRect(kKeyResWinRect, &stored, &frame));
+	EXPECT_EQ(frame, stored);
+	EXPECT_EQ(frame, prefs->fResWinRect);
+	EXPECT_EQ(230, stored.left);
+	EXPECT_EQ(240, stored.top);
+}
+
+
+TEST_F(ResWinTest, ThePrintButtonPrintsTheText)
+{
+	ResWin* window = Open();
+	BString text;
+	for (int i = 0; i < 120; i++)
+		text << "line " << i << " of the summary\n";
+	window->FillWithText(&text, kHeaderPlain);
+
+	BMessage print(kMsgResultPrint);
+	window->Lock();
+	window->MessageReceived(&print);
+	window->Unlock();
+	BPrivate::ProcessEvents();
+
+	EXPECT_EQ(1u, fResponder.fPrintDialogs.size());
+	EXPECT_GE(CountPdfPages(ReadWholeFile(fResponder.fOutputPath)), 1);
+}
+
+
+TEST_F(ResWinTest, TheDayTotalsStartWithTheWeeksName)
+{
+	SetCurrentTimeForTests(PinnedMoment());
+	fFolder.WriteFile("Language/kv_contact", "Canteen\n");
+	OpenMainWindow();
+	SendToMainWindow(kMsgResume);
+
+	ASSERT_NE(nullptr, ResWin::mmr_Zgr);
+	std::string expected = std::string("Canteen\n") + kDateLine + "\n" + " "
+		+ "   ordering: " + "Menu_KW20" + " " + "\n\n";
+	std::string shown = Shown(ResWin::mmr_Zgr);
+	EXPECT_EQ(expected, shown.substr(0, expected.size()));
+	// Bertram's two and Zora's one.
+	EXPECT_NE(std::string::npos, shown.find("   3x Menu 1 Pasta\n"));
+}
+
+
+TEST_F(ResWinTest, ThePersonListsNumberPersonsInTheOrderTheyFirstOrdered)
+{
+	OpenMainWindow();
+	strcpy(BxString::LUser, "Zora");
+	SendToMainWindow(kMsgPersonStats);
+
+	ResWin* window = ResWin::mmr_Zgr;
+	ASSERT_NE(nullptr, window);
+	std::string shown = Shown(window);
+	size_t bertram = shown.find("\n --- (  1) Bertram\n");
+	size_t zora = shown.find("\n --- (  2) Zora\n");
+	size_t anton = shown.find("\n --- (  3) Anton\n");
+	ASSERT_NE(std::string::npos, bertram);
+	ASSERT_NE(std::string::npos, zora);
+	ASSERT_NE(std::string::npos, anton);
+	EXPECT_LT(bertram, zora);
+	EXPECT_LT(zora, anton);
+	EXPECT_EQ(std::string::npos, shown.find(") Al\n"));
+	EXPECT_EQ("\n*******\n", shown.substr(shown.size() - 9));
+
+	// The window went to the first "Zora" of the text.
+	int32 start = -1;
+	int32 end = -1;
+	Selection(window, &start, &end);
+	EXPECT_EQ((int32)shown.find("Zora"), start);
+	EXPECT_EQ(start + 4, end);
+}
+
+
+TEST_F(ResWinTest, TheMainWindowForgetsTheClosedResultWindow)
+{
+	OpenMainWindow();
+	SendToMainWindow(kMsgResume);
+	ResWin* first = ResWin::mmr_Zgr;
+	ASSERT_NE(nullptr, first);
+
+	first->PostMessage(B_QUIT_REQUESTED);
+	BPrivate::ProcessEvents();
+	ASSERT_EQ(nullptr, ResWin::mmr_Zgr);
+	// The application here does not pass 'RWcl' on; the main window hears
+	// it as the real application would hand it over.
+	SendToMainWindow(kMsgResultClosed);
+
+	SendToMainWindow(kMsgMealStats);
+	EXPECT_NE(nullptr, ResWin::mmr_Zgr);
+	EXPECT_NE(std::string::npos, Shown(ResWin::mmr_Zgr).find(" Menu 1 Pasta"));
+}
+
+
+class OpenWithTrackerTest : public testing::Test
+{
+protected:
+	void SetUp() override
+	{
+		const char* path = getenv("PATH");
+		fOldPath = path != NULL ? path : "";
+		fRecord = fFolder.PathOf("arguments");
+		std::string script = "#!/bin/sh\nfor a in \"$@\"; do printf '[%s]\\n' \"$a\"; done > '"
+			+ fRecord + ".part'\nmv '" + fRecord + ".part' '" + fRecord + "'\n";
+		std::string opener = fFolder.WriteFile("bin/xdg-open", script);
+		chmod(opener.c_str(), 0755);
+		setenv("PATH", (fFolder.PathOf("bin") + ":" + fOldPath).c_str(), 1);
+	}
+
+	void TearDown() override { setenv("PATH", fOldPath.c_str(), 1); }
+
+	// The opener runs on its own; its record appears when it is done.
+	std::string WaitForRecord() const
+	{
+		for (int i = 0; i < 500; i++) {
+			if (access(fRecord.c_str(), F_OK) == 0)
+				return ReadWholeFile(fRecord);
+			usleep(10000);
+		}
+		return "";
+	}
+
+	TempFolder fFolder;
+	std::string fOldPath;
+	std::string fRecord;
+};
+
+
+TEST_F(OpenWithTrackerTest, TheOpenerGetsAnOddPathAsOneArgument)
+{
+	std::string odd = fFolder.PathOf("it's a \"week\" $(touch pwned); rm -rf x.pdf");
+	OpenWithTracker(odd.c_str());
+
+	EXPECT_EQ("[" + odd + "]\n", WaitForRecord());
+	EXPECT_NE(0, access(fFolder.PathOf("pwned").c_str(), F_OK));
+}
+
+} // namespace
