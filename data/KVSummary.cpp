@@ -18,7 +18,7 @@
 void
 KV_Window::Resumee_File(int type)
 {
-	if (fResWin != NULL)
+	if (_ResultWindow() != NULL)
 		fResWin->Activate(false);
 	else
 		fResWin = ResWin::getResWin(fPrefs->fResWinRect);

@@ -223,7 +223,7 @@ KV_Window::AskForSingleRFIDTag()
 void
 KV_Window::_ShowInfo()
 {
-	if (fResWin != NULL) {
+	if (_ResultWindow() != NULL) {
 		fResWin->PostMessage(B_QUIT_REQUESTED);
 		fResWin = NULL;
 	}
@@ -288,7 +288,7 @@ KV_Window::_LoadWeek(BMessage* message)
 	}
 
 	Open_CSVFiles(path.String());
-	if (fResWin != NULL) {
+	if (_ResultWindow() != NULL) {
 		fResWin->PostMessage(B_QUIT_REQUESTED);
 		fResWin = NULL;
 	}

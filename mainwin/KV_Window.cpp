@@ -219,9 +219,21 @@ KV_Window::KV_Window(BRect frame) :
 }
 
 
+// The result window while it exists. It tells of its closing with 'RWcl';
+// should that message not come through, the pointer is still never used
+// after the window is gone.
+ResWin*
+KV_Window::_ResultWindow()
+{
+	if (fResWin != NULL && fResWin != ResWin::mmr_Zgr)
+		fResWin = NULL;
+	return fResWin;
+}
+
+
 KV_Window::~KV_Window()
 {
-	if (fResWin != NULL && fResWin->Lock()) {
+	if (_ResultWindow() != NULL && fResWin->Lock()) {
 		fResWin->PostMessage(B_QUIT_REQUESTED);
 		fResWin->Unlock();
 	}

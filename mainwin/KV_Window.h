@@ -108,6 +108,7 @@ public:
 
 private:
 	BxString* _RecordOfRow(WDBox* box, int32 row);
+	ResWin* _ResultWindow();
 	void _BuildButtons();
 	void _BuildWeekBar(float logoWidth);
 	void _BuildDayBoxes(float logoWidth);
