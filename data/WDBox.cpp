@@ -235,24 +235,32 @@ WDBox::FindOverText(const char* text, bool deep)
 }
 
 
+// A meal's line in the day totals and the meal details: the portions, then
+// gap, the menu name and the meal text.
+void
+WDBox::_AppendMealLine(BxString* record, int32 meals, const char* gap, BString* part)
+{
+	BString menu;
+	BString meal;
+	BString count;
+	CopyCSVField(Settings()->fFieldMenue, record, &menu);
+	CopyCSVField(Settings()->fFieldMeal, record, &meal);
+	count.SetToFormat("%3dx ", (int)meals);
+	*part << " " << count << gap << menu << " " << meal << "\n";
+}
+
+
 void
 WDBox::DayStats(BString* text)
 {
 	BString part;
 	_DayHeader(&part);
 
-	BString menu;
-	BString meal;
-	BString count;
 	for (int32 i = 0; i < CountRecords(); i++) {
 		BxString* record = RecordAt(i);
 		int32 meals = record->CountMeals();
-		if (meals <= 0)
-			continue;
-		CopyCSVField(Settings()->fFieldMenue, record, &menu);
-		CopyCSVField(Settings()->fFieldMeal, record, &meal);
-		count.SetToFormat("%3dx ", (int)meals);
-		part << " " << count << menu << " " << meal << "\n";
+		if (meals > 0)
+			_AppendMealLine(record, meals, "", &part);
 	}
 	_Write(text, part);
 }
@@ -264,18 +272,12 @@ WDBox::MealStats(BString* text)
 	BString part;
 	_DayHeader(&part);
 
-	BString menu;
-	BString meal;
-	BString count;
 	for (int32 i = 0; i < CountRecords(); i++) {
 		BxString* record = RecordAt(i);
 		int32 meals = record->CountMeals();
 		if (meals <= 0)
 			continue;
-		CopyCSVField(Settings()->fFieldMenue, record, &menu);
-		CopyCSVField(Settings()->fFieldMeal, record, &meal);
-		count.SetToFormat("%3dx ", (int)meals);
-		part << " " << count << " " << menu << " " << meal << "\n";
+		_AppendMealLine(record, meals, " ", &part);
 
 		for (int32 j = 0; j < record->CLines(); j++) {
 			BString line(*record->OrderLineAt(j));

@@ -64,6 +64,7 @@ public:
 	static Prefs* fPrefs;
 
 private:
+	void _AppendMealLine(BxString* record, int32 meals, const char* gap, BString* part);
 	float _CountsLeft() const;
 	void _DayHeader(BString* out) const;
 	void _Write(BString* text, const BString& part) const;
