@@ -13,7 +13,6 @@
 #include <String.h>
 
 #include "Alerts.h"
-#include "BxString.h"
 #include "MenuFile.h"
 #include "Now.h"
 #include "OrderFile.h"
@@ -50,42 +49,19 @@ KV_Window::Order_File(int mode)
 		if (!ReadOrderFile(path, &lines))
 			break;
 
-		WDBox* box = NULL;
-		BxString* record = NULL;
-		std::string lastMealLine;
-		for (const OrderFileLine& line : lines) {
-			switch (line.kind) {
-			case kMealLine:
-				lastMealLine = line.text;
-				box = WDWithText(line.text.c_str(), true);
-				if (box != NULL) {
-					record = new BxString(line.text.c_str(), 0);
-					box->fRecords->AddItem(record);
-				}
-				break;
-
-			case kOrderLine:
-				if (box == NULL)
-					printf(":( no tarx found for: '%s'\n ", lastMealLine.c_str());
-				else if (record == NULL)
-					printf("BxString is NULL :(\n");
-				else
-					record->AddOrderLine(line.text.c_str());
-				break;
-
-			case kClosedMarkerLine:
-				fWeekClosed = true;
-				break;
-			}
-		}
+		BList* records[kDaysPerWeek];
+		for (int32 day = 0; day < kDaysPerWeek; day++)
+			records[day] = fDayBoxes[day]->fRecords;
+		DayRecordsRead read = FillDayRecords(lines, fDayMeals, records);
+		fWeekClosed = read.closed;
 		SetNoCSVFiles(false);
 
-		if (box == NULL) {
+		if (!read.lastMealClaimed) {
 			printf(":(  tarx=NULL\n ");
 			AnyAlert("Weekdaydefinition not found in CSV !\nAll next without warranty !", false);
 			TLinkView::IsLogged = false;
 			TLinkView::ClosedWeek = false;
-		} else if (box->fView != NULL)
+		} else
 			TLinkView::ClosedWeek = fWeekClosed;
 		SetOrderMode(fWeekClosed);
 		break;

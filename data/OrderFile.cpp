@@ -10,6 +10,9 @@
 
 #include <Errors.h>
 
+#include "BxString.h"
+#include "MenuFile.h"
+
 
 const char* const kClosedMarker = "#CLOSED-FOR-ORDER# ";
 
@@ -138,13 +141,80 @@ CreateOrderFile(const char* path, const BList* menuRows)
 	if (access(path, F_OK) == 0)
 		return B_FILE_EXISTS;
 	printf("[File create]\n");
-	return WriteFileAtomically(path, [menuRows](FILE* file) {
-		for (int32 i = 0; i < menuRows->CountItems(); i++) {
-			const BString* row = static_cast<const BString*>(menuRows->ItemAt(i));
-			fprintf(file, ">%s\n:.\n", row->String());
-		}
+	std::vector<OrderFileLine> lines = NewOrderFileLines(menuRows);
+	return WriteFileAtomically(path, [&lines](FILE* file) {
+		for (const OrderFileLine& line : lines)
+			fprintf(file, "%s\n", line.text.c_str());
 		return true;
 	});
+}
+
+
+std::vector<OrderFileLine>
+NewOrderFileLines(const BList* menuRows)
+{
+	std::vector<OrderFileLine> lines;
+	for (int32 i = 0; i < menuRows->CountItems(); i++) {
+		const BString* row = static_cast<const BString*>(menuRows->ItemAt(i));
+		lines.push_back(OrderFileLine{kMealLine, std::string(">") + row->String()});
+		lines.push_back(OrderFileLine{kOrderLine, ":."});
+	}
+	return lines;
+}
+
+
+bool
+HoldsMenuLineOf(const char* mealLine, const BList* dayMenuLines)
+{
+	if (mealLine == NULL || dayMenuLines == NULL)
+		return false;
+	for (int32 i = 0; i < dayMenuLines->CountItems(); i++) {
+		const BString* row = static_cast<const BString*>(dayMenuLines->ItemAt(i));
+		if (row != NULL && strstr(mealLine, row->String()) != NULL)
+			return true;
+	}
+	return false;
+}
+
+
+DayRecordsRead
+FillDayRecords(const std::vector<OrderFileLine>& lines, const BList* dayMenuLines,
+	BList* const* dayRecords)
+{
+	DayRecordsRead read = {false, false};
+	BxString* record = NULL;
+	const std::string* lastMealLine = NULL;
+	for (const OrderFileLine& line : lines) {
+		switch (line.kind) {
+		case kMealLine: {
+			lastMealLine = &line.text;
+			record = NULL;
+			// The same meal on two days goes to the first day asked.
+			for (int32 day = 0; day < kDaysPerWeek && record == NULL; day++) {
+				if (HoldsMenuLineOf(line.text.c_str(), &dayMenuLines[day])) {
+					record = new BxString(line.text.c_str(), 0);
+					dayRecords[day]->AddItem(record);
+				}
+			}
+			read.lastMealClaimed = record != NULL;
+			break;
+		}
+
+		case kOrderLine:
+			if (record != NULL)
+				record->AddOrderLine(line.text.c_str());
+			else {
+				printf(":( no tarx found for: '%s'\n ",
+					lastMealLine != NULL ? lastMealLine->c_str() : "");
+			}
+			break;
+
+		case kClosedMarkerLine:
+			read.closed = true;
+			break;
+		}
+	}
+	return read;
 }
 
 

@@ -39,6 +39,31 @@ struct OrderFileLine {
 // the file cannot be read.
 bool ReadOrderFile(const char* path, std::vector<OrderFileLine>* lines);
 
+// What reading an order file into the days found.
+struct DayRecordsRead {
+	// The file carries the closed marker.
+	bool closed;
+	// The file's last meal line went to a day; false also for a file
+	// without meal lines.
+	bool lastMealClaimed;
+};
+
+// True when mealLine holds one of a day's menu lines (BString*): a meal
+// line is ">" and a menu line, so it belongs to every day that lists it.
+bool HoldsMenuLineOf(const char* mealLine, const BList* dayMenuLines);
+
+// Puts the lines of an order file into the days' order records (BxString*,
+// appended to dayRecords[day]): each meal line makes a record of the first
+// day, Monday first, whose menu lines (dayMenuLines[day]) it holds, and the
+// order lines after it go into that record. Lines no day claims are left
+// out. Both arrays have kDaysPerWeek lists.
+DayRecordsRead FillDayRecords(const std::vector<OrderFileLine>& lines,
+	const BList* dayMenuLines, BList* const* dayRecords);
+
+// The lines of a week's new order file: each kept menu line as a meal line
+// with one empty order line.
+std::vector<OrderFileLine> NewOrderFileLines(const BList* menuRows);
+
 // Writes a new order file from the kept menu lines: each as a meal line with
 // one empty order line. An existing file is left as it is (B_FILE_EXISTS).
 status_t CreateOrderFile(const char* path, const BList* menuRows);

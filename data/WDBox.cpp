@@ -3,18 +3,16 @@
 #include <stdio.h>
 #include <string.h>
 
-#include <string>
-#include <unordered_set>
-
 #include <Font.h>
 #include <GraphicsDefs.h>
 #include <View.h>
 
 #include "BxString.h"
-#include "CSVFields.h"
 #include "Labels.h"
+#include "OrderFile.h"
 #include "Prefs.h"
 #include "TLinkView.h"
+#include "WeekSummary.h"
 
 
 Prefs* WDBox::fPrefs = NULL;
@@ -22,10 +20,6 @@ Prefs* WDBox::fPrefs = NULL;
 static const rgb_color kBoxColor = {254, 254, 220, 0};
 static const rgb_color kFrameColor = {180, 180, 180, 0};
 static const rgb_color kTextColor = {10, 10, 10, 0};
-
-// The person lists read at most this many digits of an entry's count.
-static const int32 kSummaryCountDigits = 3;
-
 
 // The settings singleton, fetched by the first box. One that was released
 // and made anew meanwhile is fetched again, so no box reads a gone store.
@@ -35,21 +29,6 @@ Settings()
 	if (WDBox::fPrefs == NULL || WDBox::fPrefs != Prefs::aPrefsZgr)
 		WDBox::fPrefs = Prefs::getSTPrefs();
 	return WDBox::fPrefs;
-}
-
-
-// Finds the next person entry of an order line from start on: the name runs
-// from start to the "#", and next is where the entry after it begins.
-// Answers false when no "#" follows.
-static bool
-NextEntry(const BString* line, int32 start, int32* hash, int32* next)
-{
-	*hash = line->FindFirst('#', start);
-	if (*hash < 0)
-		return false;
-	int32 end = line->FindFirst(';', *hash);
-	*next = end < 0 ? line->Length() : end + 1;
-	return true;
 }
 
 
@@ -222,31 +201,10 @@ WDBox::FindOverText(const char* text, bool deep)
 	if (strcmp(text, fView->Name()) == 0)
 		return this;
 
-	if (deep) {
-		// A meal line is ">" and a menu line, so the same meal on two days is
-		// claimed by the first day asked.
-		for (int32 i = 0; i < menuRows->CountItems(); i++) {
-			const BString* row = static_cast<const BString*>(menuRows->ItemAt(i));
-			if (row != NULL && strstr(text, row->String()) != NULL)
-				return this;
-		}
-	}
+	// The same meal on two days is claimed by the first day asked.
+	if (deep && HoldsMenuLineOf(text, menuRows))
+		return this;
 	return NULL;
-}
-
-
-// A meal's line in the day totals and the meal details: the portions, then
-// gap, the menu name and the meal text.
-void
-WDBox::_AppendMealLine(BxString* record, int32 meals, const char* gap, BString* part)
-{
-	BString menu;
-	BString meal;
-	BString count;
-	CopyCSVField(Settings()->fFieldMenue, record, &menu);
-	CopyCSVField(Settings()->fFieldMeal, record, &meal);
-	count.SetToFormat("%3dx ", (int)meals);
-	*part << " " << count << gap << menu << " " << meal << "\n";
 }
 
 
@@ -254,14 +212,7 @@ void
 WDBox::DayStats(BString* text)
 {
 	BString part;
-	_DayHeader(&part);
-
-	for (int32 i = 0; i < CountRecords(); i++) {
-		BxString* record = RecordAt(i);
-		int32 meals = record->CountMeals();
-		if (meals > 0)
-			_AppendMealLine(record, meals, "", &part);
-	}
+	AppendDayTotals(AsSummaryDay(), ColumnsOf(Settings()), &part);
 	_Write(text, part);
 }
 
@@ -270,28 +221,7 @@ void
 WDBox::MealStats(BString* text)
 {
 	BString part;
-	_DayHeader(&part);
-
-	for (int32 i = 0; i < CountRecords(); i++) {
-		BxString* record = RecordAt(i);
-		int32 meals = record->CountMeals();
-		if (meals <= 0)
-			continue;
-		_AppendMealLine(record, meals, " ", &part);
-
-		for (int32 j = 0; j < record->CLines(); j++) {
-			BString line(*record->OrderLineAt(j));
-			// A line without entries has nobody to list.
-			if (line.FindFirst(';', 2) < 0)
-				continue;
-			if (strncmp(line.String(), ":.", 2) == 0)
-				line.Remove(0, 2).Prepend("       ");
-			line.ReplaceAll("#", ": ");
-			line.ReplaceAll(";", "x | ");
-			part << line << "\n";
-		}
-	}
-	part << "\n";
+	AppendMealDetails(AsSummaryDay(), ColumnsOf(Settings()), &part);
 	_Write(text, part);
 }
 
@@ -299,42 +229,7 @@ WDBox::MealStats(BString* text)
 void
 WDBox::UserToList(BList* names)
 {
-	if (names == NULL) {
-		printf("UserToList::no list\n");
-		return;
-	}
-
-	// A week with thousands of persons on every meal would make a search of
-	// the list for each entry far too slow.
-	std::unordered_set<std::string> known;
-	for (int32 i = 0; i < names->CountItems(); i++) {
-		const BString* name = static_cast<const BString*>(names->ItemAt(i));
-		if (name != NULL)
-			known.insert(name->String());
-	}
-
-	for (int32 i = 0; i < CountRecords(); i++) {
-		BxString* record = RecordAt(i);
-		for (int32 j = 0; j < record->CLines(); j++) {
-			const BString* line = record->OrderLineAt(j);
-			const char* chars = line->String();
-			int32 start = 0;
-			int32 hash;
-			int32 next;
-			while (NextEntry(line, start, &hash, &next)) {
-				std::string candidate;
-				for (int32 k = start; k < hash; k++) {
-					if (chars[k] != ':' && chars[k] != '.' && chars[k] != ';')
-						candidate += chars[k];
-				}
-				start = next;
-				// Three characters or fewer make no person name for the lists.
-				if (candidate.length() <= 3 || !known.insert(candidate).second)
-					continue;
-				names->AddItem(new BString(candidate.c_str()));
-			}
-		}
-	}
+	CollectPersonNames(AsSummaryDay(), names);
 }
 
 
@@ -345,48 +240,8 @@ WDBox::FindUserMeals(const BString* person, BString* text)
 		printf("No User defined - return\n");
 		return;
 	}
-
 	BString part;
-	BString day;
-	BString date;
-	BString menu;
-	BString meal;
-	BString count;
-	int32 personLength = person->Length();
-	for (int32 i = 0; i < CountRecords(); i++) {
-		BxString* record = RecordAt(i);
-		int32 found = -1;
-		for (int32 j = 0; j < record->CLines() && found < 0; j++) {
-			const BString* line = record->OrderLineAt(j);
-			const char* chars = line->String();
-			int32 start = 2;
-			int32 hash;
-			int32 next;
-			while (found < 0 && NextEntry(line, start, &hash, &next)) {
-				// Only a broken line has an empty entry; what follows it is
-				// not trusted. The diagnostic stays off the line's normal
-				// end, which a large week reaches millions of times.
-				if (chars[start] == ';' || hash == start) {
-					printf("ta ==NULL\n");
-					break;
-				}
-				if (hash - start == personLength
-					&& strncmp(chars + start, person->String(), personLength) == 0) {
-					found = ReadEntryCount(chars + hash + 1, kSummaryCountDigits);
-				}
-				start = next;
-			}
-		}
-		if (found <= 0)
-			continue;
-
-		CopyCSVField(Settings()->fFieldDay, record, &day);
-		CopyCSVField(Settings()->fFieldDate, record, &date);
-		CopyCSVField(Settings()->fFieldMenue, record, &menu);
-		CopyCSVField(Settings()->fFieldMeal, record, &meal);
-		count.SetToFormat("[%3dx] ", (int)found);
-		part << count << day << " " << date << " " << menu << "  " << meal << "\n";
-	}
+	AppendPersonMeals(AsSummaryDay(), *person, ColumnsOf(Settings()), &part);
 	_Write(text, part);
 }
 
@@ -424,19 +279,15 @@ WDBox::_CountsLeft() const
 }
 
 
-void
-WDBox::_DayHeader(BString* out) const
+SummaryDay
+WDBox::AsSummaryDay() const
 {
-	// A day without records has no date to show; CopyCSVField reads the
-	// missing line as " - ", as it does a missing field.
-	BString date;
-	CopyCSVField(Settings()->fFieldDate, RecordAt(0), &date);
 	const char* label = "";
 	if (fView != NULL)
 		label = fView->Text();
 	else if (fIndex >= 1 && fIndex <= 7)
 		label = getLabel(kLabelMonday + fIndex - 1);
-	*out << "------" << date << "---" << label << "\n";
+	return SummaryDay{label, fRecords};
 }
 
 

@@ -9,6 +9,8 @@
 #include <String.h>
 #include <SupportDefs.h>
 
+#include "WeekSummary.h"
+
 class BxString;
 class Prefs;
 class TLinkView;
@@ -53,6 +55,8 @@ public:
 	virtual void PrintToStream();
 
 	void EmptyRecords();
+	// The day as the week summaries read it.
+	SummaryDay AsSummaryDay() const;
 	BxString* RecordAt(int32 index) const;
 	int32 CountRecords() const;
 
@@ -64,9 +68,7 @@ public:
 	static Prefs* fPrefs;
 
 private:
-	void _AppendMealLine(BxString* record, int32 meals, const char* gap, BString* part);
 	float _CountsLeft() const;
-	void _DayHeader(BString* out) const;
 	void _Write(BString* text, const BString& part) const;
 };
 

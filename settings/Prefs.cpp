@@ -94,10 +94,10 @@ Prefs::Prefs()
 	fResWinRect(kDefaultResWinRect),
 	fConfWinRect(kDefaultConfWinRect),
 	fFontSize(10),
-	fFieldDate(1),
-	fFieldDay(2),
-	fFieldMenue(3),
-	fFieldMeal(4),
+	fFieldDate(kDefaultFieldDate),
+	fFieldDay(kDefaultFieldDay),
+	fFieldMenue(kDefaultFieldMenue),
+	fFieldMeal(kDefaultFieldMeal),
 	fFieldIngredience(5),
 	fHasDevice(kReaderNotAsked),
 	fSingleMode(true),
@@ -160,12 +160,44 @@ Prefs::SettingsPath() const
 }
 
 
+// The folder of the settings file in the user's settings folder; with
+// create, the user's settings folder is made when it is missing.
+static status_t
+SettingsFolder(BPath* folder, bool create)
+{
+	status_t status = find_directory(B_USER_SETTINGS_DIRECTORY, folder, create);
+	if (status == B_OK)
+		status = folder->Append(kSettingsFolderName);
+	return status;
+}
+
+
+bool
+ReadStoredInt(const char* key, int32* value)
+{
+	BPath path;
+	if (SettingsFolder(&path, false) != B_OK || path.Append(kSettingsFileName) != B_OK)
+		return false;
+	BNode node(path.Path());
+	attr_info info;
+	if (node.InitCheck() != B_OK || node.GetAttrInfo(key, &info) != B_OK
+		|| info.type != B_INT32_TYPE || info.size != static_cast<off_t>(sizeof(int32))) {
+		return false;
+	}
+	int32 stored;
+	if (node.ReadAttr(key, B_INT32_TYPE, 0, &stored, sizeof(stored)) != sizeof(stored))
+		return false;
+	*value = stored;
+	return true;
+}
+
+
 void
 Prefs::InitCheck()
 {
 	BPath settings;
-	status_t status = find_directory(B_USER_SETTINGS_DIRECTORY, &settings, true);
-	if (status != B_OK || settings.Append(kSettingsFolderName) != B_OK) {
+	status_t status = SettingsFolder(&settings, true);
+	if (status != B_OK) {
 		printf("Prefs: no settings folder: %s\n", error_text(status));
 		return;
 	}

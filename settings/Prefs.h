@@ -78,6 +78,11 @@ private:
 	char fPath[1024];
 };
 
+// Reads the whole number stored under key in the settings file without
+// making or changing any file or folder. False when there is no settings
+// file or no value of that type and size under key.
+bool ReadStoredInt(const char* key, int32* value);
+
 // The settings keys.
 extern const char* const kKeyMainWinRect;
 extern const char* const kKeyResWinRect;
@@ -94,6 +99,12 @@ extern const char* const kKeyTimeFormat;
 extern const char* const kKeySynFile;
 extern const char* const kKeyLogo;
 extern const char* const kKeyDateForm;
+
+// The menu columns a fresh settings file maps, counted from 1.
+const int32 kDefaultFieldDate = 1;
+const int32 kDefaultFieldDay = 2;
+const int32 kDefaultFieldMenue = 3;
+const int32 kDefaultFieldMeal = 4;
 
 // "has_device" before the reader question was answered.
 const int32 kReaderNotAsked = 10;
