@@ -5,6 +5,7 @@
 
 #include "KVApplication.h"
 #include "KV_Window.h"
+#include "SummaryCommand.h"
 
 
 static void
@@ -21,6 +22,11 @@ PrintUsage(FILE* out)
 		"  --screenshot PATH    show the main window, save its picture to PATH as a\n"
 		"                       PNG image and quit (with QT_QPA_PLATFORM=offscreen\n"
 		"                       no display is needed)\n"
+		"  --summary totals|meals|persons MENU.csv\n"
+		"                       print the week's day totals, meal details or\n"
+		"                       person lists to standard output and quit; needs\n"
+		"                       no display and changes no file (the order file\n"
+		"                       beside MENU.csv is read when it exists)\n"
 		"  --help               show this text and quit\n"
 		"  --version            show the version and quit\n");
 }
@@ -40,6 +46,13 @@ main(int argc, char** argv)
 		if (strcmp(argv[i], "--version") == 0) {
 			printf("Vantuk %s\n", kProgramVersion);
 			return 0;
+		}
+		if (strcmp(argv[i], "--summary") == 0) {
+			if (i + 2 >= argc) {
+				fprintf(stderr, "Vantuk: --summary needs a summary name and a menu file\n");
+				return 2;
+			}
+			return RunSummaryCommand(argv[i + 1], argv[i + 2]);
 		}
 		if (strcmp(argv[i], "--single-user") == 0)
 			options.singleUser = true;

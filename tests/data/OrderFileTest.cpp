@@ -14,6 +14,7 @@
 #include <List.h>
 #include <String.h>
 
+#include "BxString.h"
 #include "MenuFile.h"
 #include "OrderFile.h"
 #include "TempFolder.h"
@@ -201,6 +202,74 @@ TEST(OrderFileTest, KillingASaveLeavesTheOldOrTheNewFile)
 		EXPECT_TRUE(content == stateA || content == stateB)
 			<< "round " << round << ": " << content.size() << " bytes";
 	}
+}
+
+// The records each day got, as "meal line|order line|..." texts.
+std::vector<std::string>
+RecordsOf(const BList& records)
+{
+	std::vector<std::string> texts;
+	for (int32 i = 0; i < records.CountItems(); i++) {
+		BxString* record = static_cast<BxString*>(records.ItemAt(i));
+		std::string text = record->String();
+		for (int32 j = 0; j < record->CLines(); j++)
+			text += std::string("|") + record->OrderLineAt(j)->String();
+		texts.push_back(text);
+		delete record;
+	}
+	return texts;
+}
+
+
+TEST(OrderFileTest, EachMealLineGoesToTheFirstDayThatListsIt)
+{
+	BList menu;
+	menu.AddItem(new BString("d1;MON;Menu 1;Pasta"));
+	menu.AddItem(new BString("d1;MON;TUE;Menu 2;Soup"));
+	menu.AddItem(new BString("d2;TUE;Menu 1;Fish"));
+	BList dayMenuLines[kDaysPerWeek];
+	AssignMenuDays(&menu, dayMenuLines);
+
+	const struct {
+		const char* name;
+		std::vector<OrderFileLine> lines;
+		std::vector<std::string> monday;
+		std::vector<std::string> tuesday;
+		bool closed;
+		bool lastMealClaimed;
+	} cases[] = {
+		{"the week as made",
+			NewOrderFileLines(&menu),
+			{">d1;MON;Menu 1;Pasta|:.", ">d1;MON;TUE;Menu 2;Soup|:."},
+			{">d2;TUE;Menu 1;Fish|:."}, false, true},
+		{"orders, a stray line first, the marker last",
+			{{kOrderLine, ":.stray#01;"}, {kMealLine, ">d2;TUE;Menu 1;Fish"},
+				{kOrderLine, ":.Guest#02;"}, {kOrderLine, ":.Staff#01;"},
+				{kClosedMarkerLine, "#CLOSED-FOR-ORDER# Y2004"}},
+			{}, {">d2;TUE;Menu 1;Fish|:.Guest#02;|:.Staff#01;"}, true, true},
+		{"a meal no day lists keeps its orders out",
+			{{kMealLine, ">d1;MON;Menu 1;Pasta"}, {kOrderLine, ":.A#01;"},
+				{kMealLine, ">d9;XYZ;Menu 7;Cake"}, {kOrderLine, ":.Lost#03;"}},
+			{">d1;MON;Menu 1;Pasta|:.A#01;"}, {}, false, false},
+		{"no meal lines", {{kOrderLine, ":.A#01;"}}, {}, {}, false, false},
+	};
+	for (const auto& test : cases) {
+		BList records[kDaysPerWeek];
+		BList* days[kDaysPerWeek];
+		for (int32 day = 0; day < kDaysPerWeek; day++)
+			days[day] = &records[day];
+		DayRecordsRead read = FillDayRecords(test.lines, dayMenuLines, days);
+		EXPECT_EQ(test.closed, read.closed) << test.name;
+		EXPECT_EQ(test.lastMealClaimed, read.lastMealClaimed) << test.name;
+		EXPECT_EQ(test.monday, RecordsOf(records[0])) << test.name;
+		EXPECT_EQ(test.tuesday, RecordsOf(records[1])) << test.name;
+		for (int32 day = 2; day < kDaysPerWeek; day++)
+			EXPECT_TRUE(RecordsOf(records[day]).empty()) << test.name << " day " << day;
+	}
+
+	EmptyStringList(&menu);
+	for (int32 day = 0; day < kDaysPerWeek; day++)
+		EmptyStringList(&dayMenuLines[day]);
 }
 
 } // namespace

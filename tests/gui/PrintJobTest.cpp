@@ -31,21 +31,6 @@ using BPrivate::kPrintSettingsPrintableRect;
 using BPrivate::kPrintSettingsPrinterName;
 
 
-// The pages of a PDF file: its page objects ("/Type /Page", and not the
-// "/Type /Pages" of the page tree).
-int
-CountPdfPages(const std::string& pdf)
-{
-	const std::string mark = "/Type /Page";
-	int pages = 0;
-	for (size_t at = pdf.find(mark); at != std::string::npos; at = pdf.find(mark, at + 1)) {
-		if (at + mark.size() >= pdf.size() || pdf[at + mark.size()] != 's')
-			pages++;
-	}
-	return pages;
-}
-
-
 // The size of the first page of a PDF file; (0, 0) when it has none.
 BPoint
 FirstPageSize(const std::string& pdf)

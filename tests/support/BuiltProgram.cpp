@@ -1,7 +1,16 @@
 #include "BuiltProgram.h"
 
+#include <errno.h>
+#include <fcntl.h>
 #include <limits.h>
+#include <spawn.h>
+#include <stdlib.h>
+#include <sys/wait.h>
 #include <unistd.h>
+
+#include "TempFolder.h"
+
+extern char** environ;
 
 
 std::string
@@ -15,4 +24,38 @@ BuiltProgram(const char* relativePath)
 	folder.erase(folder.rfind('/'));
 	folder.erase(folder.rfind('/'));
 	return folder + "/" + relativePath;
+}
+
+
+int
+RunProgram(const std::vector<std::string>& arguments, std::string* output, std::string* errors)
+{
+	TempFolder folder;
+	std::string outputPath = folder.PathOf("output");
+	std::string errorsPath = folder.PathOf("errors");
+	std::vector<char*> argv;
+	for (const std::string& argument : arguments)
+		argv.push_back(const_cast<char*>(argument.c_str()));
+	argv.push_back(NULL);
+
+	posix_spawn_file_actions_t actions;
+	posix_spawn_file_actions_init(&actions);
+	posix_spawn_file_actions_addopen(&actions, 1, outputPath.c_str(), O_WRONLY | O_CREAT, 0600);
+	posix_spawn_file_actions_addopen(&actions, 2, errorsPath.c_str(), O_WRONLY | O_CREAT, 0600);
+	pid_t pid = -1;
+	int result = posix_spawn(&pid, argv[0], &actions, NULL, argv.data(), environ);
+	posix_spawn_file_actions_destroy(&actions);
+	if (result != 0)
+		return -1;
+
+	int status = 0;
+	while (waitpid(pid, &status, 0) < 0) {
+		if (errno != EINTR)
+			return -1;
+	}
+	if (output != NULL)
+		*output = ReadWholeFile(outputPath);
+	if (errors != NULL)
+		*errors = ReadWholeFile(errorsPath);
+	return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }

@@ -57,3 +57,16 @@ ReadWholeFile(const std::string& path)
 	content << in.rdbuf();
 	return content.str();
 }
+
+
+int
+CountPdfPages(const std::string& pdf)
+{
+	const std::string mark = "/Type /Page";
+	int pages = 0;
+	for (size_t at = pdf.find(mark); at != std::string::npos; at = pdf.find(mark, at + 1)) {
+		if (at + mark.size() >= pdf.size() || pdf[at + mark.size()] != 's')
+			pages++;
+	}
+	return pages;
+}

@@ -27,4 +27,8 @@ private:
 // Reads a whole file; an empty text when it cannot be read.
 std::string ReadWholeFile(const std::string& path);
 
+// The pages of a PDF file: its page objects ("/Type /Page", and not the
+// "/Type /Pages" of the page tree).
+int CountPdfPages(const std::string& pdf);
+
 #endif // TEMP_FOLDER_H

@@ -24,20 +24,6 @@
 
 namespace {
 
-// The pages of a PDF file: its page objects, not its page tree.
-int
-CountPdfPages(const std::string& pdf)
-{
-	const std::string mark = "/Type /Page";
-	int pages = 0;
-	for (size_t at = pdf.find(mark); at != std::string::npos; at = pdf.find(mark, at + 1)) {
-		if (at + mark.size() >= pdf.size() || pdf[at + mark.size()] != 's')
-			pages++;
-	}
-	return pages;
-}
-
-
 bool
 Exists(const std::string& path)
 {

@@ -1,0 +1,186 @@
+#include "SummaryCommand.h"
+
+#include <errno.h>
+#include <stdio.h>
+#include <string.h>
+#include <unistd.h>
+
+#include <string>
+#include <vector>
+
+#include <Entry.h>
+#include <List.h>
+
+#include "BxString.h"
+#include "Labels.h"
+#include "MenuFile.h"
+#include "OrderFile.h"
+
+
+struct SummaryName {
+	const char* name;
+	int type;
+};
+
+static const SummaryName kSummaryNames[] = {
+	{"totals", kSummaryTotals},
+	{"meals", kSummaryMealDetails},
+	{"persons", kSummaryPersons},
+};
+
+
+int
+SummaryTypeNamed(const char* name)
+{
+	for (const SummaryName& known : kSummaryNames) {
+		if (name != NULL && strcmp(name, known.name) == 0)
+			return known.type;
+	}
+	return 0;
+}
+
+
+// The week's menu lines by day and its order records by day, owned.
+class WeekRecords {
+public:
+	~WeekRecords()
+	{
+		EmptyStringList(&fRows);
+		for (int32 day = 0; day < kDaysPerWeek; day++) {
+			EmptyStringList(&fDayMeals[day]);
+			for (int32 i = 0; i < fRecords[day].CountItems(); i++)
+				delete static_cast<BxString*>(fRecords[day].ItemAt(i));
+		}
+	}
+
+	BList fRows;
+	BList fDayMeals[kDaysPerWeek];
+	BList fRecords[kDaysPerWeek];
+};
+
+
+// Answers 0 when the file at path can be opened for reading, else the
+// reason (an errno value).
+static int
+OpenError(const char* path)
+{
+	FILE* file = fopen(path, "rb");
+	if (file == NULL)
+		return errno != 0 ? errno : EIO;
+	fclose(file);
+	return 0;
+}
+
+
+static bool
+Refuse(BString* error, const char* what, const char* path, const char* reason)
+{
+	error->SetToFormat("%s '%s': %s", what, path, reason);
+	return false;
+}
+
+
+bool
+SummarizeWeekFiles(const char* menuPath, int type, const SummaryColumns& columns,
+	BString* text, BString* error)
+{
+	BEntry menu(menuPath, true);
+	if (!menu.Exists())
+		return Refuse(error, "no menu file", menuPath, strerror(ENOENT));
+	if (!menu.IsFile())
+		return Refuse(error, "not a menu file", menuPath, "not a regular file");
+	BString leaf(menuPath);
+	leaf.Remove(0, leaf.FindLast('/') + 1);
+	// The order file's name is the menu file's with ".csv" made ".order".
+	if (leaf.FindFirst(".csv") < 0)
+		return Refuse(error, "not a menu file", menuPath, "the name has no \".csv\"");
+
+	WeekRecords week;
+	int reason = OpenError(menuPath);
+	if (reason != 0 || !ReadMenuFile(menuPath, &week.fRows)) {
+		return Refuse(error, "cannot read the menu file", menuPath,
+			strerror(reason != 0 ? reason : EIO));
+	}
+	AssignMenuDays(&week.fRows, week.fDayMeals);
+
+	BString orderPath = OrderFilePath(menuPath);
+	std::vector<OrderFileLine> lines;
+	if (access(orderPath.String(), F_OK) != 0)
+		lines = NewOrderFileLines(&week.fRows);
+	else if (!BEntry(orderPath.String(), true).IsFile()) {
+		return Refuse(error, "cannot read the order file", orderPath.String(),
+			"not a regular file");
+	} else {
+		reason = OpenError(orderPath.String());
+		if (reason != 0 || !ReadOrderFile(orderPath.String(), &lines)) {
+			return Refuse(error, "cannot read the order file", orderPath.String(),
+				strerror(reason != 0 ? reason : EIO));
+		}
+	}
+
+	BList* records[kDaysPerWeek];
+	SummaryDay days[kDaysPerWeek];
+	for (int32 day = 0; day < kDaysPerWeek; day++)
+		records[day] = &week.fRecords[day];
+	FillDayRecords(lines, week.fDayMeals, records);
+	for (int32 day = 0; day < kDaysPerWeek; day++)
+		days[day] = SummaryDay{getLabel(kLabelMonday + day), records[day]};
+
+	BString orderName(orderPath);
+	orderName.Remove(0, orderName.FindLast('/') + 1);
+	BuildWeekSummary(type, days, orderName.String(), columns, text);
+	return true;
+}
+
+
+static bool
+WriteAll(int fd, const char* data, size_t size)
+{
+	while (size > 0) {
+		ssize_t written = write(fd, data, size);
+		if (written < 0 && errno == EINTR)
+			continue;
+		if (written <= 0)
+			return false;
+		data += written;
+		size -= static_cast<size_t>(written);
+	}
+	return true;
+}
+
+
+int
+RunSummaryCommand(const char* name, const char* menuPath)
+{
+	int type = SummaryTypeNamed(name);
+	if (type == 0) {
+		fprintf(stderr, "Vantuk: unknown summary '%s' (totals, meals or persons)\n",
+			name != NULL ? name : "");
+		return 2;
+	}
+
+	// What the program's parts say while they read goes to standard error;
+	// standard output keeps the text alone.
+	fflush(stdout);
+	int output = dup(STDOUT_FILENO);
+	if (output < 0 || dup2(STDERR_FILENO, STDOUT_FILENO) < 0) {
+		fprintf(stderr, "Vantuk: cannot use standard output: %s\n", strerror(errno));
+		return 1;
+	}
+
+	BString text;
+	BString error;
+	int status = 0;
+	if (!SummarizeWeekFiles(menuPath, type, StoredColumns(), &text, &error)) {
+		fflush(stdout);
+		fprintf(stderr, "Vantuk: %s\n", error.String());
+		status = 2;
+	} else if (!WriteAll(output, text.String(), text.Length())) {
+		fflush(stdout);
+		fprintf(stderr, "Vantuk: cannot write the summary: %s\n", strerror(errno));
+		status = 1;
+	}
+	fflush(stdout);
+	close(output);
+	return status;
+}

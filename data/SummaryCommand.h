@@ -1,0 +1,31 @@
+#ifndef SUMMARY_COMMAND_H
+#define SUMMARY_COMMAND_H
+
+#include <String.h>
+
+#include "WeekSummary.h"
+
+// The week summaries without a window, for the kitchen and for scripts:
+//     Vantuk --summary totals|meals|persons PATH-TO-MENU.csv
+
+// The summary of a name the command line takes ("totals", "meals",
+// "persons"); 0 for any other name.
+int SummaryTypeNamed(const char* name);
+
+// Builds the summary of a type for the week of the menu file at menuPath,
+// read as the main window reads it: the menu lines by day, and the order
+// records of the order file beside it; a week without an order file is read
+// as if the file had just been made from the menu. Nothing is written.
+// False, with error telling why, when the menu file or an existing order
+// file cannot be read.
+bool SummarizeWeekFiles(const char* menuPath, int type, const SummaryColumns& columns,
+	BString* text, BString* error);
+
+// The command itself: writes the summary named name of the week of
+// menuPath to standard output, and everything else the program says to
+// standard error, so the output holds the text alone. Answers the exit
+// status: 0, or 2 for an unknown name or a week that cannot be read (with
+// the reason on standard error), 1 when the text cannot be written.
+int RunSummaryCommand(const char* name, const char* menuPath);
+
+#endif // SUMMARY_COMMAND_H
