@@ -178,8 +178,8 @@ HoldsMenuLineOf(const char* mealLine, const BList* dayMenuLines)
 
 
 DayRecordsRead
-FillDayRecords(const std::vector<OrderFileLine>& lines, const BList* dayMenuLines,
-	BList* const* dayRecords)
+FillDayRecords(
+	const std::vector<OrderFileLine>& lines, const BList* dayMenuLines, BList* const* dayRecords)
 {
 	DayRecordsRead read = {false, false};
 	BxString* record = NULL;

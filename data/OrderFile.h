@@ -23,13 +23,15 @@ extern const char* const kClosedMarker;
 // the last element's first ".csv" becomes ".order".
 BString OrderFilePath(const char* menuOrOrderPath);
 
-enum order_line_kind {
+enum order_line_kind
+{
 	kMealLine,
 	kOrderLine,
 	kClosedMarkerLine,
 };
 
-struct OrderFileLine {
+struct OrderFileLine
+{
 	order_line_kind kind;
 	std::string text;
 };
@@ -40,7 +42,8 @@ struct OrderFileLine {
 bool ReadOrderFile(const char* path, std::vector<OrderFileLine>* lines);
 
 // What reading an order file into the days found.
-struct DayRecordsRead {
+struct DayRecordsRead
+{
 	// The file carries the closed marker.
 	bool closed;
 	// The file's last meal line went to a day; false also for a file
@@ -57,8 +60,8 @@ bool HoldsMenuLineOf(const char* mealLine, const BList* dayMenuLines);
 // day, Monday first, whose menu lines (dayMenuLines[day]) it holds, and the
 // order lines after it go into that record. Lines no day claims are left
 // out. Both arrays have kDaysPerWeek lists.
-DayRecordsRead FillDayRecords(const std::vector<OrderFileLine>& lines,
-	const BList* dayMenuLines, BList* const* dayRecords);
+DayRecordsRead FillDayRecords(
+	const std::vector<OrderFileLine>& lines, const BList* dayMenuLines, BList* const* dayRecords);
 
 // The lines of a week's new order file: each kept menu line as a meal line
 // with one empty order line.

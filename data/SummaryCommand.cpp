@@ -17,7 +17,8 @@
 #include "OrderFile.h"
 
 
-struct SummaryName {
+struct SummaryName
+{
 	const char* name;
 	int type;
 };
@@ -41,7 +42,8 @@ SummaryTypeNamed(const char* name)
 
 
 // The week's menu lines by day and its order records by day, owned.
-class WeekRecords {
+class WeekRecords
+{
 public:
 	~WeekRecords()
 	{
@@ -81,8 +83,8 @@ Refuse(BString* error, const char* what, const char* path, const char* reason)
 
 
 bool
-SummarizeWeekFiles(const char* menuPath, int type, const SummaryColumns& columns,
-	BString* text, BString* error)
+SummarizeWeekFiles(
+	const char* menuPath, int type, const SummaryColumns& columns, BString* text, BString* error)
 {
 	BEntry menu(menuPath, true);
 	if (!menu.Exists())
@@ -98,8 +100,8 @@ SummarizeWeekFiles(const char* menuPath, int type, const SummaryColumns& columns
 	WeekRecords week;
 	int reason = OpenError(menuPath);
 	if (reason != 0 || !ReadMenuFile(menuPath, &week.fRows)) {
-		return Refuse(error, "cannot read the menu file", menuPath,
-			strerror(reason != 0 ? reason : EIO));
+		return Refuse(
+			error, "cannot read the menu file", menuPath, strerror(reason != 0 ? reason : EIO));
 	}
 	AssignMenuDays(&week.fRows, week.fDayMeals);
 
@@ -108,8 +110,8 @@ SummarizeWeekFiles(const char* menuPath, int type, const SummaryColumns& columns
 	if (access(orderPath.String(), F_OK) != 0)
 		lines = NewOrderFileLines(&week.fRows);
 	else if (!BEntry(orderPath.String(), true).IsFile()) {
-		return Refuse(error, "cannot read the order file", orderPath.String(),
-			"not a regular file");
+		return Refuse(
+			error, "cannot read the order file", orderPath.String(), "not a regular file");
 	} else {
 		reason = OpenError(orderPath.String());
 		if (reason != 0 || !ReadOrderFile(orderPath.String(), &lines)) {

@@ -18,8 +18,8 @@ int SummaryTypeNamed(const char* name);
 // as if the file had just been made from the menu. Nothing is written.
 // False, with error telling why, when the menu file or an existing order
 // file cannot be read.
-bool SummarizeWeekFiles(const char* menuPath, int type, const SummaryColumns& columns,
-	BString* text, BString* error);
+bool SummarizeWeekFiles(
+	const char* menuPath, int type, const SummaryColumns& columns, BString* text, BString* error);
 
 // The command itself: writes the summary named name of the week of
 // menuPath to standard output, and everything else the program says to

@@ -33,8 +33,7 @@ Settings()
 
 
 WDBox::WDBox(BRect frame, const char* name, int32 index, TLinkView* view, uint32 resizingMode,
-	uint32 flags)
-	:
+	uint32 flags) :
 	BBox(frame, name, resizingMode, flags, B_PLAIN_BORDER),
 	fIndex(index),
 	fRecords(new BList),

@@ -24,7 +24,8 @@ const float kRowHeight = 12.0f;
 // keeps the day's order records (one per meal row, in row order) and draws
 // the counts of persons and portions at its right edge. It also writes the
 // day's parts of the week summary and of the order file.
-class WDBox : public BBox {
+class WDBox : public BBox
+{
 public:
 	WDBox(BRect frame, const char* name, int32 index, TLinkView* view, uint32 resizingMode,
 		uint32 flags);

@@ -20,8 +20,8 @@ static const int32 kSummaryCountDigits = 3;
 
 
 // The columns of a menu line as a fresh settings file maps them.
-static const SummaryColumns kDefaultColumns
-	= {kDefaultFieldDate, kDefaultFieldDay, kDefaultFieldMenue, kDefaultFieldMeal};
+static const SummaryColumns kDefaultColumns = {
+	kDefaultFieldDate, kDefaultFieldDay, kDefaultFieldMenue, kDefaultFieldMeal};
 
 
 SummaryColumns
@@ -29,8 +29,8 @@ ColumnsOf(const Prefs* prefs)
 {
 	if (prefs == NULL)
 		return kDefaultColumns;
-	return SummaryColumns{prefs->fFieldDate, prefs->fFieldDay, prefs->fFieldMenue,
-		prefs->fFieldMeal};
+	return SummaryColumns{
+		prefs->fFieldDate, prefs->fFieldDay, prefs->fFieldMenue, prefs->fFieldMeal};
 }
 
 
@@ -78,7 +78,7 @@ NextEntry(const BString* line, int32 start, int32* hash, int32* next)
 // Walks the entries of an order line as the person lists read them: from
 // behind the line's ":." on, up to an empty entry. Only a broken line has
 // one, and what follows it is not trusted. visit answers false to stop.
-template<typename Visit>
+template <typename Visit>
 static void
 ForEachListedEntry(const BString* line, Visit visit)
 {
@@ -129,8 +129,8 @@ AppendPersonCount(int32 count, BString* text)
 // A meal's line in the day totals and the meal details: the portions, then
 // gap, the menu name and the meal text.
 static void
-AppendMealLine(const BxString* record, int32 meals, const char* gap,
-	const SummaryColumns& columns, BString* text)
+AppendMealLine(const BxString* record, int32 meals, const char* gap, const SummaryColumns& columns,
+	BString* text)
 {
 	BString menu;
 	BString meal;
@@ -236,16 +236,16 @@ CollectPersonNames(const SummaryDay& day, BList* names)
 
 
 void
-AppendPersonMeals(const SummaryDay& day, const BString& person, const SummaryColumns& columns,
-	BString* text)
+AppendPersonMeals(
+	const SummaryDay& day, const BString& person, const SummaryColumns& columns, BString* text)
 {
 	std::string_view name(person.String(), person.Length());
 	for (int32 i = 0; i < CountRecords(day); i++) {
 		const BxString* record = RecordAt(day, i);
 		int32 found = -1;
 		for (int32 j = 0; j < record->CLines() && found < 0; j++) {
-			ForEachListedEntry(record->OrderLineAt(j),
-				[&](std::string_view entry, const char* afterHash) {
+			ForEachListedEntry(
+				record->OrderLineAt(j), [&](std::string_view entry, const char* afterHash) {
 					if (entry == name)
 						found = ReadEntryCount(afterHash, kSummaryCountDigits);
 					return found < 0;
@@ -260,8 +260,7 @@ AppendPersonMeals(const SummaryDay& day, const BString& person, const SummaryCol
 
 
 void
-AppendPersonLists(const SummaryDay days[kDaysPerWeek], const SummaryColumns& columns,
-	BString* text)
+AppendPersonLists(const SummaryDay days[kDaysPerWeek], const SummaryColumns& columns, BString* text)
 {
 	BList names;
 	for (int32 day = 0; day < kDaysPerWeek; day++)
@@ -287,8 +286,8 @@ AppendPersonLists(const SummaryDay days[kDaysPerWeek], const SummaryColumns& col
 			const BxString* record = RecordAt(days[day], i);
 			BString mealText;
 			for (int32 j = 0; j < record->CLines(); j++) {
-				ForEachListedEntry(record->OrderLineAt(j),
-					[&](std::string_view entry, const char* afterHash) {
+				ForEachListedEntry(
+					record->OrderLineAt(j), [&](std::string_view entry, const char* afterHash) {
 						auto person = numberOf.find(entry);
 						if (person == numberOf.end() || seenIn[person->second] == serial)
 							return true;

@@ -14,7 +14,8 @@
 // read from a week's files without a window.
 
 // The menu columns the summaries show, counted from 1.
-struct SummaryColumns {
+struct SummaryColumns
+{
 	int32 date;
 	int32 day;
 	int32 menue;
@@ -31,7 +32,8 @@ SummaryColumns ColumnsOf(const Prefs* prefs);
 SummaryColumns StoredColumns();
 
 // One day of the week as the summaries see it.
-struct SummaryDay {
+struct SummaryDay
+{
 	// The day's name in the day headers ("Monday").
 	const char* label;
 	// The day's order records (BxString*), one per meal, in row order;
@@ -40,7 +42,8 @@ struct SummaryDay {
 };
 
 // The summaries, by the number the main window's buttons ask for.
-enum {
+enum
+{
 	kSummaryAll = 1,
 	kSummaryTotals = 2,
 	kSummaryMealDetails = 3,
@@ -73,21 +76,21 @@ void CollectPersonNames(const SummaryDay& day, BList* names);
 // The person's meals of the day, one line each with the portions, the day,
 // the date, the menu name and the meal text: for every meal the person's
 // first entry is read, and a meal at 00 is left out.
-void AppendPersonMeals(const SummaryDay& day, const BString& person,
-	const SummaryColumns& columns, BString* text);
+void AppendPersonMeals(
+	const SummaryDay& day, const BString& person, const SummaryColumns& columns, BString* text);
 
 // The person lists of the week: every person collected Monday to Sunday,
 // numbered in that order, each followed by the person's meals of every day,
 // then "\n*******\n". The text is the one that asking every day for every
 // person's meals gives, built in one pass over the week's entries.
-void AppendPersonLists(const SummaryDay days[kDaysPerWeek], const SummaryColumns& columns,
-	BString* text);
+void AppendPersonLists(
+	const SummaryDay days[kDaysPerWeek], const SummaryColumns& columns, BString* text);
 
 // The whole summary of a type: a blank, then the day totals (under the
 // ordering label and orderFileName without its ".order"), the meal details
 // and the person lists as the type asks. Another type gives the blank
 // alone. Answers the header the result window shows above the text.
-int BuildWeekSummary(int type, const SummaryDay days[kDaysPerWeek],
-	const char* orderFileName, const SummaryColumns& columns, BString* text);
+int BuildWeekSummary(int type, const SummaryDay days[kDaysPerWeek], const char* orderFileName,
+	const SummaryColumns& columns, BString* text);
 
 #endif // WEEK_SUMMARY_H

@@ -88,8 +88,7 @@ Prefs::getSTPrefs()
 }
 
 
-Prefs::Prefs()
-	:
+Prefs::Prefs() :
 	fMainWinRect(130, 130, 530, 430),
 	fResWinRect(kDefaultResWinRect),
 	fConfWinRect(kDefaultConfWinRect),
@@ -295,20 +294,13 @@ Prefs::LoadPrefs()
 bool
 Prefs::Save()
 {
-	bool ok = PutRect(kKeyMainWinRect, &fMainWinRect)
-		&& PutRect(kKeyResWinRect, &fResWinRect)
-		&& PutRect(kKeyConfWinRect, &fConfWinRect)
-		&& PutInt(kKeyTimeFormat, &fTimeFormat)
-		&& PutStr(kKeyLogo, fLogoPath)
-		&& PutStr(kKeySynFile, fSynFile)
-		&& PutStr(kKeyDateForm, fDateForm)
-		&& PutBool(kKeySingleMode, &fSingleMode)
-		&& PutInt(kKeyFontSize, &fFontSize)
-		&& PutInt(kKeyFieldDate, &fFieldDate)
-		&& PutInt(kKeyFieldDay, &fFieldDay)
-		&& PutInt(kKeyFieldMenue, &fFieldMenue)
-		&& PutInt(kKeyFieldMeal, &fFieldMeal)
-		&& PutInt(kKeyFieldIngredience, &fFieldIngredience)
+	bool ok = PutRect(kKeyMainWinRect, &fMainWinRect) && PutRect(kKeyResWinRect, &fResWinRect)
+		&& PutRect(kKeyConfWinRect, &fConfWinRect) && PutInt(kKeyTimeFormat, &fTimeFormat)
+		&& PutStr(kKeyLogo, fLogoPath) && PutStr(kKeySynFile, fSynFile)
+		&& PutStr(kKeyDateForm, fDateForm) && PutBool(kKeySingleMode, &fSingleMode)
+		&& PutInt(kKeyFontSize, &fFontSize) && PutInt(kKeyFieldDate, &fFieldDate)
+		&& PutInt(kKeyFieldDay, &fFieldDay) && PutInt(kKeyFieldMenue, &fFieldMenue)
+		&& PutInt(kKeyFieldMeal, &fFieldMeal) && PutInt(kKeyFieldIngredience, &fFieldIngredience)
 		&& PutInt(kKeyHasDevice, &fHasDevice);
 	if (ok)
 		printf("Prefs -Save ok\n");
@@ -319,8 +311,7 @@ Prefs::Save()
 bool
 Prefs::SaveWin()
 {
-	bool ok = PutRect(kKeyMainWinRect, &fMainWinRect)
-		&& PutRect(kKeyResWinRect, &fResWinRect)
+	bool ok = PutRect(kKeyMainWinRect, &fMainWinRect) && PutRect(kKeyResWinRect, &fResWinRect)
 		&& PutRect(kKeyConfWinRect, &fConfWinRect);
 	if (ok)
 		printf("Prefs -SaveWin ok\n");
@@ -386,7 +377,7 @@ bool
 Prefs::_WriteTyped(const char* key, type_code type, const void* value, size_t size)
 {
 	ssize_t written = fFile != NULL ? fFile->WriteAttr(key, type, 0, value, size)
-		: static_cast<ssize_t>(B_NO_INIT);
+									: static_cast<ssize_t>(B_NO_INIT);
 	if (written != static_cast<ssize_t>(size)) {
 		printf("Unknown error writing %s:\n%s\n", key,
 			error_text(written < 0 ? static_cast<status_t>(written) : B_IO_ERROR));
@@ -400,8 +391,8 @@ Prefs::_WriteTyped(const char* key, type_code type, const void* value, size_t si
 bool
 Prefs::GetRect(const char* key, BRect* out, const BRect* defaultValue)
 {
-	float fallback[4] = {defaultValue->left, defaultValue->top, defaultValue->right,
-		defaultValue->bottom};
+	float fallback[4] = {
+		defaultValue->left, defaultValue->top, defaultValue->right, defaultValue->bottom};
 	float value[4];
 	if (!_ReadTyped(key, B_RECT_TYPE, value, sizeof(value), fallback))
 		return false;
@@ -451,8 +442,7 @@ Prefs::GetStr(const char* key, char* out, const char* defaultValue)
 		return false;
 	// A text fits when it has at most kPrefsStringSize - 1 characters, with
 	// or without its terminator.
-	bool fits = status == B_OK && info.type == B_STRING_TYPE
-		&& info.size <= kPrefsStringSize;
+	bool fits = status == B_OK && info.type == B_STRING_TYPE && info.size <= kPrefsStringSize;
 	if (status == B_OK && !fits)
 		printf("Prefs: '%s' has the wrong type or size; the default is used\n", key);
 	if (!fits) {
@@ -496,8 +486,8 @@ Prefs::GetMsg(const char* key, BMessage* out)
 		return false;
 	}
 	std::unique_ptr<char[]> buffer(new char[static_cast<size_t>(info.size)]);
-	ssize_t bytesRead = fFile->ReadAttr(key, B_MESSAGE_TYPE, 0, buffer.get(),
-		static_cast<size_t>(info.size));
+	ssize_t bytesRead =
+		fFile->ReadAttr(key, B_MESSAGE_TYPE, 0, buffer.get(), static_cast<size_t>(info.size));
 	if (bytesRead != info.size || out->Unflatten(buffer.get(), bytesRead) != B_OK) {
 		printf("Unknown error reading %s:\n%s\n", key, error_text(B_BAD_DATA));
 		fError = true;
@@ -537,7 +527,7 @@ Prefs::PutStr(const char* key, const char* value)
 	SetText(text, value);
 	size_t size = strlen(text) + 1;
 	ssize_t written = fFile != NULL ? fFile->WriteAttr(key, B_STRING_TYPE, 0, text, size)
-		: static_cast<ssize_t>(B_NO_INIT);
+									: static_cast<ssize_t>(B_NO_INIT);
 	if (written != static_cast<ssize_t>(size)) {
 		printf("Unknown error writing %s '%s' \n%s\n", key, text,
 			error_text(written < 0 ? static_cast<status_t>(written) : B_IO_ERROR));

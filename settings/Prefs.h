@@ -14,7 +14,8 @@ const int32 kPrefsStringSize = 256;
 // and shared by every window. The values are plain public fields; they live
 // as typed attributes of the settings file "KV_settings" in the folder
 // "_LP_x-vnd.Orv" of the user's settings folder, one attribute per key.
-class Prefs {
+class Prefs
+{
 public:
 	static Prefs* getSTPrefs();
 	// The instance, or NULL while none exists.

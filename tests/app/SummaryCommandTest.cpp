@@ -42,7 +42,8 @@ FilesIn(const std::string& folder)
 }
 
 
-class SummaryCommandTest : public testing::Test {
+class SummaryCommandTest : public testing::Test
+{
 protected:
 	void SetUp() override
 	{
@@ -61,8 +62,8 @@ protected:
 	int Summary(const char* name, const std::string& menuPath, std::string* output,
 		std::string* errors = NULL)
 	{
-		return RunProgram({BuiltProgram("Vantuk/Vantuk"), "--summary", name, menuPath}, output,
-			errors);
+		return RunProgram(
+			{BuiltProgram("Vantuk/Vantuk"), "--summary", name, menuPath}, output, errors);
 	}
 
 	// What the library builds for the week with the stored settings.
@@ -70,8 +71,7 @@ protected:
 	{
 		BString text;
 		BString error;
-		EXPECT_TRUE(
-			SummarizeWeekFiles(fMenuPath.c_str(), type, StoredColumns(), &text, &error))
+		EXPECT_TRUE(SummarizeWeekFiles(fMenuPath.c_str(), type, StoredColumns(), &text, &error))
 			<< error.String();
 		return text.String();
 	}
@@ -104,7 +104,8 @@ TEST_F(SummaryCommandTest, PrintsEachSummaryOfTheDemoWeekAndChangesNoFile)
 	WriteOrders();
 	std::vector<std::string> before = FilesIn(fWeekFolder);
 
-	const struct {
+	const struct
+	{
 		const char* name;
 		int type;
 		const char* line;
@@ -167,7 +168,8 @@ TEST_F(SummaryCommandTest, TheStoredColumnMappingIsUsedAndLeftAsItIs)
 TEST_F(SummaryCommandTest, BadInputEndsWithAReasonAndStatusTwo)
 {
 	std::string missing = fWeekFolder + "/Menu_KW99.csv";
-	const struct {
+	const struct
+	{
 		std::vector<std::string> arguments;
 		const char* reason;
 	} cases[] = {

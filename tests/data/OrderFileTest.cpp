@@ -54,7 +54,8 @@ FilesIn(const std::string& folder)
 
 TEST(OrderFileTest, LiesBesideItsMenuFile)
 {
-	const struct {
+	const struct
+	{
 		const char* menu;
 		const char* order;
 	} cases[] = {
@@ -97,10 +98,11 @@ TEST(OrderFileTest, ReadsMealAndOrderLinesWholeAndTheMarker)
 		":.Guest#02;Staff#01;\n"
 		"some other line\n"
 		"#CLOSED-FOR-ORDER#without blank\n"
-		+ longMeal + "\n"
-		":.A#01;\n"
-		"#CLOSED-FOR-ORDER# Y2004M05D17 12:30:00 CW:20 \n"
-		"#CLOSED-FOR-ORDER# Y2004M05D18 12:30:00 CW:20 ");
+			+ longMeal
+			+ "\n"
+			  ":.A#01;\n"
+			  "#CLOSED-FOR-ORDER# Y2004M05D17 12:30:00 CW:20 \n"
+			  "#CLOSED-FOR-ORDER# Y2004M05D18 12:30:00 CW:20 ");
 
 	std::vector<OrderFileLine> lines;
 	ASSERT_TRUE(ReadOrderFile(path.c_str(), &lines));
@@ -164,8 +166,9 @@ TEST(OrderFileTest, AFailedWriteLeavesTheOldFile)
 	EXPECT_EQ(0640u, st.st_mode & 0777) << "the file keeps its permissions";
 	EXPECT_EQ(std::vector<std::string>{"Menu.order"}, FilesIn(folder.Path()));
 
-	EXPECT_NE(B_OK, WriteFileAtomically(folder.PathOf("no/such/folder.order").c_str(),
-		[](FILE*) { return true; }));
+	EXPECT_NE(B_OK, WriteFileAtomically(folder.PathOf("no/such/folder.order").c_str(), [](FILE*) {
+		return true;
+	}));
 }
 
 
@@ -230,7 +233,8 @@ TEST(OrderFileTest, EachMealLineGoesToTheFirstDayThatListsIt)
 	BList dayMenuLines[kDaysPerWeek];
 	AssignMenuDays(&menu, dayMenuLines);
 
-	const struct {
+	const struct
+	{
 		const char* name;
 		std::vector<OrderFileLine> lines;
 		std::vector<std::string> monday;
@@ -238,10 +242,9 @@ TEST(OrderFileTest, EachMealLineGoesToTheFirstDayThatListsIt)
 		bool closed;
 		bool lastMealClaimed;
 	} cases[] = {
-		{"the week as made",
-			NewOrderFileLines(&menu),
-			{">d1;MON;Menu 1;Pasta|:.", ">d1;MON;TUE;Menu 2;Soup|:."},
-			{">d2;TUE;Menu 1;Fish|:."}, false, true},
+		{"the week as made", NewOrderFileLines(&menu),
+			{">d1;MON;Menu 1;Pasta|:.", ">d1;MON;TUE;Menu 2;Soup|:."}, {">d2;TUE;Menu 1;Fish|:."},
+			false, true},
 		{"orders, a stray line first, the marker last",
 			{{kOrderLine, ":.stray#01;"}, {kMealLine, ">d2;TUE;Menu 1;Fish"},
 				{kOrderLine, ":.Guest#02;"}, {kOrderLine, ":.Staff#01;"},

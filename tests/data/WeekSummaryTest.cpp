@@ -25,64 +25,58 @@ namespace {
 
 const SummaryColumns kColumns = {1, 2, 3, 4};
 
-const char* const kMenu
-	= "# date;day;menu;meal;ingredients\n"
-	  "2004-02-02;MON;Menu 1;Pasta;wheat\n"
-	  "2004-02-02;MON;Menu 2;Curry;rice\n"
-	  "2004-02-03;TUE;Menu 1;Soup;carrots\n";
+const char* const kMenu = "# date;day;menu;meal;ingredients\n"
+						  "2004-02-02;MON;Menu 1;Pasta;wheat\n"
+						  "2004-02-02;MON;Menu 2;Curry;rice\n"
+						  "2004-02-03;TUE;Menu 1;Soup;carrots\n";
 
 // Al's name is too short for the person lists; Anton ordered nothing;
 // A.Guest is listed as AGuest, a name no entry holds.
-const char* const kOrders
-	= ">2004-02-02;MON;Menu 1;Pasta;wheat\n"
-	  ":.Bertram#02;Zora#01;Al#03;\n"
-	  ":.Anton#00;\n"
-	  ">2004-02-02;MON;Menu 2;Curry;rice\n"
-	  ":.\n"
-	  ">2004-02-03;TUE;Menu 1;Soup;carrots\n"
-	  ":.Zora#02;A.Guest#01;Bertram#00;\n";
+const char* const kOrders = ">2004-02-02;MON;Menu 1;Pasta;wheat\n"
+							":.Bertram#02;Zora#01;Al#03;\n"
+							":.Anton#00;\n"
+							">2004-02-02;MON;Menu 2;Curry;rice\n"
+							":.\n"
+							">2004-02-03;TUE;Menu 1;Soup;carrots\n"
+							":.Zora#02;A.Guest#01;Bertram#00;\n";
 
-const char* const kEmptyDays
-	= "------ - ---Wednesday\n"
-	  "------ - ---Thursday\n"
-	  "------ - ---Friday\n"
-	  "------ - ---Saturday\n"
-	  "------ - ---Sunday\n";
+const char* const kEmptyDays = "------ - ---Wednesday\n"
+							   "------ - ---Thursday\n"
+							   "------ - ---Friday\n"
+							   "------ - ---Saturday\n"
+							   "------ - ---Sunday\n";
 
-const char* const kTotals
-	= "   ordering: Menu_KW05 \n\n"
-	  "------2004-02-02---Monday\n"
-	  "   6x Menu 1 Pasta\n"
-	  "------2004-02-03---Tuesday\n"
-	  "   3x Menu 1 Soup\n";
+const char* const kTotals = "   ordering: Menu_KW05 \n\n"
+							"------2004-02-02---Monday\n"
+							"   6x Menu 1 Pasta\n"
+							"------2004-02-03---Tuesday\n"
+							"   3x Menu 1 Soup\n";
 
-const char* const kMealDetails
-	= "\n"
-	  "------2004-02-02---Monday\n"
-	  "   6x  Menu 1 Pasta\n"
-	  "       Bertram: 02x | Zora: 01x | Al: 03x | \n"
-	  "       Anton: 00x | \n"
-	  "\n"
-	  "------2004-02-03---Tuesday\n"
-	  "   3x  Menu 1 Soup\n"
-	  "       Zora: 02x | A.Guest: 01x | Bertram: 00x | \n"
-	  "\n"
-	  "------ - ---Wednesday\n\n"
-	  "------ - ---Thursday\n\n"
-	  "------ - ---Friday\n\n"
-	  "------ - ---Saturday\n\n"
-	  "------ - ---Sunday\n\n";
+const char* const kMealDetails = "\n"
+								 "------2004-02-02---Monday\n"
+								 "   6x  Menu 1 Pasta\n"
+								 "       Bertram: 02x | Zora: 01x | Al: 03x | \n"
+								 "       Anton: 00x | \n"
+								 "\n"
+								 "------2004-02-03---Tuesday\n"
+								 "   3x  Menu 1 Soup\n"
+								 "       Zora: 02x | A.Guest: 01x | Bertram: 00x | \n"
+								 "\n"
+								 "------ - ---Wednesday\n\n"
+								 "------ - ---Thursday\n\n"
+								 "------ - ---Friday\n\n"
+								 "------ - ---Saturday\n\n"
+								 "------ - ---Sunday\n\n";
 
-const char* const kPersons
-	= "\n"
-	  "\n --- (  1) Bertram\n"
-	  "[  2x] MON 2004-02-02 Menu 1  Pasta\n"
-	  "\n --- (  2) Zora\n"
-	  "[  1x] MON 2004-02-02 Menu 1  Pasta\n"
-	  "[  2x] TUE 2004-02-03 Menu 1  Soup\n"
-	  "\n --- (  3) Anton\n"
-	  "\n --- (  4) AGuest\n"
-	  "\n*******\n";
+const char* const kPersons = "\n"
+							 "\n --- (  1) Bertram\n"
+							 "[  2x] MON 2004-02-02 Menu 1  Pasta\n"
+							 "\n --- (  2) Zora\n"
+							 "[  1x] MON 2004-02-02 Menu 1  Pasta\n"
+							 "[  2x] TUE 2004-02-03 Menu 1  Soup\n"
+							 "\n --- (  3) Anton\n"
+							 "\n --- (  4) AGuest\n"
+							 "\n*******\n";
 
 
 std::vector<std::string>
@@ -119,7 +113,8 @@ TEST(WeekSummaryTest, EachTypeBuildsItsSectionsToTheCharacter)
 	std::string menu = folder.WriteFile("Menu_KW05.csv", kMenu);
 	folder.WriteFile("Menu_KW05.order", kOrders);
 
-	const struct {
+	const struct
+	{
 		int type;
 		std::string text;
 	} cases[] = {
@@ -138,7 +133,8 @@ TEST(WeekSummaryTest, EachTypeBuildsItsSectionsToTheCharacter)
 TEST(WeekSummaryTest, TheTotalsHaveTheContactHeaderTheOthersThePlainOne)
 {
 	SummaryDay days[kDaysPerWeek] = {};
-	const struct {
+	const struct
+	{
 		int type;
 		int header;
 	} cases[] = {
@@ -183,7 +179,8 @@ TEST(WeekSummaryTest, AWeekThatCannotBeReadIsRefusedWithTheReason)
 	folder.WriteFile("notes.txt", kMenu);
 	mkdir(folder.PathOf("Menu_KW07.csv").c_str(), 0755);
 
-	const struct {
+	const struct
+	{
 		std::string path;
 		const char* reason;
 	} cases[] = {
@@ -276,8 +273,8 @@ PersonListsStepByStep(const SummaryDay days[kDaysPerWeek])
 std::string
 RandomOrderLine(std::mt19937& random)
 {
-	static const char* const kNames[] = {"Bertram", "Zora", "Al", "A.Guest", "AGuest",
-		"Guest", "Guests", "Anton", "Kim:", "Bob;by", ""};
+	static const char* const kNames[] = {"Bertram", "Zora", "Al", "A.Guest", "AGuest", "Guest",
+		"Guests", "Anton", "Kim:", "Bob;by", ""};
 	static const char* const kCounts[] = {"01", "02", "00", "12", "999", "1", "-1", "x", ""};
 	std::uniform_int_distribution<int> entries(0, 6);
 	std::uniform_int_distribution<int> name(0, std::size(kNames) - 1);
@@ -288,15 +285,15 @@ RandomOrderLine(std::mt19937& random)
 	int n = entries(random);
 	for (int i = 0; i < n; i++) {
 		switch (oddity(random)) {
-			case 0:
-				line += ";";
-				break;
-			case 1:
-				line += kNames[name(random)];
-				break;
-			default:
-				line += std::string(kNames[name(random)]) + "#" + kCounts[count(random)] + ";";
-				break;
+		case 0:
+			line += ";";
+			break;
+		case 1:
+			line += kNames[name(random)];
+			break;
+		default:
+			line += std::string(kNames[name(random)]) + "#" + kCounts[count(random)] + ";";
+			break;
 		}
 	}
 	return line;
@@ -308,8 +305,8 @@ TEST(WeekSummaryTest, PersonListsInOnePassEqualTheStepByStepSearch)
 	std::mt19937 random(20261207);
 	std::uniform_int_distribution<int> meals(0, 4);
 	std::uniform_int_distribution<int> lines(0, 3);
-	const char* const labels[kDaysPerWeek]
-		= {"Monday", "Tuesday", "Wednesday", "Thursday", "Friday", "Saturday", "Sunday"};
+	const char* const labels[kDaysPerWeek] = {
+		"Monday", "Tuesday", "Wednesday", "Thursday", "Friday", "Saturday", "Sunday"};
 
 	int32 mealLines = 0;
 	for (int week = 0; week < 300; week++) {

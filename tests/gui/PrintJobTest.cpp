@@ -41,8 +41,7 @@ FirstPageSize(const std::string& pdf)
 	float right = 0;
 	float bottom = 0;
 	if (at == std::string::npos
-		|| sscanf(pdf.c_str() + at, "/MediaBox [%f %f %f %f", &left, &top, &right, &bottom)
-			!= 4)
+		|| sscanf(pdf.c_str() + at, "/MediaBox [%f %f %f %f", &left, &top, &right, &bottom) != 4)
 		return BPoint(0, 0);
 	return BPoint(right - left, bottom - top);
 }
@@ -56,7 +55,8 @@ Exists(const std::string& path)
 }
 
 
-struct RenderCall {
+struct RenderCall
+{
 	BView* view;
 	BRect rect;
 };
@@ -71,10 +71,10 @@ RecordRender(BView* view, QPainter*, BRect rect)
 }
 
 
-class PrintJobTest : public testing::Test {
+class PrintJobTest : public testing::Test
+{
 protected:
-	PrintJobTest()
-		:
+	PrintJobTest() :
 		fApplication("application/x-vnd.Vantuk-test"),
 		fPdfPath(fFolder.PathOf("week.pdf")),
 		fViewRenderer(NULL)
@@ -244,7 +244,8 @@ TEST_F(PrintJobTest, PrintableRectLiesInsideThePaper)
 
 TEST_F(PrintJobTest, PaperOfTheSettingsIsThePaperPrintedOn)
 {
-	struct Case {
+	struct Case
+	{
 		int32 orientation;
 		BRect paper;
 		BRect printable;

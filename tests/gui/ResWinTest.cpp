@@ -71,8 +71,7 @@ const char* const kOrders = ">2004/05/17;MON;Menu 1;Pasta;flour, eggs\n"
 class ResWinTest : public testing::Test
 {
 protected:
-	ResWinTest()
-		:
+	ResWinTest() :
 		fApplication("application/Vantuk-test-reswin"),
 		fMainWindow(NULL)
 	{
@@ -300,8 +299,9 @@ TEST_F(ResWinTest, ThePrintButtonPrintsALongSummaryOnAsManyPagesAsItNeeds)
 	BPrintJob probe("probe");
 	ASSERT_EQ(B_OK, probe.ConfigPage());
 	window->Lock();
-	size_t needed = ViewPrintPages(window->fTextView->Bounds(), window->fTextView->TextRect(),
-		probe.PrintableRect()).size();
+	size_t needed = ViewPrintPages(
+		window->fTextView->Bounds(), window->fTextView->TextRect(), probe.PrintableRect())
+						.size();
 	window->Unlock();
 	ASSERT_GE(needed, 4u);
 

@@ -12,7 +12,6 @@ std::string BuiltProgram(const char* relativePath);
 // the test's environment; what it writes to standard output and standard
 // error is caught apart. Answers its exit status, or -1 when it could not
 // be started or was ended by a signal.
-int RunProgram(const std::vector<std::string>& arguments, std::string* output,
-	std::string* errors);
+int RunProgram(const std::vector<std::string>& arguments, std::string* output, std::string* errors);
 
 #endif // BUILT_PROGRAM_H

@@ -5,7 +5,8 @@
 
 // A fresh folder under the system's temporary folder, removed with all its
 // content when the object goes.
-class TempFolder {
+class TempFolder
+{
 public:
 	TempFolder();
 	~TempFolder();

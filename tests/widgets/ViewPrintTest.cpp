@@ -33,10 +33,10 @@ Exists(const std::string& path)
 
 
 // Notes whether the window was locked when each dialog came.
-class LockWatchingResponder : public BPrivate::RecordingResponder {
+class LockWatchingResponder : public BPrivate::RecordingResponder
+{
 public:
-	LockWatchingResponder()
-		:
+	LockWatchingResponder() :
 		fWindow(NULL)
 	{
 	}
@@ -58,10 +58,10 @@ public:
 };
 
 
-class ViewPrintTest : public testing::Test {
+class ViewPrintTest : public testing::Test
+{
 protected:
-	ViewPrintTest()
-		:
+	ViewPrintTest() :
 		fApplication("application/x-vnd.Vantuk-test"),
 		fPdfPath(fFolder.PathOf("summary.pdf"))
 	{
@@ -110,16 +110,17 @@ TEST(ViewPrintPagesTest, PagesOverlapAndEndAtTheBottom)
 TEST(ViewPrintPagesTest, PageCountFollowsThePrintRectangle)
 {
 	BRect printable(0, 0, 500, 300);
-	struct Case {
+	struct Case
+	{
 		float height;
 		size_t pages;
 	};
 	const Case cases[] = {
-		{600, 3},  // exactly two printable heights
+		{600, 3}, // exactly two printable heights
 		{599, 2},
 		{300, 2},
 		{100, 1},
-		{0, 1},    // an empty text
+		{0, 1}, // an empty text
 		{-1, 1},
 	};
 	for (const Case& test : cases) {
@@ -134,8 +135,8 @@ TEST(ViewPrintPagesTest, PagesTakeTheEdgesOfTheBoundsAndStartAtTop0)
 {
 	// A text rectangle with margins: the pages still span the view's
 	// bounds from left to right and start at the top of the view.
-	std::vector<BRect> pages = ViewPrintPages(BRect(0, 0, 300, 100), BRect(4, 4, 296, 500),
-		BRect(0, 0, 500, 300));
+	std::vector<BRect> pages =
+		ViewPrintPages(BRect(0, 0, 300, 100), BRect(4, 4, 296, 500), BRect(0, 0, 500, 300));
 	ASSERT_EQ(2u, pages.size());
 	EXPECT_EQ(BRect(0, 0, 300, 288), pages[0]);
 	EXPECT_EQ(BRect(0, 283, 300, 500), pages[1]);
@@ -144,20 +145,19 @@ TEST(ViewPrintPagesTest, PagesTakeTheEdgesOfTheBoundsAndStartAtTop0)
 
 TEST(ViewPrintPagesTest, BrokenPrintableRectangleGivesFewPages)
 {
-	EXPECT_EQ(1u, ViewPrintPages(BRect(0, 0, 10, 10), BRect(0, 0, 10, 1000),
-		BRect(0, 0, 10, 0)).size());
-	EXPECT_EQ(1u, ViewPrintPages(BRect(0, 0, 10, 10), BRect(0, 0, 10, 1000),
-		BRect(0, 0, -1, -1)).size());
-	EXPECT_EQ(100001u, ViewPrintPages(BRect(0, 0, 10, 10), BRect(0, 0, 10, 1e30f),
-		BRect(0, 0, 10, 20)).size());
+	EXPECT_EQ(
+		1u, ViewPrintPages(BRect(0, 0, 10, 10), BRect(0, 0, 10, 1000), BRect(0, 0, 10, 0)).size());
+	EXPECT_EQ(
+		1u, ViewPrintPages(BRect(0, 0, 10, 10), BRect(0, 0, 10, 1000), BRect(0, 0, -1, -1)).size());
+	EXPECT_EQ(100001u,
+		ViewPrintPages(BRect(0, 0, 10, 10), BRect(0, 0, 10, 1e30f), BRect(0, 0, 10, 20)).size());
 }
 
 
 TEST_F(ViewPrintTest, PrintsTheViewPageByPage)
 {
 	BRect printable = PrintableRect();
-	BView view(BRect(0, 0, 299, 2 * printable.Height()), "summary", B_FOLLOW_ALL,
-		B_WILL_DRAW);
+	BView view(BRect(0, 0, 299, 2 * printable.Height()), "summary", B_FOLLOW_ALL, B_WILL_DRAW);
 
 	EXPECT_EQ(B_OK, ViewPrint(&view));
 	EXPECT_EQ(3, CountPdfPages(ReadWholeFile(fPdfPath)));
@@ -172,8 +172,7 @@ TEST_F(ViewPrintTest, TextViewPrintsItsWholeText)
 	// heights (and less than three) give three pages, far more than the
 	// view's own 100 pixels would.
 	BRect printable = PrintableRect();
-	BTextView view(BRect(0, 0, 299, 99), "text", BRect(4, 4, 295, 95), B_FOLLOW_ALL,
-		B_WILL_DRAW);
+	BTextView view(BRect(0, 0, 299, 99), "text", BRect(4, 4, 295, 95), B_FOLLOW_ALL, B_WILL_DRAW);
 	std::string text;
 	while (view.TextHeight(0, view.CountLines() - 1) < 2 * printable.Height()) {
 		text += "Monday  Soup of the day\n";
@@ -189,8 +188,7 @@ TEST_F(ViewPrintTest, TextViewPrintsItsWholeText)
 
 TEST_F(ViewPrintTest, EmptyTextViewPrintsOnePage)
 {
-	BTextView view(BRect(0, 0, 299, 99), "text", BRect(4, 4, 295, 95), B_FOLLOW_ALL,
-		B_WILL_DRAW);
+	BTextView view(BRect(0, 0, 299, 99), "text", BRect(4, 4, 295, 95), B_FOLLOW_ALL, B_WILL_DRAW);
 	EXPECT_EQ(B_OK, ViewPrint(&view));
 	EXPECT_EQ(1, CountPdfPages(ReadWholeFile(fPdfPath)));
 }
