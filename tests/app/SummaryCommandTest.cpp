@@ -24,24 +24,6 @@
 
 namespace {
 
-std::vector<std::string>
-FilesIn(const std::string& folder)
-{
-	std::vector<std::string> names;
-	DIR* dir = opendir(folder.c_str());
-	if (dir == NULL)
-		return names;
-	while (struct dirent* entry = readdir(dir)) {
-		std::string name = entry->d_name;
-		if (name != "." && name != "..")
-			names.push_back(name);
-	}
-	closedir(dir);
-	std::sort(names.begin(), names.end());
-	return names;
-}
-
-
 class SummaryCommandTest : public testing::Test
 {
 protected:

@@ -37,21 +37,6 @@ LocalMoment(int year, int month, int day, int hour, int minute, int second)
 }
 
 
-std::vector<std::string>
-FilesIn(const std::string& folder)
-{
-	std::vector<std::string> names;
-	DIR* dir = opendir(folder.c_str());
-	while (struct dirent* entry = readdir(dir)) {
-		std::string name = entry->d_name;
-		if (name != "." && name != "..")
-			names.push_back(name);
-	}
-	closedir(dir);
-	return names;
-}
-
-
 TEST(OrderFileTest, LiesBesideItsMenuFile)
 {
 	const struct

@@ -79,23 +79,6 @@ const char* const kPersons = "\n"
 							 "\n*******\n";
 
 
-std::vector<std::string>
-FilesIn(const std::string& folder)
-{
-	std::vector<std::string> names;
-	DIR* dir = opendir(folder.c_str());
-	if (dir == NULL)
-		return names;
-	while (struct dirent* entry = readdir(dir)) {
-		std::string name = entry->d_name;
-		if (name != "." && name != "..")
-			names.push_back(name);
-	}
-	closedir(dir);
-	return names;
-}
-
-
 std::string
 Summary(const std::string& menuPath, int type)
 {

@@ -7,7 +7,6 @@
 #include <limits.h>
 #include <poll.h>
 #include <signal.h>
-#include <spawn.h>
 #include <stdlib.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -45,31 +44,6 @@ SecondsNow()
 	struct timespec now;
 	clock_gettime(CLOCK_MONOTONIC, &now);
 	return now.tv_sec + now.tv_nsec / 1e9;
-}
-
-
-// Starts a program without a shell, with the given environment; its output
-// goes to outputPath when given.
-pid_t
-Start(const std::vector<std::string>& arguments, char* const* environment,
-	const std::string& outputPath = "")
-{
-	std::vector<char*> argv;
-	for (const std::string& argument : arguments)
-		argv.push_back(const_cast<char*>(argument.c_str()));
-	argv.push_back(NULL);
-
-	posix_spawn_file_actions_t actions;
-	posix_spawn_file_actions_init(&actions);
-	if (!outputPath.empty()) {
-		posix_spawn_file_actions_addopen(
-			&actions, 1, outputPath.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
-		posix_spawn_file_actions_adddup2(&actions, 1, 2);
-	}
-	pid_t pid = -1;
-	int result = posix_spawnp(&pid, argv[0], &actions, NULL, argv.data(), environment);
-	posix_spawn_file_actions_destroy(&actions);
-	return result == 0 ? pid : -1;
 }
 
 
@@ -173,7 +147,7 @@ protected:
 	{
 		std::vector<std::string> command = {BuiltProgram("kit/vantuk-send"), kSignature};
 		command.insert(command.end(), arguments.begin(), arguments.end());
-		pid_t sender = Start(command, fEnvironment.data(), fLog);
+		pid_t sender = StartProgram(command, fEnvironment.data(), fLog);
 		if (sender < 0)
 			return -1;
 		int status = WaitForExit(sender, 10);
@@ -188,7 +162,7 @@ protected:
 		unlink(outputPath.c_str());
 		std::vector<std::string> command = {"xdotool"};
 		command.insert(command.end(), arguments.begin(), arguments.end());
-		pid_t tool = Start(command, fEnvironment.data(), outputPath);
+		pid_t tool = StartProgram(command, fEnvironment.data(), outputPath);
 		if (tool < 0)
 			return -1;
 		int status = WaitForExit(tool, 10);
@@ -229,7 +203,7 @@ private:
 			return false;
 		std::vector<std::string> arguments = {"Xvfb", "-displayfd", std::to_string(ends[1]),
 			"-screen", "0", "1280x1024x24", "-nolisten", "tcp"};
-		fServer = Start(arguments, environ, fLog);
+		fServer = StartProgram(arguments, environ, fLog);
 		close(ends[1]);
 		if (fServer < 0) {
 			close(ends[0]);
@@ -263,7 +237,8 @@ private:
 
 TEST_F(VantukEndToEndTest, OrdersFromAnotherProgramAndARowClickAreSaved)
 {
-	fProgram = Start({fFolder.PathOf("app/Vantuk"), "--single-user"}, fEnvironment.data(), fLog);
+	fProgram =
+		StartProgram({fFolder.PathOf("app/Vantuk"), "--single-user"}, fEnvironment.data(), fLog);
 	ASSERT_GT(fProgram, 0);
 
 	// The program answers once its socket accepts.

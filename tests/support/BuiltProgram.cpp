@@ -27,12 +27,10 @@ BuiltProgram(const char* relativePath)
 }
 
 
-int
-RunProgram(const std::vector<std::string>& arguments, std::string* output, std::string* errors)
+pid_t
+StartProgram(const std::vector<std::string>& arguments, char* const* environment,
+	const std::string& outputPath, const std::string& errorsPath)
 {
-	TempFolder folder;
-	std::string outputPath = folder.PathOf("output");
-	std::string errorsPath = folder.PathOf("errors");
 	std::vector<char*> argv;
 	for (const std::string& argument : arguments)
 		argv.push_back(const_cast<char*>(argument.c_str()));
@@ -40,12 +38,28 @@ RunProgram(const std::vector<std::string>& arguments, std::string* output, std::
 
 	posix_spawn_file_actions_t actions;
 	posix_spawn_file_actions_init(&actions);
-	posix_spawn_file_actions_addopen(&actions, 1, outputPath.c_str(), O_WRONLY | O_CREAT, 0600);
-	posix_spawn_file_actions_addopen(&actions, 2, errorsPath.c_str(), O_WRONLY | O_CREAT, 0600);
+	const int flags = O_WRONLY | O_CREAT | O_APPEND;
+	if (!outputPath.empty())
+		posix_spawn_file_actions_addopen(&actions, 1, outputPath.c_str(), flags, 0644);
+	if (!errorsPath.empty())
+		posix_spawn_file_actions_addopen(&actions, 2, errorsPath.c_str(), flags, 0644);
+	else if (!outputPath.empty())
+		posix_spawn_file_actions_adddup2(&actions, 1, 2);
 	pid_t pid = -1;
-	int result = posix_spawn(&pid, argv[0], &actions, NULL, argv.data(), environ);
+	int result = posix_spawnp(&pid, argv[0], &actions, NULL, argv.data(), environment);
 	posix_spawn_file_actions_destroy(&actions);
-	if (result != 0)
+	return result == 0 ? pid : -1;
+}
+
+
+int
+RunProgram(const std::vector<std::string>& arguments, std::string* output, std::string* errors)
+{
+	TempFolder folder;
+	std::string outputPath = folder.PathOf("output");
+	std::string errorsPath = folder.PathOf("errors");
+	pid_t pid = StartProgram(arguments, environ, outputPath, errorsPath);
+	if (pid < 0)
 		return -1;
 
 	int status = 0;

@@ -1,12 +1,22 @@
 #ifndef BUILT_PROGRAM_H
 #define BUILT_PROGRAM_H
 
+#include <sys/types.h>
+
 #include <string>
 #include <vector>
 
 // The path of a program of the build, given relative to the build folder
 // ("kit/vantuk-send", "Vantuk/Vantuk"): test programs lie in <build>/tests.
 std::string BuiltProgram(const char* relativePath);
+
+// Starts a program (arguments[0], a path or a name looked up on the PATH)
+// without a shell, with the given environment. Its standard output is
+// appended to outputPath when given, and its standard error to errorsPath,
+// or to outputPath too when errorsPath is empty. Answers its process id, or
+// -1.
+pid_t StartProgram(const std::vector<std::string>& arguments, char* const* environment,
+	const std::string& outputPath = "", const std::string& errorsPath = "");
 
 // Runs a program (arguments[0], a path) to its end, without a shell, with
 // the test's environment; what it writes to standard output and standard

@@ -1,7 +1,9 @@
 #include "TempFolder.h"
 
+#include <dirent.h>
 #include <stdlib.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -69,4 +71,22 @@ CountPdfPages(const std::string& pdf)
 			pages++;
 	}
 	return pages;
+}
+
+
+std::vector<std::string>
+FilesIn(const std::string& folder)
+{
+	std::vector<std::string> names;
+	DIR* dir = opendir(folder.c_str());
+	if (dir == NULL)
+		return names;
+	while (struct dirent* entry = readdir(dir)) {
+		std::string name = entry->d_name;
+		if (name != "." && name != "..")
+			names.push_back(name);
+	}
+	closedir(dir);
+	std::sort(names.begin(), names.end());
+	return names;
 }

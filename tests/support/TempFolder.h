@@ -2,6 +2,7 @@
 #define TEMP_FOLDER_H
 
 #include <string>
+#include <vector>
 
 // A fresh folder under the system's temporary folder, removed with all its
 // content when the object goes.
@@ -27,6 +28,10 @@ private:
 
 // Reads a whole file; an empty text when it cannot be read.
 std::string ReadWholeFile(const std::string& path);
+
+// The names in a folder, without "." and "..", sorted; none when it cannot
+// be read.
+std::vector<std::string> FilesIn(const std::string& folder);
 
 // The pages of a PDF file: its page objects ("/Type /Page", and not the
 // "/Type /Pages" of the page tree).

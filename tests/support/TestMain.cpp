@@ -15,7 +15,8 @@
 
 namespace {
 
-class FreshHome : public testing::EmptyTestEventListener {
+class FreshHome : public testing::EmptyTestEventListener
+{
 public:
 	void OnTestStart(const testing::TestInfo&) override
 	{
