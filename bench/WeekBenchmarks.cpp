@@ -1,9 +1,9 @@
 // How fast the main window is with a large canteen week: opening the week,
-// one click, saving, and the start-up to a shown window, each for 250, 500,
-// 1000 and 2000 persons with an entry on every one of 7 x 25 meals. The
-// figures for 2000 persons stand beside the targets in the summary at the
-// end, and the growth from each size to the next shows whether a cost grows
-// with the file or faster.
+// one click, saving, the start-up to a shown window and the three week
+// summaries for the kitchen, each for 250, 500, 1000 and 2000 persons with
+// an entry on every one of 7 x 25 meals. The figures for 2000 persons stand
+// beside the targets in the summary at the end, and the growth from each
+// size to the next shows whether a cost grows with the file or faster.
 
 #include <stdio.h>
 #include <stdlib.h>
@@ -15,6 +15,7 @@
 #include <fstream>
 #include <map>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include <benchmark/benchmark.h>
@@ -25,13 +26,17 @@
 #include <Message.h>
 #include <ModalResponder.h>
 #include <StringView.h>
+#include <TextView.h>
 
 #include "BxString.h"
 #include "KV_Window.h"
 #include "MessageCodes.h"
+#include "Prefs.h"
+#include "ResWin.h"
 #include "TLinkView.h"
 #include "WDBox.h"
 #include "WeekGenerator.h"
+#include "WeekSummary.h"
 
 
 namespace {
@@ -51,6 +56,8 @@ const double kOpenTarget = 150;
 const double kClickTarget = 1;
 const double kSaveTarget = 100;
 const double kStartUpTarget = 400;
+// Each of the three week summaries, built.
+const double kSummaryTarget = 200;
 
 // The unsaved-clicks question before another week is opened: the clicks of
 // the click benchmark are thrown away, so every week is read as written.
@@ -298,6 +305,162 @@ SaveWeek(benchmark::State& state)
 }
 
 
+// How often text holds what, counted from from on.
+int64
+CountOf(const BString& text, const std::string& what, size_t from = 0)
+{
+	std::string_view all(text.String(), text.Length());
+	int64 count = 0;
+	size_t at = all.find(what, from);
+	while (at != std::string_view::npos) {
+		count++;
+		at = all.find(what, at + what.size());
+	}
+	return count;
+}
+
+
+// Whether a summary of the week of persons is the whole one: every meal of
+// the week with all persons' portions and, for the meal details and the
+// person lists, the last person's entries.
+bool
+SummaryIsWhole(int type, const BString& text, int64 persons)
+{
+	const int64 meals = kDaysPerWeek * kMealsPerDay;
+	// The generator's names: "Person0250".
+	char lastPerson[32];
+	snprintf(lastPerson, sizeof(lastPerson), "Person%04d", (int)persons);
+	std::string mealLine = " " + std::to_string(persons) + "x ";
+	switch (type) {
+	case kSummaryTotals:
+		return CountOf(text, mealLine) == meals;
+
+	case kSummaryMealDetails:
+		return CountOf(text, mealLine) == meals
+			&& CountOf(text, std::string(lastPerson) + ": 01x | ") == meals;
+
+	case kSummaryPersons: {
+		// The last person's heading, and a line for each meal after it.
+		std::string heading = " --- (" + std::to_string(persons) + ") " + lastPerson + "\n";
+		std::string_view all(text.String(), text.Length());
+		size_t at = all.find(heading);
+		return at != std::string_view::npos && CountOf(text, "[  1x] ", at) == meals;
+	}
+	}
+	return false;
+}
+
+
+// The summary of a type built from the shown week's seven day boxes, as the
+// main window's summary buttons and "Vantuk --summary" build it: what the
+// kitchen waits for, without the result window that shows it.
+void
+BuildSummary(benchmark::State& state, int type)
+{
+	int64 persons = state.range(0);
+	KV_Window* window = WindowWithWeek(state, persons);
+	if (window == NULL)
+		return;
+
+	SummaryDay days[kDaysPerWeek];
+	for (int32 day = 0; day < kDaysPerWeek; day++)
+		days[day] = window->DayBox(day)->AsSummaryDay();
+	// The week's name comes from its order file, as in the window.
+	std::string orderFileName = std::filesystem::path(window->CurrentFilePath()).filename();
+	SummaryColumns columns = ColumnsOf(Prefs::getSTPrefs());
+
+	BString text;
+	for (auto _ : state) {
+		auto start = std::chrono::steady_clock::now();
+		BuildWeekSummary(type, days, orderFileName.c_str(), columns, &text);
+		state.SetIterationTime(Seconds(start));
+	}
+
+	if (!SummaryIsWhole(type, text, persons))
+		state.SkipWithError("the summary misses meals or persons of the week");
+	state.counters["text_MB"] = static_cast<double>(text.Length()) / (1024.0 * 1024.0);
+	SetFileCounters(state, *Week(persons));
+}
+
+
+void
+SummaryTotals(benchmark::State& state)
+{
+	BuildSummary(state, kSummaryTotals);
+}
+
+
+void
+SummaryMeals(benchmark::State& state)
+{
+	BuildSummary(state, kSummaryMealDetails);
+}
+
+
+void
+SummaryPersons(benchmark::State& state)
+{
+	BuildSummary(state, kSummaryPersons);
+}
+
+
+// The same summary through the main window's button ('osuA', 'osuB',
+// 'osuC'): built, then shown in the result window, until the toolkit has
+// nothing more to do. The first press opens the result window, the others
+// fill it again, as when the kitchen asks once more.
+void
+ShowSummary(benchmark::State& state, uint32 code, int type)
+{
+	int64 persons = state.range(0);
+	KV_Window* window = WindowWithWeek(state, persons);
+	if (window == NULL)
+		return;
+
+	BMessage press(code);
+	for (auto _ : state) {
+		auto start = std::chrono::steady_clock::now();
+		Send(window, &press);
+		BPrivate::ProcessEvents();
+		state.SetIterationTime(Seconds(start));
+	}
+
+	ResWin* result = ResWin::mmr_Zgr;
+	if (result == NULL) {
+		state.SkipWithError("the result window did not open");
+		return;
+	}
+	BString shown(result->fTextView->Text());
+	if (!SummaryIsWhole(type, shown, persons))
+		state.SkipWithError("the result window misses meals or persons of the week");
+	state.counters["text_MB"] = static_cast<double>(shown.Length()) / (1024.0 * 1024.0);
+	SetFileCounters(state, *Week(persons));
+	if (result->Lock())
+		result->Quit();
+	BPrivate::ProcessEvents();
+}
+
+
+void
+ShownTotals(benchmark::State& state)
+{
+	ShowSummary(state, kMsgResume, kSummaryTotals);
+}
+
+
+void
+ShownMeals(benchmark::State& state)
+{
+	ShowSummary(state, kMsgMealStats, kSummaryMealDetails);
+}
+
+
+void
+ShownPersons(benchmark::State& state)
+{
+	ShowSummary(state, kMsgPersonStats, kSummaryPersons);
+}
+
+
 void
 StartUp(benchmark::State& state)
 {
@@ -347,6 +510,12 @@ Sizes(benchmark::internal::Benchmark* benchmark)
 BENCHMARK(OpenWeek)->Apply(Sizes)->UseManualTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(OneClick)->Apply(Sizes)->UseManualTime()->Unit(benchmark::kMicrosecond);
 BENCHMARK(SaveWeek)->Apply(Sizes)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(SummaryTotals)->Apply(Sizes)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(SummaryMeals)->Apply(Sizes)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(SummaryPersons)->Apply(Sizes)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(ShownTotals)->Apply(Sizes)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(ShownMeals)->Apply(Sizes)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(ShownPersons)->Apply(Sizes)->UseManualTime()->Unit(benchmark::kMillisecond);
 // Last, as it puts the shared window away.
 BENCHMARK(StartUp)
 	->Arg(kDemoArgument)
@@ -407,6 +576,32 @@ PrintTarget(FILE* out, const SummaryReporter& reporter, const char* what, const 
 }
 
 
+// Decimals that keep a time in milliseconds to six characters.
+int
+Decimals(double time)
+{
+	if (time < 10)
+		return 3;
+	if (time < 100)
+		return 2;
+	return time < 1000 ? 1 : 0;
+}
+
+
+// A figure that has no target of its own.
+void
+PrintFigure(
+	FILE* out, const SummaryReporter& reporter, const char* what, const char* name, int64 size)
+{
+	double time = reporter.Time(name, size);
+	if (time < 0) {
+		fprintf(out, "  %-34s %12s\n", what, "not run");
+		return;
+	}
+	fprintf(out, "  %-34s %9.3f ms\n", what, time);
+}
+
+
 void
 PrintSummary(FILE* out, const SummaryReporter& reporter)
 {
@@ -428,11 +623,22 @@ PrintSummary(FILE* out, const SummaryReporter& reporter)
 		kStartUpTarget, "(the target's own week)");
 	PrintTarget(out, reporter, "start-up, large week", "StartUp", kComparedSize, kStartUpTarget,
 		"(for information)");
+	PrintTarget(
+		out, reporter, "summary: day totals", "SummaryTotals", kComparedSize, kSummaryTarget, "");
+	PrintTarget(
+		out, reporter, "summary: meal details", "SummaryMeals", kComparedSize, kSummaryTarget, "");
+	PrintTarget(out, reporter, "summary: person lists", "SummaryPersons", kComparedSize,
+		kSummaryTarget, "");
+
+	fprintf(out, "\nFor information, a summary built and shown in the result window:\n");
+	PrintFigure(out, reporter, "day totals ('osuA')", "ShownTotals", kComparedSize);
+	PrintFigure(out, reporter, "meal details ('osuB')", "ShownMeals", kComparedSize);
+	PrintFigure(out, reporter, "person lists ('osuC')", "ShownPersons", kComparedSize);
 
 	fprintf(out,
 		"\nGrowth with the number of persons (time at N / time at N/2; a cost\n"
 		"linear in the file size gives about 2 for each doubling):\n");
-	fprintf(out, "  %-10s", "");
+	fprintf(out, "  %-14s", "");
 	for (int64 size : kSizes)
 		fprintf(out, " %9s", ("N=" + std::to_string(size)).c_str());
 	for (size_t i = 1; i < sizeof(kSizes) / sizeof(kSizes[0]); i++) {
@@ -441,15 +647,16 @@ PrintSummary(FILE* out, const SummaryReporter& reporter)
 	}
 	fprintf(out, "\n");
 
-	const char* const names[] = {"OpenWeek", "OneClick", "SaveWeek", "StartUp"};
+	const char* const names[] = {"OpenWeek", "OneClick", "SaveWeek", "StartUp", "SummaryTotals",
+		"SummaryMeals", "SummaryPersons", "ShownTotals", "ShownMeals", "ShownPersons"};
 	for (const char* name : names) {
-		fprintf(out, "  %-10s", name);
+		fprintf(out, "  %-14s", name);
 		for (int64 size : kSizes) {
 			double time = reporter.Time(name, size);
 			if (time < 0)
 				fprintf(out, " %9s", "-");
 			else
-				fprintf(out, " %6.3f ms", time);
+				fprintf(out, " %6.*f ms", Decimals(time), time);
 		}
 		for (size_t i = 1; i < sizeof(kSizes) / sizeof(kSizes[0]); i++) {
 			double before = reporter.Time(name, kSizes[i - 1]);
@@ -502,12 +709,15 @@ main(int argc, char** argv)
 	if (!MakeHome())
 		return 1;
 
-	// The program talks about everything it does on standard output; that
-	// goes to the log, so the figures stay readable. The console keeps its
-	// own stream to the terminal.
+	// The program talks about everything it does on standard output, and the
+	// toolkit warns on standard error (the result window's activation, for
+	// one, which the offscreen platform cannot raise); both go to the log, so
+	// the figures stay readable. The console keeps its own stream to the
+	// terminal.
 	std::ofstream console("/dev/stdout", std::ios::out | std::ios::app);
 	FILE* summary = fopen("/dev/stdout", "a");
-	if (!console || summary == NULL || freopen(kLogName, "w", stdout) == NULL) {
+	if (!console || summary == NULL || freopen(kLogName, "w", stdout) == NULL
+		|| dup2(fileno(stdout), STDERR_FILENO) < 0) {
 		perror(kLogName);
 		return 1;
 	}
