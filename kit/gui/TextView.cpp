@@ -551,9 +551,15 @@ TextViewPrivate::EnsureVisible(int position)
 {
 	if (edit == NULL)
 		return;
-	LayOutAll();
-	QTextCursor cursor(edit->document());
-	cursor.setPosition(std::clamp(position, 0, edit->document()->characterCount() - 1));
+	// Only the text up to the position needs its place: a long text is
+	// laid out further while it is shown, not all before.
+	QTextDocument* document = edit->document();
+	position = std::clamp(position, 0, document->characterCount() - 1);
+	QTextBlock block = document->findBlock(position);
+	if (block.isValid())
+		document->documentLayout()->blockBoundingRect(block);
+	QTextCursor cursor(document);
+	cursor.setPosition(position);
 	QRect rect = edit->cursorRect(cursor);
 	QSize size = edit->viewport()->size();
 

@@ -256,6 +256,28 @@ TEST_F(TextViewTest, ScrollingBringsTheSelectionIntoSight)
 }
 
 
+TEST_F(TextViewTest, ScrollingInALongTextReachesItsMiddleAndItsEnd)
+{
+	// The text is laid out only as far as the scrolling needs, and the
+	// scroll range must still reach the line.
+	std::string text = Lines(20000);
+	fTextView->SetText(text.c_str());
+	BRect all = fTextView->Bounds();
+	for (const char* line : {"line 10000", "line 19999"}) {
+		int32 offset = static_cast<int32>(text.find(line));
+		ASSERT_GT(offset, 0) << line;
+		Locked([&]() {
+			fTextView->ScrollToOffset(0);
+			fTextView->Select(offset, offset + 10);
+			fTextView->Highlight(offset, offset + 10);
+		});
+		EXPECT_EQ(0, CountColoured(fTextView, all)) << line;
+		Locked([&]() { fTextView->ScrollToSelection(); });
+		EXPECT_GT(CountColoured(fTextView, all), 10) << line;
+	}
+}
+
+
 TEST_F(TextViewTest, TheTextRectFollowsTheTextAndPlacesIt)
 {
 	BRect textRect(40.5f, 3, 160.25f, 80);
