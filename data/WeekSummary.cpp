@@ -117,12 +117,21 @@ AppendPersonMealText(const BxString* record, const SummaryColumns& columns, BStr
 }
 
 
+// "[%3dx] " of the count: written by hand for the counts an entry can hold,
+// as a large week has hundreds of thousands of them.
 static void
 AppendPersonCount(int32 count, BString* text)
 {
-	BString formatted;
-	formatted.SetToFormat("[%3dx] ", (int)count);
-	*text << formatted;
+	if (count < 1 || count > 999) {
+		BString formatted;
+		formatted.SetToFormat("[%3dx] ", (int)count);
+		*text << formatted;
+		return;
+	}
+	char formatted[] = "[   x] ";
+	for (int i = 3; count > 0; i--, count /= 10)
+		formatted[i] = static_cast<char>('0' + count % 10);
+	text->Append(formatted, sizeof(formatted) - 1);
 }
 
 
