@@ -26,6 +26,7 @@
 #include "BxString.h"
 #include "KV_Window.h"
 #include "Labels.h"
+#include "MainWindowTest.h"
 #include "MessageCodes.h"
 #include "Now.h"
 #include "Prefs.h"
@@ -52,15 +53,6 @@ StartsWith(const std::string& text, const std::string& start)
 }
 
 
-std::string
-WeekFileName(int32 week, const char* ending)
-{
-	char name[64];
-	snprintf(name, sizeof(name), "Menu_KW%02d%s", (int)week, ending);
-	return name;
-}
-
-
 // An order file the program can read again: meal lines, each followed by
 // its order lines, every line ended.
 void
@@ -83,95 +75,12 @@ ExpectWellFormed(const std::string& file)
 }
 
 
-class KVWindowBadInputTest : public testing::Test
+class KVWindowBadInputTest : public MainWindowTest
 {
 protected:
-	KVWindowBadInputTest() :
-		fApplication("application/Vantuk-test"),
-		fWindow(NULL)
-	{
-	}
+	void WriteMenu(const std::string& content) { MainWindowTest::WriteMenu(fWeek, content); }
 
-	void SetUp() override
-	{
-		// Monday 17 May 2004, noon: calendar week 20.
-		struct tm moment = {};
-		moment.tm_year = 2004 - 1900;
-		moment.tm_mon = 4;
-		moment.tm_mday = 17;
-		moment.tm_hour = 12;
-		moment.tm_isdst = -1;
-		SetCurrentTimeForTests(mktime(&moment));
-		fWeek = CurrentCalendarWeek();
-
-		setenv(kAppFolderVariable, fFolder.Path().c_str(), 1);
-		mkdir(fFolder.PathOf("meals_cvs").c_str(), 0755);
-		BPrivate::SetModalResponder(&fResponder);
-		ResetFlags();
-	}
-
-	void TearDown() override
-	{
-		if (fWindow != NULL && fWindow->Lock())
-			fWindow->Quit();
-		fWindow = NULL;
-		BPrivate::ProcessEvents();
-		BPrivate::SetModalResponder(NULL);
-		if (Prefs::aPrefsZgr != NULL)
-			Prefs::aPrefsZgr->DeleteMe();
-		unsetenv(kAppFolderVariable);
-		UseRealTime();
-		ResetFlags();
-	}
-
-	static void ResetFlags()
-	{
-		BxString::ClosedWeek = false;
-		BxString::IsLogged = false;
-		TLinkView::ClosedWeek = false;
-		TLinkView::IsLogged = false;
-	}
-
-	std::string MenuPath(int32 week) const
-	{
-		return fFolder.PathOf("meals_cvs/" + WeekFileName(week, ".csv"));
-	}
-
-	std::string OrderPath(int32 week) const
-	{
-		return fFolder.PathOf("meals_cvs/" + WeekFileName(week, ".order"));
-	}
-
-	void WriteMenu(const std::string& content)
-	{
-		fFolder.WriteFile("meals_cvs/" + WeekFileName(fWeek, ".csv"), content);
-	}
-
-	void WriteOrders(const std::string& content)
-	{
-		fFolder.WriteFile("meals_cvs/" + WeekFileName(fWeek, ".order"), content);
-	}
-
-	void Open()
-	{
-		fWindow = new KV_Window(kDefaultMainWindowFrame);
-		fWindow->Show();
-		BPrivate::ProcessEvents();
-	}
-
-	void Send(BMessage* message)
-	{
-		fWindow->Lock();
-		fWindow->MessageReceived(message);
-		fWindow->Unlock();
-		BPrivate::ProcessEvents();
-	}
-
-	void Send(uint32 code)
-	{
-		BMessage message(code);
-		Send(&message);
-	}
+	void WriteOrders(const std::string& content) { MainWindowTest::WriteOrders(fWeek, content); }
 
 	// What another program sends for a click on a row of a day.
 	void Order(const char* dayTag, int32 row)
@@ -189,32 +98,7 @@ protected:
 		return ReadWholeFile(OrderPath(fWeek));
 	}
 
-	bool AlertWith(const char* text) const
-	{
-		for (const auto& alert : fResponder.fAlerts) {
-			if (alert.text.find(text) != std::string::npos)
-				return true;
-		}
-		return false;
-	}
-
-	bool HasWeekItem(int32 week) const
-	{
-		char label[16];
-		snprintf(label, sizeof(label), " %02d ", (int)week);
-		BPopUpMenu* menu = fWindow->WeekMenu();
-		for (int32 i = 0; i < menu->CountItems(); i++) {
-			if (strstr(menu->ItemAt(i)->Label(), label) == menu->ItemAt(i)->Label())
-				return true;
-		}
-		return false;
-	}
-
-	BApplication fApplication;
-	TempFolder fFolder;
-	BPrivate::RecordingResponder fResponder;
-	KV_Window* fWindow;
-	int32 fWeek;
+	bool HasWeekItem(int32 week) const { return WeekItem(week) != NULL; }
 };
 
 

@@ -31,6 +31,7 @@
 #include "BxString.h"
 #include "KV_Window.h"
 #include "Labels.h"
+#include "MainWindowTest.h"
 #include "MessageCodes.h"
 #include "Now.h"
 #include "Prefs.h"
@@ -68,79 +69,12 @@ SameColour(rgb_color a, rgb_color b)
 }
 
 
-std::string
-WeekFileName(int32 week, const char* ending)
-{
-	char name[64];
-	snprintf(name, sizeof(name), "Menu_KW%02d%s", (int)week, ending);
-	return name;
-}
-
-
-class KVWindowTest : public testing::Test
+class KVWindowTest : public MainWindowTest
 {
 protected:
-	KVWindowTest() :
-		fApplication("application/Vantuk-test"),
-		fWindow(NULL)
-	{
-	}
-
-	void SetUp() override
-	{
-		// Monday 17 May 2004, noon: calendar week 20.
-		struct tm moment = {};
-		moment.tm_year = 2004 - 1900;
-		moment.tm_mon = 4;
-		moment.tm_mday = 17;
-		moment.tm_hour = 12;
-		moment.tm_isdst = -1;
-		SetCurrentTimeForTests(mktime(&moment));
-		fWeek = CurrentCalendarWeek();
-
-		setenv(kAppFolderVariable, fFolder.Path().c_str(), 1);
-		mkdir(fFolder.PathOf("meals_cvs").c_str(), 0755);
-		BPrivate::SetModalResponder(&fResponder);
-		ResetFlags();
-	}
-
-	void TearDown() override
-	{
-		if (fWindow != NULL && fWindow->Lock())
-			fWindow->Quit();
-		fWindow = NULL;
-		BPrivate::ProcessEvents();
-		BPrivate::SetModalResponder(NULL);
-		if (Prefs::aPrefsZgr != NULL)
-			Prefs::aPrefsZgr->DeleteMe();
-		unsetenv(kAppFolderVariable);
-		UseRealTime();
-		ResetFlags();
-	}
-
-	static void ResetFlags()
-	{
-		BxString::ClosedWeek = false;
-		BxString::IsLogged = false;
-		TLinkView::ClosedWeek = false;
-		TLinkView::IsLogged = false;
-	}
-
 	std::string WriteWeek(int32 week, const char* content = kMenu)
 	{
-		return fFolder.WriteFile("meals_cvs/" + WeekFileName(week, ".csv"), content);
-	}
-
-	std::string OrderPath(int32 week) const
-	{
-		return fFolder.PathOf("meals_cvs/" + WeekFileName(week, ".order"));
-	}
-
-	void Open()
-	{
-		fWindow = new KV_Window(kDefaultMainWindowFrame);
-		fWindow->Show();
-		BPrivate::ProcessEvents();
+		return WriteMenu(week, content);
 	}
 
 	TLinkView* MealList(int32 day) const { return fWindow->DayBox(day)->fView; }
@@ -170,32 +104,6 @@ protected:
 		return record->fCount;
 	}
 
-	void Send(BMessage* message)
-	{
-		fWindow->Lock();
-		fWindow->MessageReceived(message);
-		fWindow->Unlock();
-		BPrivate::ProcessEvents();
-	}
-
-	void Send(uint32 code)
-	{
-		BMessage message(code);
-		Send(&message);
-	}
-
-	BMenuItem* WeekItem(int32 week) const
-	{
-		char label[8];
-		snprintf(label, sizeof(label), " %02d ", (int)week);
-		BPopUpMenu* menu = fWindow->WeekMenu();
-		for (int32 i = 0; i < menu->CountItems(); i++) {
-			if (strstr(menu->ItemAt(i)->Label(), label) == menu->ItemAt(i)->Label())
-				return menu->ItemAt(i);
-		}
-		return NULL;
-	}
-
 	// What a person does with the week menu: the item gets the mark and
 	// sends its message.
 	void ChooseWeek(int32 week)
@@ -206,21 +114,6 @@ protected:
 		item->Invoke();
 		BPrivate::ProcessEvents();
 	}
-
-	bool AlertWith(const char* text) const
-	{
-		for (const auto& alert : fResponder.fAlerts) {
-			if (alert.text.find(text) != std::string::npos)
-				return true;
-		}
-		return false;
-	}
-
-	BApplication fApplication;
-	TempFolder fFolder;
-	BPrivate::RecordingResponder fResponder;
-	KV_Window* fWindow;
-	int32 fWeek;
 };
 
 
@@ -277,7 +170,7 @@ TEST_F(KVWindowTest, AnExistingOrderFileIsReadNotMadeAnew)
 	WriteWeek(fWeek);
 	std::string orders =
 		std::string(">") + kPasta + "\n:.Anna#02;no subscriber#03;\n>" + kSoup + "\n:.\n";
-	fFolder.WriteFile("meals_cvs/" + WeekFileName(fWeek, ".order"), orders);
+	WriteOrders(fWeek, orders);
 	Open();
 
 	EXPECT_EQ(ReadWholeFile(OrderPath(fWeek)), orders);
@@ -442,7 +335,7 @@ TEST_F(KVWindowTest, LockAppendsTheMarkerAndClosesTheWeek)
 TEST_F(KVWindowTest, AClosedOrderFileShowsTheWeekClosed)
 {
 	WriteWeek(fWeek);
-	fFolder.WriteFile("meals_cvs/" + WeekFileName(fWeek, ".order"),
+	WriteOrders(fWeek,
 		std::string(">") + kPasta + "\n:.\n#CLOSED-FOR-ORDER# Y2004M05D17 12:30:00 CW:20 \n");
 	Open();
 

@@ -25,6 +25,7 @@
 #include "BxString.h"
 #include "KV_Window.h"
 #include "Labels.h"
+#include "MainWindowTest.h"
 #include "MessageCodes.h"
 #include "Now.h"
 #include "Prefs.h"
@@ -35,20 +36,6 @@
 
 
 namespace {
-
-// Monday 17 May 2004, noon, in the test main's time zone: calendar week 20.
-time_t
-PinnedMoment()
-{
-	struct tm moment = {};
-	moment.tm_year = 2004 - 1900;
-	moment.tm_mon = 4;
-	moment.tm_mday = 17;
-	moment.tm_hour = 12;
-	moment.tm_isdst = -1;
-	return mktime(&moment);
-}
-
 
 // The default date pattern at the pinned moment, behind label 41; the
 // line end FillWithText() adds comes after it.
@@ -68,40 +55,25 @@ const char* const kOrders = ">2004/05/17;MON;Menu 1;Pasta;flour, eggs\n"
 							":.Zora#01;\n";
 
 
-class ResWinTest : public testing::Test
+class ResWinTest : public MainWindowTest
 {
 protected:
 	ResWinTest() :
-		fApplication("application/Vantuk-test-reswin"),
-		fMainWindow(NULL)
+		MainWindowTest("application/Vantuk-test-reswin")
 	{
 	}
 
 	void SetUp() override
 	{
-		SetCurrentTimeForTests(PinnedMoment());
-		setenv(kAppFolderVariable, fFolder.Path().c_str(), 1);
+		MainWindowTest::SetUp();
 		fResponder.fOutputPath = fFolder.PathOf("summary.pdf");
-		BPrivate::SetModalResponder(&fResponder);
-		BxString::LUser[0] = '\0';
 	}
 
 	void TearDown() override
 	{
 		if (ResWin::mmr_Zgr != NULL && ResWin::mmr_Zgr->Lock())
 			ResWin::mmr_Zgr->Quit();
-		if (fMainWindow != NULL && fMainWindow->Lock())
-			fMainWindow->Quit();
-		fMainWindow = NULL;
-		BPrivate::ProcessEvents();
-		BPrivate::SetModalResponder(NULL);
-		if (Prefs::aPrefsZgr != NULL)
-			Prefs::aPrefsZgr->DeleteMe();
-		unsetenv(kAppFolderVariable);
-		UseRealTime();
-		BxString::LUser[0] = '\0';
-		BxString::IsLogged = false;
-		TLinkView::IsLogged = false;
+		MainWindowTest::TearDown();
 	}
 
 	ResWin* Open()
@@ -122,27 +94,10 @@ protected:
 
 	void OpenMainWindow()
 	{
-		mkdir(fFolder.PathOf("meals_cvs").c_str(), 0755);
-		fFolder.WriteFile("meals_cvs/Menu_KW20.csv", kMenu);
-		fFolder.WriteFile("meals_cvs/Menu_KW20.order", kOrders);
-		fMainWindow = new KV_Window(kDefaultMainWindowFrame);
-		fMainWindow->Show();
-		BPrivate::ProcessEvents();
+		WriteMenu(fWeek, kMenu);
+		WriteOrders(fWeek, kOrders);
+		MainWindowTest::Open();
 	}
-
-	void SendToMainWindow(uint32 code)
-	{
-		BMessage message(code);
-		fMainWindow->Lock();
-		fMainWindow->MessageReceived(&message);
-		fMainWindow->Unlock();
-		BPrivate::ProcessEvents();
-	}
-
-	BApplication fApplication;
-	TempFolder fFolder;
-	BPrivate::RecordingResponder fResponder;
-	KV_Window* fMainWindow;
 };
 
 
@@ -321,7 +276,7 @@ TEST_F(ResWinTest, TheDayTotalsStartWithTheWeeksName)
 	SetCurrentTimeForTests(PinnedMoment());
 	fFolder.WriteFile("Language/kv_contact", "Canteen\n");
 	OpenMainWindow();
-	SendToMainWindow(kMsgResume);
+	Send(kMsgResume);
 
 	ASSERT_NE(nullptr, ResWin::mmr_Zgr);
 	std::string expected = std::string("Canteen\n") + kDateLine + "\n" + " "
@@ -337,7 +292,7 @@ TEST_F(ResWinTest, ThePersonListsNumberPersonsInTheOrderTheyFirstOrdered)
 {
 	OpenMainWindow();
 	strcpy(BxString::LUser, "Zora");
-	SendToMainWindow(kMsgPersonStats);
+	Send(kMsgPersonStats);
 
 	ResWin* window = ResWin::mmr_Zgr;
 	ASSERT_NE(nullptr, window);
@@ -365,7 +320,7 @@ TEST_F(ResWinTest, ThePersonListsNumberPersonsInTheOrderTheyFirstOrdered)
 TEST_F(ResWinTest, TheMainWindowForgetsTheClosedResultWindow)
 {
 	OpenMainWindow();
-	SendToMainWindow(kMsgResume);
+	Send(kMsgResume);
 	ResWin* first = ResWin::mmr_Zgr;
 	ASSERT_NE(nullptr, first);
 
@@ -374,9 +329,9 @@ TEST_F(ResWinTest, TheMainWindowForgetsTheClosedResultWindow)
 	ASSERT_EQ(nullptr, ResWin::mmr_Zgr);
 	// The application here does not pass 'RWcl' on; the main window hears
 	// it as the real application would hand it over.
-	SendToMainWindow(kMsgResultClosed);
+	Send(kMsgResultClosed);
 
-	SendToMainWindow(kMsgMealStats);
+	Send(kMsgMealStats);
 	EXPECT_NE(nullptr, ResWin::mmr_Zgr);
 	EXPECT_NE(std::string::npos, Shown(ResWin::mmr_Zgr).find(" Menu 1 Pasta"));
 }

@@ -1,0 +1,169 @@
+#ifndef MAIN_WINDOW_TEST_H
+#define MAIN_WINDOW_TEST_H
+
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+#include <sys/stat.h>
+#include <time.h>
+
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include <Application.h>
+#include <InputSimulator.h>
+#include <Message.h>
+#include <MenuItem.h>
+#include <ModalResponder.h>
+#include <PopUpMenu.h>
+
+#include "BxString.h"
+#include "KV_Window.h"
+#include "Now.h"
+#include "Prefs.h"
+#include "TLinkView.h"
+#include "TempFolder.h"
+
+
+// The main window on an application folder of its own, with the clock at
+// Monday 17 May 2004, noon (calendar week 20), and the test responder
+// answering its alerts, pop-ups and print dialogs. The window is made by
+// Open() and quit after each test; the settings and the login state are
+// reset.
+class MainWindowTest : public testing::Test
+{
+protected:
+	MainWindowTest(const char* signature = "application/Vantuk-test") :
+		fApplication(signature),
+		fWindow(NULL),
+		fWeek(0)
+	{
+	}
+
+	static time_t PinnedMoment()
+	{
+		struct tm moment = {};
+		moment.tm_year = 2004 - 1900;
+		moment.tm_mon = 4;
+		moment.tm_mday = 17;
+		moment.tm_hour = 12;
+		moment.tm_isdst = -1;
+		return mktime(&moment);
+	}
+
+	void SetUp() override
+	{
+		SetCurrentTimeForTests(PinnedMoment());
+		fWeek = CurrentCalendarWeek();
+		setenv(kAppFolderVariable, fFolder.Path().c_str(), 1);
+		mkdir(fFolder.PathOf("meals_cvs").c_str(), 0755);
+		BPrivate::SetModalResponder(&fResponder);
+		ResetLogin();
+	}
+
+	void TearDown() override
+	{
+		if (fWindow != NULL && fWindow->Lock())
+			fWindow->Quit();
+		fWindow = NULL;
+		BPrivate::ProcessEvents();
+		BPrivate::SetModalResponder(NULL);
+		if (Prefs::aPrefsZgr != NULL)
+			Prefs::aPrefsZgr->DeleteMe();
+		unsetenv(kAppFolderVariable);
+		UseRealTime();
+		ResetLogin();
+	}
+
+	// The class-wide login and week state, as at a fresh start.
+	static void ResetLogin()
+	{
+		BxString::LUser[0] = '\0';
+		BxString::ClosedWeek = false;
+		BxString::IsLogged = false;
+		TLinkView::ClosedWeek = false;
+		TLinkView::IsLogged = false;
+	}
+
+	static std::string WeekFileName(int32 week, const char* ending)
+	{
+		char name[64];
+		snprintf(name, sizeof(name), "Menu_KW%02d%s", (int)week, ending);
+		return name;
+	}
+
+	std::string MenuPath(int32 week) const
+	{
+		return fFolder.PathOf("meals_cvs/" + WeekFileName(week, ".csv"));
+	}
+
+	std::string OrderPath(int32 week) const
+	{
+		return fFolder.PathOf("meals_cvs/" + WeekFileName(week, ".order"));
+	}
+
+	std::string WriteMenu(int32 week, const std::string& content)
+	{
+		return fFolder.WriteFile("meals_cvs/" + WeekFileName(week, ".csv"), content);
+	}
+
+	std::string WriteOrders(int32 week, const std::string& content)
+	{
+		return fFolder.WriteFile("meals_cvs/" + WeekFileName(week, ".order"), content);
+	}
+
+	void Open()
+	{
+		fWindow = new KV_Window(kDefaultMainWindowFrame);
+		fWindow->Show();
+		BPrivate::ProcessEvents();
+	}
+
+	// A message handled as the window handles the ones the application
+	// hands on to it: a direct call with the window locked.
+	void Send(BMessage* message)
+	{
+		fWindow->Lock();
+		fWindow->MessageReceived(message);
+		fWindow->Unlock();
+		BPrivate::ProcessEvents();
+	}
+
+	void Send(uint32 code)
+	{
+		BMessage message(code);
+		Send(&message);
+	}
+
+	// The week menu's item of a week: its label begins " 20 ".
+	BMenuItem* WeekItem(int32 week) const
+	{
+		char label[16];
+		snprintf(label, sizeof(label), " %02d ", (int)week);
+		BPopUpMenu* menu = fWindow->WeekMenu();
+		for (int32 i = 0; i < menu->CountItems(); i++) {
+			if (strstr(menu->ItemAt(i)->Label(), label) == menu->ItemAt(i)->Label())
+				return menu->ItemAt(i);
+		}
+		return NULL;
+	}
+
+	bool AlertWith(const char* text) const
+	{
+		for (const auto& alert : fResponder.fAlerts) {
+			if (alert.text.find(text) != std::string::npos)
+				return true;
+		}
+		return false;
+	}
+
+	BApplication fApplication;
+	TempFolder fFolder;
+	BPrivate::RecordingResponder fResponder;
+	KV_Window* fWindow;
+	// The calendar week of the pinned moment.
+	int32 fWeek;
+};
+
+#endif // MAIN_WINDOW_TEST_H
