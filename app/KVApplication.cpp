@@ -35,7 +35,8 @@ static const int32 kScreenshotRounds = 200;
 
 StartOptions::StartOptions()
 	:
-	singleUser(false)
+	singleUser(false),
+	multiUser(false)
 {
 }
 
@@ -60,6 +61,10 @@ KVApplication::KVApplication(const StartOptions& options)
 		prefs->fHasDevice = kAnswerSingleUser;
 		prefs->fSingleMode = true;
 		printf("KVApplication: single user set up from the command line\n");
+	} else if (options.multiUser) {
+		prefs->fHasDevice = kAnswerWithReader;
+		prefs->fSingleMode = false;
+		printf("KVApplication: multi-user with a reader set up from the command line\n");
 	} else if (prefs->fHasDevice == kReaderNotAsked)
 		_AskReaderQuestion();
 

@@ -14,6 +14,8 @@ struct StartOptions {
 	// Answer the reader question in advance with "single user", for kiosk
 	// setup scripts that must not stop at a question.
 	bool singleUser;
+	// The same with "with a reader": multi-user mode, logins by tag.
+	bool multiUser;
 	// When set, the main window's picture is saved here as a PNG once it
 	// is shown, and the program quits.
 	BString screenshotPath;

@@ -19,6 +19,8 @@ PrintUsage(FILE* out)
 		"  --single-user        answer the first start's reader question in advance:\n"
 		"                       single-user mode, no RFID reader (for kiosk setup\n"
 		"                       scripts); stored in the settings\n"
+		"  --multi-user         the same answer with an RFID reader: multi-user\n"
+		"                       mode, people log in with their tags\n"
 		"  --screenshot PATH    show the main window, save its picture to PATH as a\n"
 		"                       PNG image and quit (with QT_QPA_PLATFORM=offscreen\n"
 		"                       no display is needed)\n"
@@ -56,6 +58,8 @@ main(int argc, char** argv)
 		}
 		if (strcmp(argv[i], "--single-user") == 0)
 			options.singleUser = true;
+		else if (strcmp(argv[i], "--multi-user") == 0)
+			options.multiUser = true;
 		else if (strcmp(argv[i], "--screenshot") == 0) {
 			if (i + 1 >= argc || argv[i + 1][0] == '\0') {
 				fprintf(stderr, "Vantuk: --screenshot needs a file name\n");
@@ -68,6 +72,11 @@ main(int argc, char** argv)
 			PrintUsage(stderr);
 			return 2;
 		}
+	}
+
+	if (options.singleUser && options.multiUser) {
+		fprintf(stderr, "Vantuk: --single-user and --multi-user exclude each other\n");
+		return 2;
 	}
 
 	printf("Vantuk %s starts\n", kProgramVersion);

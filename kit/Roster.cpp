@@ -120,17 +120,25 @@ BRoster::Launch(const char* signature, int argc, const char* const* args, team_i
 			signature);
 		return B_LAUNCH_FAILED;
 	}
+	return Launch(&hint, argc, args, team);
+}
+
+
+status_t
+BRoster::Launch(const entry_ref* ref, int argc, const char* const* args, team_id* team) const
+{
+	if (ref == NULL || ref->path() == NULL || argc < 0 || (argc > 0 && args == NULL))
+		return B_BAD_VALUE;
 	struct stat st;
-	if (stat(hint.path(), &st) != 0 || !S_ISREG(st.st_mode) || access(hint.path(), X_OK) != 0) {
-		fprintf(stderr, "vantuk: %s cannot be started: %s is not a program\n", signature,
-			hint.path());
+	if (stat(ref->path(), &st) != 0 || !S_ISREG(st.st_mode) || access(ref->path(), X_OK) != 0) {
+		fprintf(stderr, "vantuk: %s cannot be started: it is not a program\n", ref->path());
 		return B_LAUNCH_FAILED;
 	}
 
 	// Everything is made before fork(): the middle process only spawns,
 	// writes and ends.
 	std::vector<char*> arguments;
-	arguments.push_back(const_cast<char*>(hint.path()));
+	arguments.push_back(const_cast<char*>(ref->path()));
 	for (int i = 0; i < argc; i++) {
 		if (args[i] == NULL)
 			return B_BAD_VALUE;
@@ -185,7 +193,7 @@ BRoster::Launch(const char* signature, int argc, const char* const* args, team_i
 	close(reportPipe[0]);
 
 	if (report.error != 0) {
-		fprintf(stderr, "vantuk: %s cannot be started: %s\n", hint.path(),
+		fprintf(stderr, "vantuk: %s cannot be started: %s\n", ref->path(),
 			strerror(report.error));
 		return B_LAUNCH_FAILED;
 	}

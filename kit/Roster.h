@@ -29,6 +29,9 @@ public:
 	// shell, and does not wait for it.
 	status_t Launch(const char* signature, int argc = 0, const char* const* args = NULL,
 		team_id* team = NULL) const;
+	// Starts the program file ref names, in the same way.
+	status_t Launch(const entry_ref* ref, int argc = 0, const char* const* args = NULL,
+		team_id* team = NULL) const;
 };
 
 extern const BRoster* be_roster;

@@ -199,28 +199,6 @@ KV_Window::Wheel4Scrollbars(BMessage*)
 
 
 void
-KV_Window::GotRFIDMessage(BMessage*)
-{
-	// The tag login comes with the reader companion's interface.
-	printf("GotRFIDMessage: tag login not available yet\n");
-}
-
-
-void
-KV_Window::EditTagEntry(BMessage*, int mode)
-{
-	printf("EditTagEntry %d: tag entry not available yet\n", mode);
-}
-
-
-void
-KV_Window::AskForSingleRFIDTag()
-{
-	printf("AskForSingleRFIDTag: reader companion not available yet\n");
-}
-
-
-void
 KV_Window::_ShowInfo()
 {
 	if (_ResultWindow() != NULL) {

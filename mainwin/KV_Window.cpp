@@ -210,10 +210,8 @@ KV_Window::KV_Window(BRect frame) :
 	} else
 		SetNoCSVFiles(true);
 
-	// The reader companion is started with the tag login, which is not
-	// here yet.
 	if (!fPrefs->fSingleMode)
-		printf("DeviceWatcherStarten: reader companion not started\n");
+		DeviceWatcherStarten();
 
 	printf("KV_Window: %s mode\n", fPrefs->fSingleMode ? "single-user" : "multi-user");
 }
@@ -594,6 +592,7 @@ KV_Window::_BuildDayBoxes(float logoWidth)
 		B_WILL_DRAW | B_FRAME_EVENTS | B_NAVIGABLE_JUMP, B_FANCY_BORDER);
 	fSynBox->SetViewColor(kInfoLineColor);
 	fBackView->AddChild(fSynBox);
+	_BuildTagEntry();
 	fSynBox->Hide();
 }
 

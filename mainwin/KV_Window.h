@@ -51,6 +51,11 @@ const char* const kAppFolderVariable = "VANTUK_APP_FOLDER";
 // else the folder that holds the running program file.
 status_t GetAppFolder(BPath* folder);
 
+// Starts the reader companion unless its tray item shows it runs: the
+// program file its signature's hint names, else the one beside this
+// program. Without either, tags cannot be read until it is started by hand.
+void DeviceWatcherStarten();
+
 // frame when the window can be seen there: its top left corner within
 // (0..4000, 0..3000) and at least the minimum size; else the default frame.
 // The kit knows no screens, so this is as near as we get to "on a screen".
@@ -113,7 +118,10 @@ private:
 	void _BuildWeekBar(float logoWidth);
 	void _BuildDayBoxes(float logoWidth);
 	void _MakeFolders();
+	void _LogIn(const char* tag);
+	void _LoginTimedOut(const BString& status);
 	void _LogOff();
+	void _BuildTagEntry();
 	void _DropFile(BMessage* message);
 	void _ShowPerson(BMessage* message);
 	void _ToggleConfigWindow();
@@ -161,7 +169,7 @@ private:
 	WDBox* fDayBoxes[kDaysPerWeek];
 	TLinkView* fDayViews[kDaysPerWeek];
 
-	// The tag entry box; its controls come with the tag management.
+	// The tag entry box. Nothing shows it; other programs may fill it.
 	BBox* fSynBox;
 	BMessage* fTagMessage;
 	BTextControl* fTagControl;

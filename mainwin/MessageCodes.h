@@ -3,6 +3,8 @@
 
 #include <SupportDefs.h>
 
+#include "ReaderProtocol.h"
+
 // The codes the main window and the application send and handle. The meal
 // list's click 'mOrd' is the list's own (kMsgMouseOrder in TLinkView.h).
 
@@ -21,9 +23,8 @@ const uint32 kMsgOpenPdf = 'opdf';
 const uint32 kMsgLoadWeek = 'cvLD';
 const uint32 kMsgNoMenu = 'c---';
 
-// The reader companion: its tag reports, and our request for one tag
-const uint32 kMsgRfid = 'RFID';
-const uint32 kMsgTagRequest = 'sRFT';
+// The reader companion's tag reports 'RFID' and our request 'sRFT' for one
+// tag are in ReaderProtocol.h.
 
 // The tag entry box, and other programs that fill it
 const uint32 kMsgTagSet = 'iDHs';

@@ -157,16 +157,29 @@ INSTANTIATE_TEST_SUITE_P(Answers, KVApplicationAnsweredTest,
 	testing::Values(ReaderAnswer{0, 0, true}, ReaderAnswer{1, 1, false}));
 
 
-TEST_F(KVApplicationTest, SingleUserOptionAnswersInAdvance)
+TEST_F(KVApplicationTest, TheModeOptionsAnswerInAdvance)
 {
-	StartOptions options;
-	options.singleUser = true;
-	KVApplication application(options);
-	ASSERT_EQ(B_OK, application.InitCheck());
-
-	EXPECT_EQ(0, CountReaderQuestions());
-	EXPECT_EQ(0, Prefs::getSTPrefs()->fHasDevice);
-	EXPECT_TRUE(Prefs::getSTPrefs()->fSingleMode);
+	const struct {
+		bool singleUser;
+		int32 hasDevice;
+		bool singleMode;
+	} cases[] = {
+		{true, 0, true},
+		{false, 1, false},
+	};
+	for (const auto& test : cases) {
+		StartOptions options;
+		options.singleUser = test.singleUser;
+		options.multiUser = !test.singleUser;
+		{
+			KVApplication application(options);
+			ASSERT_EQ(B_OK, application.InitCheck());
+			EXPECT_EQ(0, CountReaderQuestions());
+			EXPECT_EQ(test.hasDevice, Prefs::getSTPrefs()->fHasDevice);
+			EXPECT_EQ(test.singleMode, Prefs::getSTPrefs()->fSingleMode);
+		}
+		BPrivate::ProcessEvents();
+	}
 }
 
 

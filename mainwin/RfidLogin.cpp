@@ -1,0 +1,293 @@
+// The main window's side of the tag login: what the reader companion
+// reports, the request for one tag, the tag entry box, and starting the
+// companion when it does not run.
+
+#include "KV_Window.h"
+
+#include <stdio.h>
+#include <string.h>
+
+#include <Box.h>
+#include <Button.h>
+#include <Deskbar.h>
+#include <Entry.h>
+#include <Font.h>
+#include <Message.h>
+#include <Messenger.h>
+#include <MimeType.h>
+#include <Path.h>
+#include <Roster.h>
+#include <StringView.h>
+#include <TextControl.h>
+
+#include "Alerts.h"
+#include "BxString.h"
+#include "Labels.h"
+#include "MessageCodes.h"
+#include "Prefs.h"
+#include "ReaderProtocol.h"
+#include "ResWin.h"
+#include "TLinkView.h"
+#include "TagSynonyms.h"
+
+// The companion's program file beside this one, for a machine where it was
+// never started yet and so left no hint where it lies.
+static const char* const kCompanionFileName = "Brindel";
+// The person of a login message without a tag.
+static const char* const kNoTag = "---";
+
+
+// A tag longer than any reader's is cut, never inside a UTF-8 character.
+static void
+CutTag(BString* tag)
+{
+	if (tag->Length() <= static_cast<int32>(kMaxTagLength))
+		return;
+	int32 length = kMaxTagLength;
+	while (length > 0 && (static_cast<uint8>(tag->String()[length]) & 0xc0) == 0x80)
+		length--;
+	tag->Truncate(length);
+}
+
+
+void
+KV_Window::GotRFIDMessage(BMessage* message)
+{
+	if (message == NULL) {
+		printf("GotRFIDMessage: no message\n");
+		return;
+	}
+	message->PrintToStream();
+
+	BMessenger callMe;
+	if (message->FindMessenger(kFieldCallMe, &callMe) == B_OK) {
+		if (fPrefs->fSingleMode) {
+			printf("RFID not needed - SingleUsermode !\n");
+			return;
+		}
+		if (fCallMe == NULL)
+			fCallMe = new BMessenger;
+		*fCallMe = callMe;
+		Lock();
+		if (fLoginButton->IsHidden())
+			fLoginButton->Show();
+		Unlock();
+	}
+
+	BString status;
+	if (message->FindString(kFieldStatus, &status) == B_OK) {
+		if (!fWaitingForTag)
+			*fInfoText = status;
+		if (status == kVantukTargetName) {
+			*fInfoText = getLabel(kLabelWaitForTag);
+			Lock();
+			fCsvUser->SetText(getLabel(kLabelWait));
+			Unlock();
+			fWaitingForTag = true;
+		}
+		if (status.FindFirst(kTimeoutMark) >= 0) {
+			if (fWaitingForTag) {
+				_LoginTimedOut(status);
+				return;
+			}
+			printf("GotRFIDMessage: a time-out, but nobody waits\n");
+		}
+	}
+
+	BString tag;
+	bool hasTag = message->FindString(kFieldTag, &tag) == B_OK;
+	if (hasTag)
+		CutTag(&tag);
+
+	if (message->HasString(kFieldTarget)) {
+		int32 counter = 100;
+		message->FindInt32(kFieldCounter, &counter);
+		printf("GotRFIDMessage: tag %d for us\n", (int)counter);
+		_LogIn(hasTag ? tag.String() : kNoTag);
+		return;
+	}
+	if (hasTag) {
+		*fInfoText = getLabel(kLabelLast);
+		*fInfoText << tag;
+	}
+
+	Lock();
+	fLastRfid->SetText(fInfoText->String());
+	Unlock();
+}
+
+
+void
+KV_Window::_LogIn(const char* tag)
+{
+	*fInfoText = tag;
+
+	Lock();
+	fLoginButton->SetLabel(getLabel(kLabelLogoff));
+	fLastRfid->SetText(fInfoText->String());
+	Look4Synonym(*fInfoText);
+	TLinkView::IsLogged = true;
+	fSaveButton->SetEnabled(true);
+	fUser->SetUser(fInfoText->String());
+	fCsvUser->SetHighColor(cl_USER);
+	fCsvUser->SetText(fInfoText->String());
+	MovingChilds();
+	Unlock();
+
+	fWaitingForTag = false;
+	// Who logs in gets the result window of nobody else.
+	if (_ResultWindow() != NULL) {
+		fResWin->PostMessage(B_QUIT_REQUESTED);
+		fResWin = NULL;
+	}
+}
+
+
+void
+KV_Window::_LoginTimedOut(const BString& status)
+{
+	fWaitingForTag = false;
+	SetOrderMode(false);
+	TLinkView::IsLogged = false;
+
+	Lock();
+	fLoginButton->SetLabel(getLabel(kLabelLogin));
+	fSaveButton->SetEnabled(false);
+	fCsvUser->SetHighColor(cl_INFO);
+	fCsvUser->SetText(getLabel(kLabelNoSubscriber));
+	fUser->SetUser(getLabel(kLabelLogoff));
+	fLastRfid->SetText(status.String());
+	MovingChilds();
+	AnyAlert(status.String(), true);
+	Unlock();
+}
+
+
+void
+KV_Window::AskForSingleRFIDTag()
+{
+	if (fCallMe == NULL) {
+		printf("AskForSingleRFIDTag: no reader companion known\n");
+		return;
+	}
+	BMessage request(kMsgTagRequest);
+	request.AddInt32(kFieldQuantity, 1);
+	request.AddString(kFieldAppTarget, kVantukTargetName);
+	status_t status = fCallMe->SendMessage(&request);
+	if (status == B_OK)
+		return;
+
+	// The companion is gone: say so, and start it again; it reports back
+	// when it runs.
+	printf("AskForSingleRFIDTag: the reader companion cannot be reached: %s\n",
+		error_text(status));
+	*fInfoText = "no reader: ";
+	*fInfoText << error_text(status);
+	Lock();
+	fLastRfid->SetText(fInfoText->String());
+	Unlock();
+	DeviceWatcherStarten();
+}
+
+
+void
+KV_Window::EditTagEntry(BMessage* message, int mode)
+{
+	if (message == NULL || fTagControl == NULL)
+		return;
+	fTagMessage->ReplaceString("_xTag", fTagControl->Label());
+
+	BString tag;
+	BString person;
+	message->FindString("_fTag", &tag);
+	message->FindString("_fPerson", &person);
+
+	Lock();
+	switch (mode) {
+	case 0: {
+		fTagControl->SetLabel(tag.String());
+		fTagControl->SetText(person.String());
+		BFont font;
+		fTagControl->GetFont(&font);
+		fTagControl->SetDivider(font.StringWidth(tag.String()) + 12);
+		fTagMessage->ReplaceString("_xTag", tag.String());
+		fTagMessage->ReplaceString("_fTag", tag.String());
+		break;
+	}
+
+	case 4:
+		fTagMessage->ReplaceString("_xPerson", fTagControl->Text());
+		fTagControl->MakeFocus(false);
+		break;
+
+	case 2:
+	case 5:
+		printf("EditTagEntry %d\n", mode);
+		message->PrintToStream();
+		break;
+
+	default:
+		break;
+	}
+	Unlock();
+}
+
+
+void
+KV_Window::_BuildTagEntry()
+{
+	BRect bounds = fSynBox->Bounds();
+	float width = bounds.Width();
+	float height = bounds.Height();
+
+	fTagMessage = new BMessage(kMsgTagConfirm);
+	fTagMessage->AddString("_fTag", "notset");
+	fTagMessage->AddString("_xTag", "notset");
+	fTagMessage->AddString("_xPerson", "notset");
+	fTagControl = new BTextControl(BRect(5, height - 24, width - 138, height - 5), "Syn",
+		getLabel(kLabelSelectTag), "-", fTagMessage, B_FOLLOW_LEFT_RIGHT | B_FOLLOW_BOTTOM);
+	fTagControl->SetFont(be_fixed_font);
+	fTagControl->SetDivider(be_fixed_font->StringWidth(getLabel(kLabelSelectTag)) + 10);
+	fSynBox->AddChild(fTagControl);
+
+	fTagOpenButton = new BButton(BRect(width - 130, height - 26, width - 130 + 55, height - 5),
+		"open", getLabel(kLabelOpen), new BMessage(kMsgTagOpen),
+		B_FOLLOW_RIGHT | B_FOLLOW_BOTTOM);
+	fSynBox->AddChild(fTagOpenButton);
+	fTagSaveButton = new BButton(BRect(width - 70, height - 26, width - 70 + 61, height - 5),
+		"save", getLabel(kLabelSave), new BMessage(kMsgTagSave),
+		B_FOLLOW_RIGHT | B_FOLLOW_BOTTOM);
+	fSynBox->AddChild(fTagSaveButton);
+}
+
+
+void
+DeviceWatcherStarten()
+{
+	if (BDeskbar().HasItem(kCompanionTrayItem)) {
+		printf("DeviceWatcherStarten: the reader companion runs\n");
+		return;
+	}
+
+	BMimeType type(kCompanionSignature);
+	char preferred[B_MIME_TYPE_LENGTH];
+	if (type.GetPreferredApp(preferred) == B_OK)
+		printf("DeviceWatcherStarten: preferred application %s\n", preferred);
+
+	BPath path;
+	entry_ref hint;
+	if (type.GetAppHint(&hint) == B_OK && BEntry(&hint).Exists())
+		path.SetTo(&hint);
+	else if (GetAppFolder(&path) == B_OK)
+		path.Append(kCompanionFileName);
+	if (path.InitCheck() != B_OK || !BEntry(path.Path()).Exists()) {
+		printf("DeviceWatcherStarten: no reader companion found (%s)\n",
+			path.InitCheck() == B_OK ? path.Path() : "no path");
+		return;
+	}
+
+	entry_ref program(path.Path());
+	status_t status = be_roster->Launch(&program);
+	printf("DeviceWatcherStarten: %s %s\n", path.Path(),
+		status == B_OK ? "started" : "could not be started");
+}

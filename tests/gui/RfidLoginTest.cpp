@@ -1,0 +1,395 @@
+// The tag login in the main window: the reader companion's reports one by
+// one and in sequence, the request for a tag, the time-out, a tag read
+// without a request, single-user mode, the synonym file, logging off, the
+// tag entry box, and starting the companion when it does not run.
+
+#include <stdlib.h>
+#include <string.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include <Button.h>
+#include <Deskbar.h>
+#include <Handler.h>
+#include <Message.h>
+#include <Messenger.h>
+#include <StringView.h>
+#include <TextControl.h>
+
+#include "BxString.h"
+#include "Labels.h"
+#include "MainWindowTest.h"
+#include "MessageCodes.h"
+#include "ReaderProtocol.h"
+#include "ResWin.h"
+#include "TLinkView.h"
+#include "WDBox.h"
+
+
+namespace {
+
+const char* const kMenu = "2004/05/17;MON;Menu 1;Pasta;flour, eggs\n"
+						  "2004/05/17;MON;Menu 2;Soup;water, salt\n";
+
+const char* const kTag = "0F00A1B2C3";
+
+
+bool
+SameColour(rgb_color a, rgb_color b)
+{
+	return a.red == b.red && a.green == b.green && a.blue == b.blue;
+}
+
+
+// Stands in for the reader companion: what the window sends it.
+class CompanionStandIn : public BHandler
+{
+public:
+	CompanionStandIn()
+		:
+		BHandler("companion")
+	{
+	}
+
+	void MessageReceived(BMessage* message) override { fReceived.push_back(*message); }
+
+	std::vector<BMessage> fReceived;
+};
+
+
+class RfidLoginTest : public MainWindowTest
+{
+protected:
+	void SetUp() override
+	{
+		MainWindowTest::SetUp();
+		WriteMenu(fWeek, kMenu);
+		fSynonyms = fFolder.WriteFile("tags.txt",
+			std::string("# tags of the canteen\n") + kTag + "\tCanteen_Guest\n");
+		fApplication.AddHandler(&fCompanion);
+	}
+
+	void TearDown() override
+	{
+		MainWindowTest::TearDown();
+		fApplication.RemoveHandler(&fCompanion);
+	}
+
+	void OpenInMode(bool singleUser)
+	{
+		Prefs* prefs = Prefs::getSTPrefs();
+		prefs->fSingleMode = singleUser;
+		prefs->fHasDevice = singleUser ? 0 : 1;
+		Prefs::SetText(prefs->fSynFile, fSynonyms.c_str());
+		Open();
+	}
+
+	// The companion's report of itself: where to ask for tags.
+	void Contact()
+	{
+		BMessage contact(kMsgRfid);
+		contact.AddMessenger(kFieldCallMe, BMessenger(&fCompanion, &fApplication));
+		Send(&contact);
+	}
+
+	void Report(const char* status, const char* tag = NULL, bool target = false)
+	{
+		BMessage report(kMsgRfid);
+		if (status != NULL)
+			report.AddString(kFieldStatus, status);
+		if (target)
+			report.AddString(kFieldTarget, kVantukTargetName);
+		if (tag != NULL)
+			report.AddString(kFieldTag, tag);
+		Send(&report);
+	}
+
+	// Contact, " Login" pressed, the companion's echo, the tag.
+	void LogIn(const char* tag)
+	{
+		Contact();
+		Send(kMsgLogin);
+		Report(kVantukTargetName);
+		Report(NULL, tag, true);
+	}
+
+	BButton* LoginButton() const
+	{
+		return dynamic_cast<BButton*>(fWindow->FindView("futB"));
+	}
+
+	const char* InfoLine() const
+	{
+		return dynamic_cast<BStringView*>(fWindow->FindView("lastrfid"))->Text();
+	}
+
+	// The person's portions of Monday's first meal.
+	int32 Portions(const char* person) const
+	{
+		BxString* record = fWindow->DayBox(0)->RecordAt(0);
+		bool logged = BxString::IsLogged;
+		BxString::IsLogged = true;
+		record->CalcUserOrder(person, kOrderQuery);
+		BxString::IsLogged = logged;
+		return record->fCount;
+	}
+
+	CompanionStandIn fCompanion;
+	std::string fSynonyms;
+};
+
+
+TEST_F(RfidLoginTest, TheCompanionsContactShowsTheLoginButton)
+{
+	OpenInMode(false);
+	ASSERT_NE(nullptr, LoginButton());
+	EXPECT_TRUE(LoginButton()->IsHidden());
+
+	Contact();
+	EXPECT_FALSE(LoginButton()->IsHidden());
+	EXPECT_STREQ(getLabel(kLabelLogin), LoginButton()->Label());
+	EXPECT_FALSE(TLinkView::IsLogged);
+}
+
+
+TEST_F(RfidLoginTest, LoginAsksForATagWaitsAndLogsThePersonOfTheSynonymIn)
+{
+	OpenInMode(false);
+	Send(kMsgResume);
+	ASSERT_NE(nullptr, ResWin::mmr_Zgr);
+	Contact();
+
+	Send(kMsgLogin);
+	ASSERT_EQ(1u, fCompanion.fReceived.size());
+	const BMessage& request = fCompanion.fReceived[0];
+	EXPECT_EQ(kMsgTagRequest, request.what);
+	int32 quantity = 0;
+	EXPECT_EQ(B_OK, request.FindInt32(kFieldQuantity, &quantity));
+	EXPECT_EQ(1, quantity);
+	BString target;
+	EXPECT_EQ(B_OK, request.FindString(kFieldAppTarget, &target));
+	EXPECT_STREQ(kVantukTargetName, target.String());
+	// Nothing on screen changes before the companion answers.
+	EXPECT_STREQ(getLabel(kLabelNoSubscriber), fWindow->CsvUser()->Text());
+
+	Report(kVantukTargetName);
+	EXPECT_STREQ(getLabel(kLabelWait), fWindow->CsvUser()->Text());
+	EXPECT_STREQ(getLabel(kLabelWaitForTag), InfoLine());
+
+	Report(NULL, kTag, true);
+	EXPECT_TRUE(TLinkView::IsLogged);
+	EXPECT_TRUE(BxString::IsLogged);
+	EXPECT_STREQ("Canteen Guest", BxString::LUser);
+	EXPECT_STREQ("Canteen Guest", fWindow->CsvUser()->Text());
+	EXPECT_TRUE(SameColour(cl_USER, fWindow->CsvUser()->HighColor()));
+	EXPECT_TRUE(fWindow->SaveButton()->IsEnabled());
+	EXPECT_STREQ(getLabel(kLabelLogoff), LoginButton()->Label());
+	// The info line shows the tag as read.
+	EXPECT_STREQ(kTag, InfoLine());
+	EXPECT_EQ(nullptr, ResWin::mmr_Zgr);
+	EXPECT_TRUE(fResponder.fAlerts.empty());
+}
+
+
+TEST_F(RfidLoginTest, TheLoggedInPersonOrdersSavesAndLogsOff)
+{
+	OpenInMode(false);
+	LogIn(kTag);
+
+	BMessage click(kMsgMouseOrder);
+	click.AddString("_fpred", "MoT");
+	click.AddInt32("_row", 0);
+	click.AddInt32("_mousekey", B_PRIMARY_MOUSE_BUTTON);
+	Send(&click);
+	Send(&click);
+	Send(kMsgSaveOrders);
+	EXPECT_NE(std::string::npos, ReadWholeFile(OrderPath(fWeek)).find(":.Canteen Guest#02;"));
+
+	Send(kMsgLogin);
+	EXPECT_FALSE(TLinkView::IsLogged);
+	EXPECT_FALSE(BxString::IsLogged);
+	EXPECT_STREQ(getLabel(kLabelLogin), LoginButton()->Label());
+	EXPECT_STREQ(getLabel(kLabelNoSubscriber), fWindow->CsvUser()->Text());
+	EXPECT_FALSE(fWindow->SaveButton()->IsEnabled());
+
+	// Logged off, a click orders nothing.
+	Send(&click);
+	EXPECT_EQ(2, Portions("Canteen Guest"));
+}
+
+
+TEST_F(RfidLoginTest, ATimeOutWhileWaitingLogsOffWithAnAlert)
+{
+	OpenInMode(false);
+	LogIn(kTag);
+	Send(kMsgLogin);
+	Send(kMsgLogin);
+	Report(kVantukTargetName);
+	ASSERT_STREQ(getLabel(kLabelWait), fWindow->CsvUser()->Text());
+
+	Report("TIMEOUT: no tag within 10 s");
+	EXPECT_FALSE(TLinkView::IsLogged);
+	EXPECT_STREQ(getLabel(kLabelLogin), LoginButton()->Label());
+	EXPECT_STREQ(getLabel(kLabelNoSubscriber), fWindow->CsvUser()->Text());
+	EXPECT_TRUE(SameColour(cl_INFO, fWindow->CsvUser()->HighColor()));
+	EXPECT_FALSE(fWindow->SaveButton()->IsEnabled());
+	EXPECT_STREQ("TIMEOUT: no tag within 10 s", InfoLine());
+	ASSERT_EQ(1u, fResponder.fAlerts.size());
+	EXPECT_NE(std::string::npos, fResponder.fAlerts[0].text.find("TIMEOUT: no tag within 10 s"));
+
+	// The next tag for us logs in again.
+	Report(NULL, kTag, true);
+	EXPECT_TRUE(TLinkView::IsLogged);
+}
+
+
+TEST_F(RfidLoginTest, ATimeOutWhileNobodyWaitsChangesNothing)
+{
+	OpenInMode(false);
+	LogIn(kTag);
+	Report("TIMEOUT: no tag within 10 s");
+	EXPECT_TRUE(TLinkView::IsLogged);
+	EXPECT_STREQ("Canteen Guest", BxString::LUser);
+	EXPECT_STREQ(getLabel(kLabelLogoff), LoginButton()->Label());
+	EXPECT_TRUE(fResponder.fAlerts.empty());
+	// Shown as any other status text.
+	EXPECT_STREQ("TIMEOUT: no tag within 10 s", InfoLine());
+}
+
+
+TEST_F(RfidLoginTest, ATagReadWithoutARequestIsOnlyShown)
+{
+	OpenInMode(false);
+	Contact();
+	Report(NULL, kTag);
+	EXPECT_FALSE(TLinkView::IsLogged);
+	EXPECT_EQ(std::string(getLabel(kLabelLast)) + kTag, InfoLine());
+	EXPECT_STREQ(getLabel(kLabelLogin), LoginButton()->Label());
+
+	Report("reader ready");
+	EXPECT_STREQ("reader ready", InfoLine());
+}
+
+
+TEST_F(RfidLoginTest, SingleUserModeRefusesTheCompanion)
+{
+	OpenInMode(true);
+	BMessage contact(kMsgRfid);
+	contact.AddMessenger(kFieldCallMe, BMessenger(&fCompanion, &fApplication));
+	contact.AddString(kFieldTarget, kVantukTargetName);
+	contact.AddString(kFieldTag, kTag);
+	Send(&contact);
+
+	EXPECT_TRUE(LoginButton()->IsHidden());
+	EXPECT_STRNE("Canteen Guest", BxString::LUser);
+	Send(kMsgLogin);
+	EXPECT_TRUE(fCompanion.fReceived.empty());
+}
+
+
+TEST_F(RfidLoginTest, TagsAndNamesAreCleanedAndCut)
+{
+	OpenInMode(false);
+	const struct {
+		std::string tag;
+		std::string shown;
+		std::string person;
+	} cases[] = {
+		// A login without a tag is the person "---".
+		{"", "---", "---"},
+		{std::string(70, '7'), std::string(64, '7'), std::string(25, '7')},
+		{"Bad#Name;Here", "Bad#Name;Here", "BadNameHere"},
+	};
+	for (const auto& test : cases) {
+		Contact();
+		Send(kMsgLogin);
+		Report(kVantukTargetName);
+		Report(NULL, test.tag.empty() ? NULL : test.tag.c_str(), true);
+		EXPECT_EQ(test.shown, InfoLine()) << test.tag;
+		EXPECT_EQ(test.person, BxString::LUser) << test.tag;
+		Send(kMsgLogin);
+	}
+}
+
+
+TEST_F(RfidLoginTest, OtherProgramsFillTheTagEntry)
+{
+	OpenInMode(false);
+	BTextControl* control = dynamic_cast<BTextControl*>(fWindow->FindView("Syn"));
+	ASSERT_NE(nullptr, control);
+	EXPECT_STREQ(getLabel(kLabelSelectTag), control->Label());
+	EXPECT_STREQ("-", control->Text());
+
+	BMessage set(kMsgTagSet);
+	set.AddString("_fTag", kTag);
+	set.AddString("_fPerson", "Canteen Guest");
+	Send(&set);
+	EXPECT_STREQ(kTag, control->Label());
+	EXPECT_STREQ("Canteen Guest", control->Text());
+
+	control->SetText("Someone Else");
+	BMessage confirm(kMsgTagConfirm);
+	Send(&confirm);
+	BString value;
+	ASSERT_EQ(B_OK, control->Message()->FindString("_xPerson", &value));
+	EXPECT_STREQ("Someone Else", value.String());
+	ASSERT_EQ(B_OK, control->Message()->FindString("_fTag", &value));
+	EXPECT_STREQ(kTag, value.String());
+}
+
+
+// The companion beside the program: a script that notes its start.
+class CompanionStartTest : public RfidLoginTest
+{
+protected:
+	void SetUp() override
+	{
+		RfidLoginTest::SetUp();
+		fMark = fFolder.PathOf("companion-started");
+		std::string script = fFolder.WriteFile(
+			"Brindel", "#!/bin/sh\necho started > '" + fMark + "'\n");
+		chmod(script.c_str(), 0755);
+	}
+
+	bool Started()
+	{
+		for (int i = 0; i < 200 && access(fMark.c_str(), F_OK) != 0; i++)
+			usleep(10000);
+		return access(fMark.c_str(), F_OK) == 0;
+	}
+
+	std::string fMark;
+};
+
+
+TEST_F(CompanionStartTest, MultiUserModeStartsTheCompanionBesideTheProgram)
+{
+	OpenInMode(false);
+	EXPECT_TRUE(Started());
+}
+
+
+TEST_F(CompanionStartTest, ARunningCompanionOrSingleUserModeIsNotStartedAgain)
+{
+	OpenInMode(true);
+	usleep(200000);
+	EXPECT_NE(0, access(fMark.c_str(), F_OK));
+	fWindow->Lock();
+	fWindow->Quit();
+	fWindow = NULL;
+	BPrivate::ProcessEvents();
+
+	// This process holds the companion's tray item.
+	ASSERT_EQ(B_OK, BDeskbar().AddItem(kCompanionTrayItem));
+	OpenInMode(false);
+	usleep(200000);
+	EXPECT_NE(0, access(fMark.c_str(), F_OK));
+	BDeskbar().RemoveItem(kCompanionTrayItem);
+}
+
+} // namespace
