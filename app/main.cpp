@@ -38,6 +38,8 @@ int
 main(int argc, char** argv)
 {
 	BApplication::SetArguments(argc, argv);
+	// Diagnostics reach a log file line by line, as they happen.
+	setvbuf(stdout, NULL, _IOLBF, 0);
 
 	StartOptions options;
 	for (int i = 1; i < argc; i++) {

@@ -226,6 +226,7 @@ KV_Window::_LogOff()
 	fUser->SetUser(getLabel(kLabelLogoff));
 	MovingChilds();
 	Unlock();
+	printf("KV_Window: logged off\n");
 }
 
 

@@ -68,6 +68,7 @@ KV_Window::GotRFIDMessage(BMessage* message)
 		if (fCallMe == NULL)
 			fCallMe = new BMessenger;
 		*fCallMe = callMe;
+		printf("GotRFIDMessage: the reader companion is known\n");
 		Lock();
 		if (fLoginButton->IsHidden())
 			fLoginButton->Show();
@@ -84,6 +85,7 @@ KV_Window::GotRFIDMessage(BMessage* message)
 			fCsvUser->SetText(getLabel(kLabelWait));
 			Unlock();
 			fWaitingForTag = true;
+			printf("GotRFIDMessage: waiting for a tag\n");
 		}
 		if (status.FindFirst(kTimeoutMark) >= 0) {
 			if (fWaitingForTag) {
@@ -135,6 +137,7 @@ KV_Window::_LogIn(const char* tag)
 	Unlock();
 
 	fWaitingForTag = false;
+	printf("GotRFIDMessage: '%s' logged in\n", BxString::LUser);
 	// Who logs in gets the result window of nobody else.
 	if (_ResultWindow() != NULL) {
 		fResWin->PostMessage(B_QUIT_REQUESTED);
@@ -179,8 +182,7 @@ KV_Window::AskForSingleRFIDTag()
 
 	// The companion is gone: say so, and start it again; it reports back
 	// when it runs.
-	printf("AskForSingleRFIDTag: the reader companion cannot be reached: %s\n",
-		error_text(status));
+	printf("AskForSingleRFIDTag: the reader companion cannot be reached: %s\n", error_text(status));
 	*fInfoText = "no reader: ";
 	*fInfoText << error_text(status);
 	Lock();
@@ -251,12 +253,10 @@ KV_Window::_BuildTagEntry()
 	fSynBox->AddChild(fTagControl);
 
 	fTagOpenButton = new BButton(BRect(width - 130, height - 26, width - 130 + 55, height - 5),
-		"open", getLabel(kLabelOpen), new BMessage(kMsgTagOpen),
-		B_FOLLOW_RIGHT | B_FOLLOW_BOTTOM);
+		"open", getLabel(kLabelOpen), new BMessage(kMsgTagOpen), B_FOLLOW_RIGHT | B_FOLLOW_BOTTOM);
 	fSynBox->AddChild(fTagOpenButton);
 	fTagSaveButton = new BButton(BRect(width - 70, height - 26, width - 70 + 61, height - 5),
-		"save", getLabel(kLabelSave), new BMessage(kMsgTagSave),
-		B_FOLLOW_RIGHT | B_FOLLOW_BOTTOM);
+		"save", getLabel(kLabelSave), new BMessage(kMsgTagSave), B_FOLLOW_RIGHT | B_FOLLOW_BOTTOM);
 	fSynBox->AddChild(fTagSaveButton);
 }
 

@@ -1,0 +1,384 @@
+// The reader companion as Vantuk meets it: the real program, started with a
+// named pipe as its reader, talks to this test program, which takes
+// Vantuk's signature and records what arrives.
+
+#include <errno.h>
+#include <fcntl.h>
+#include <signal.h>
+#include <stdlib.h>
+#include <string.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include <Application.h>
+#include <Deskbar.h>
+#include <InputSimulator.h>
+#include <Message.h>
+#include <Messenger.h>
+#include <Roster.h>
+#include <TypeConstants.h>
+
+#include "BuiltProgram.h"
+#include "ReaderProtocol.h"
+#include "TempFolder.h"
+
+extern char** environ;
+
+
+namespace {
+
+double
+Now()
+{
+	struct timespec now;
+	clock_gettime(CLOCK_MONOTONIC, &now);
+	return static_cast<double>(now.tv_sec) + now.tv_nsec / 1e9;
+}
+
+
+class VantukStandIn : public BApplication
+{
+public:
+	VantukStandIn()
+		:
+		BApplication(kVantukSignature)
+	{
+	}
+
+	void MessageReceived(BMessage* message) override
+	{
+		if (message->what == kMsgRfid)
+			fReports.push_back(*message);
+	}
+
+	// The first report with this field from index on, or NULL.
+	const BMessage* Find(const char* field, size_t from = 0) const
+	{
+		for (size_t i = from; i < fReports.size(); i++) {
+			if (fReports[i].HasData(field, B_ANY_TYPE))
+				return &fReports[i];
+		}
+		return NULL;
+	}
+
+	std::vector<BMessage> fReports;
+};
+
+
+class BrindelTest : public testing::Test
+{
+protected:
+	void SetUp() override
+	{
+		fFolder = std::make_unique<TempFolder>();
+		fPipe = fFolder->PathOf("tags");
+		fLog = fFolder->PathOf("brindel.log");
+		fPid = -1;
+	}
+
+	void TearDown() override
+	{
+		Stop();
+		fVantuk.reset();
+	}
+
+	void StartBrindel(const std::vector<std::string>& options)
+	{
+		std::vector<std::string> arguments = {BuiltProgram("Vantuk/Brindel")};
+		arguments.insert(arguments.end(), options.begin(), options.end());
+		fPid = StartProgram(arguments, environ, fLog);
+		ASSERT_GT(fPid, 0);
+	}
+
+	void StartWithPipe() { StartBrindel({"--pipe", fPipe, "--timeout", "1"}); }
+
+	// SIGTERM first, as a session's end would; the exit status.
+	int Stop()
+	{
+		if (fPid <= 0)
+			return -1;
+		kill(fPid, SIGTERM);
+		int status = 0;
+		pid_t done = 0;
+		for (int round = 0; round < 300 && done == 0; round++) {
+			done = waitpid(fPid, &status, WNOHANG);
+			if (done == 0)
+				usleep(10000);
+		}
+		if (done == 0) {
+			kill(fPid, SIGKILL);
+			waitpid(fPid, &status, 0);
+			status = -1;
+		}
+		fPid = -1;
+		return status >= 0 && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+	}
+
+	bool StillRuns() const { return fPid > 0 && waitpid(fPid, NULL, WNOHANG) == 0; }
+
+	// Serves the event loop until done() or the time is up.
+	template <typename Condition> bool Serve(Condition done, double seconds)
+	{
+		double end = Now() + seconds;
+		while (!done() && Now() < end) {
+			BPrivate::ProcessEvents();
+			usleep(2000);
+		}
+		return done();
+	}
+
+	void MakeVantuk()
+	{
+		fVantuk = std::make_unique<VantukStandIn>();
+		ASSERT_EQ(B_OK, fVantuk->InitCheck());
+	}
+
+	// The messenger Brindel sends when it meets Vantuk.
+	BMessenger WaitForCallMe()
+	{
+		BMessenger callMe;
+		const BMessage* found = NULL;
+		if (Serve([&]() { return (found = fVantuk->Find(kFieldCallMe)) != NULL; }, 3.0))
+			found->FindMessenger(kFieldCallMe, &callMe);
+		return callMe;
+	}
+
+	// A tag, as a reader tool would write it into the pipe.
+	void WriteTag(const std::string& line)
+	{
+		int fd = -1;
+		// Brindel makes the pipe and opens it when it starts.
+		for (int round = 0; round < 300 && fd < 0; round++) {
+			fd = open(fPipe.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+			if (fd < 0)
+				usleep(10000);
+		}
+		ASSERT_GE(fd, 0) << fPipe << ": " << strerror(errno);
+		std::string text = line + "\n";
+		EXPECT_EQ(static_cast<ssize_t>(text.size()), write(fd, text.data(), text.size()));
+		close(fd);
+	}
+
+	void RequestTag(const BMessenger& callMe)
+	{
+		BMessage request(kMsgTagRequest);
+		request.AddInt32(kFieldQuantity, 1);
+		request.AddString(kFieldAppTarget, kVantukTargetName);
+		ASSERT_EQ(B_OK, callMe.SendMessage(&request));
+	}
+
+	size_t CountLines(const std::string& text, const std::string& part) const
+	{
+		size_t count = 0;
+		for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) {
+			count++;
+		}
+		return count;
+	}
+
+	std::unique_ptr<TempFolder> fFolder;
+	std::unique_ptr<VantukStandIn> fVantuk;
+	std::string fPipe;
+	std::string fLog;
+	pid_t fPid;
+};
+
+
+TEST_F(BrindelTest, TellsVantukWhereToReachItWhenItStarts)
+{
+	MakeVantuk();
+	StartWithPipe();
+
+	BMessenger callMe = WaitForCallMe();
+	EXPECT_STREQ(kCompanionSignature, callMe.Signature());
+	EXPECT_TRUE(callMe.IsValid());
+	EXPECT_FALSE(callMe.IsTargetLocal());
+}
+
+
+TEST_F(BrindelTest, DeliversTheNextTagToARequest)
+{
+	MakeVantuk();
+	StartWithPipe();
+	BMessenger callMe = WaitForCallMe();
+	ASSERT_TRUE(callMe.IsValid());
+
+	RequestTag(callMe);
+	ASSERT_TRUE(Serve([&]() { return fVantuk->Find(kFieldStatus) != NULL; }, 3.0));
+	EXPECT_STREQ(kVantukTargetName, fVantuk->Find(kFieldStatus)->GetString(kFieldStatus, ""));
+
+	WriteTag("0004123456");
+	ASSERT_TRUE(Serve([&]() { return fVantuk->Find(kFieldTarget) != NULL; }, 3.0));
+	const BMessage* delivery = fVantuk->Find(kFieldTarget);
+	EXPECT_STREQ(kVantukTargetName, delivery->GetString(kFieldTarget, ""));
+	EXPECT_STREQ("0004123456", delivery->GetString(kFieldTag, ""));
+	EXPECT_EQ(1, delivery->GetInt32(kFieldCounter, 0));
+	EXPECT_FALSE(delivery->HasString(kFieldStatus));
+}
+
+
+TEST_F(BrindelTest, ReportsATimeoutWhenNoTagComes)
+{
+	MakeVantuk();
+	StartWithPipe();
+	BMessenger callMe = WaitForCallMe();
+	ASSERT_TRUE(callMe.IsValid());
+
+	RequestTag(callMe);
+	double asked = Now();
+	auto timedOut = [&]() {
+		for (const BMessage& report : fVantuk->fReports) {
+			if (strstr(report.GetString(kFieldStatus, ""), kTimeoutMark) != NULL)
+				return true;
+		}
+		return false;
+	};
+	ASSERT_TRUE(Serve(timedOut, 4.0));
+	double waited = Now() - asked;
+	// --timeout 1, checked on every tick of 50 ms.
+	EXPECT_GT(waited, 0.8);
+	EXPECT_LT(waited, 2.5);
+	EXPECT_EQ(NULL, fVantuk->Find(kFieldTarget));
+}
+
+
+TEST_F(BrindelTest, PassesOnATagThatNobodyAskedFor)
+{
+	MakeVantuk();
+	StartWithPipe();
+	ASSERT_TRUE(WaitForCallMe().IsValid());
+
+	WriteTag("  CAFE0815  ");
+	ASSERT_TRUE(Serve([&]() { return fVantuk->Find(kFieldTag) != NULL; }, 3.0));
+	const BMessage* report = fVantuk->Find(kFieldTag);
+	EXPECT_STREQ("CAFE0815", report->GetString(kFieldTag, ""));
+	EXPECT_FALSE(report->HasString(kFieldTarget));
+	EXPECT_FALSE(report->HasString(kFieldStatus));
+	EXPECT_FALSE(report->HasData(kFieldCounter, B_INT32_TYPE));
+}
+
+
+TEST_F(BrindelTest, CutsALongTag)
+{
+	MakeVantuk();
+	StartWithPipe();
+	ASSERT_TRUE(WaitForCallMe().IsValid());
+
+	std::string line;
+	for (int i = 0; i < 70; i++)
+		line += static_cast<char>('A' + i % 26);
+	WriteTag(line);
+	ASSERT_TRUE(Serve([&]() { return fVantuk->Find(kFieldTag) != NULL; }, 3.0));
+	EXPECT_EQ(line.substr(0, kMaxTagLength), fVantuk->Find(kFieldTag)->GetString(kFieldTag, ""));
+}
+
+
+TEST_F(BrindelTest, FindsVantukThatStartsLater)
+{
+	StartWithPipe();
+	double end = Now() + 5;
+	while (!be_roster->IsRunning(kCompanionSignature) && Now() < end)
+		usleep(10000);
+	ASSERT_TRUE(be_roster->IsRunning(kCompanionSignature));
+	// Brindel has looked for Vantuk and not found it.
+	usleep(300000);
+
+	MakeVantuk();
+	double started = Now();
+	BMessenger callMe = WaitForCallMe();
+	EXPECT_TRUE(callMe.IsValid());
+	EXPECT_LT(Now() - started, 2.0);
+
+	// And it still serves requests sent to that messenger.
+	RequestTag(callMe);
+	EXPECT_TRUE(Serve([&]() { return fVantuk->Find(kFieldStatus) != NULL; }, 3.0));
+}
+
+
+TEST_F(BrindelTest, ItsTrayItemIsThereWhileItRuns)
+{
+	EXPECT_FALSE(BDeskbar().HasItem(kCompanionTrayItem));
+	StartWithPipe();
+	double end = Now() + 5;
+	while (!BDeskbar().HasItem(kCompanionTrayItem) && Now() < end)
+		usleep(10000);
+	EXPECT_TRUE(BDeskbar().HasItem(kCompanionTrayItem));
+
+	// SIGTERM quits it the orderly way: exit status 0, item and socket gone.
+	EXPECT_EQ(0, Stop());
+	EXPECT_FALSE(BDeskbar().HasItem(kCompanionTrayItem));
+	EXPECT_FALSE(be_roster->IsRunning(kCompanionSignature));
+	EXPECT_NE(std::string::npos, ReadWholeFile(fLog).find("quitting"));
+}
+
+
+TEST_F(BrindelTest, KeepsRunningWithoutItsReaderAndSaysSoOnce)
+{
+	std::string device = fFolder->PathOf("ttyUSB7");
+	StartBrindel({"--serial", device});
+
+	// Attempts at about 0, 2 and 4 seconds.
+	usleep(4500000);
+	EXPECT_TRUE(StillRuns());
+	std::string log = ReadWholeFile(fLog);
+	EXPECT_EQ(1u, CountLines(log, "cannot open the serial reader " + device)) << log;
+	EXPECT_NE(std::string::npos, log.find(strerror(ENOENT))) << log;
+	EXPECT_EQ(0, Stop());
+}
+
+
+TEST_F(BrindelTest, ReadsASerialReaderAndNoticesWhenItGoes)
+{
+	// A pseudo terminal stands in for the reader's serial line.
+	int reader = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
+	ASSERT_GE(reader, 0);
+	ASSERT_EQ(0, grantpt(reader));
+	ASSERT_EQ(0, unlockpt(reader));
+	std::string line = ptsname(reader);
+
+	MakeVantuk();
+	StartBrindel({"--serial", line});
+	ASSERT_TRUE(WaitForCallMe().IsValid());
+	// What comes before the line is set up is thrown away.
+	ASSERT_TRUE(Serve(
+		[&]() {
+			return ReadWholeFile(fLog).find("reading tags from the serial") != std::string::npos;
+		},
+		3.0));
+
+	// STX, ten digits, the XOR of their five bytes, ETX; the same tag twice
+	// (a card held on the reader), then another in a text line.
+	std::string frame = "\x02"
+						"0415AB29C350"
+						"\x03";
+	std::string bytes = frame + frame + "noise\x07 12345678\r\n";
+	ASSERT_EQ(static_cast<ssize_t>(bytes.size()), write(reader, bytes.data(), bytes.size()));
+	ASSERT_TRUE(Serve([&]() { return fVantuk->fReports.size() >= 3; }, 3.0));
+	Serve([]() { return false; }, 0.2);
+	std::vector<std::string> tags;
+	for (const BMessage& report : fVantuk->fReports) {
+		if (report.HasString(kFieldTag))
+			tags.push_back(report.GetString(kFieldTag, ""));
+	}
+	EXPECT_EQ((std::vector<std::string>{"0415AB29C3", "noise 12345678"}), tags);
+
+	// Unplugged: said once, and the retries that find nothing say nothing.
+	close(reader);
+	ASSERT_TRUE(
+		Serve([&]() { return ReadWholeFile(fLog).find("is gone") != std::string::npos; }, 2.0));
+	usleep(2300000);
+	EXPECT_TRUE(StillRuns());
+	std::string log = ReadWholeFile(fLog);
+	EXPECT_EQ(1u, CountLines(log, "is gone")) << log;
+	EXPECT_EQ(0u, CountLines(log, "cannot open")) << log;
+}
+
+} // namespace

@@ -1,0 +1,343 @@
+#ifndef END_TO_END_H
+#define END_TO_END_H
+
+// What the end-to-end tests share: a virtual X server of their own, the
+// built program copied into an application folder with this week's menu,
+// the environment of the children, and the tools that drive the program
+// from outside (vantuk-send, xdotool).
+
+#include <fcntl.h>
+#include <limits.h>
+#include <poll.h>
+#include <signal.h>
+#include <stdlib.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "BuiltProgram.h"
+#include "TempFolder.h"
+
+extern char** environ;
+
+
+inline const char* const kVantukSignature = "application/Vantuk";
+
+// The "o save" button's middle, in the window's own coordinates.
+inline const char* const kSaveButtonX = "40";
+inline const char* const kSaveButtonY = "47";
+// Inside Monday's first meal row, right of the day's title column, in
+// single-user mode; with the info line shown above the week bar
+// (multi-user mode) the rows lie kInfoLineHeight lower.
+inline const char* const kFirstRowX = "190";
+inline const int kFirstRowY = 57;
+inline const char* const kFirstRowNextX = "192";
+inline const int kInfoLineHeight = 10;
+
+
+inline double
+SecondsNow()
+{
+	struct timespec now;
+	clock_gettime(CLOCK_MONOTONIC, &now);
+	return now.tv_sec + now.tv_nsec / 1e9;
+}
+
+
+// Waits up to seconds for the child to end: its exit status, or -1. A child
+// that ended is reaped, and its id set to -1, so no later signal can reach
+// another process that got the number.
+inline int
+WaitForExit(pid_t& pid, double seconds)
+{
+	double end = SecondsNow() + seconds;
+	while (pid > 0 && SecondsNow() < end) {
+		int status = 0;
+		pid_t done = waitpid(pid, &status, WNOHANG);
+		if (done == pid) {
+			pid = -1;
+			return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+		}
+		if (done < 0) {
+			pid = -1;
+			return -1;
+		}
+		usleep(20000);
+	}
+	return -1;
+}
+
+
+// Ends a child that is still running, and reaps it.
+inline void
+Stop(pid_t& pid)
+{
+	if (pid <= 0)
+		return;
+	kill(pid, SIGTERM);
+	if (WaitForExit(pid, 5) < 0 && pid > 0) {
+		kill(pid, SIGKILL);
+		waitpid(pid, NULL, 0);
+		pid = -1;
+	}
+}
+
+
+// Whether a process runs: it exists and has not ended (an ended one that
+// nobody reaped yet does not count).
+inline bool
+ProcessRuns(pid_t pid)
+{
+	std::string stat = ReadWholeFile("/proc/" + std::to_string(pid) + "/stat");
+	size_t close = stat.rfind(')');
+	return close != std::string::npos && close + 2 < stat.size() && stat[close + 2] != 'Z';
+}
+
+
+// Ends every process whose program file is path (those a program started
+// and left to themselves), and waits a little for them to go.
+inline void
+StopProgramsAt(const std::string& path)
+{
+	std::vector<pid_t> found;
+	for (const auto& entry : std::filesystem::directory_iterator("/proc")) {
+		std::string name = entry.path().filename();
+		if (name.find_first_not_of("0123456789") != std::string::npos)
+			continue;
+		std::error_code error;
+		std::filesystem::path program = std::filesystem::read_symlink(entry.path() / "exe", error);
+		if (!error && program == path)
+			found.push_back(static_cast<pid_t>(std::stol(name)));
+	}
+	for (pid_t pid : found)
+		kill(pid, SIGTERM);
+	for (int i = 0; i < 50; i++) {
+		bool running = false;
+		for (pid_t pid : found)
+			running = running || ProcessRuns(pid);
+		if (!running)
+			return;
+		usleep(100000);
+	}
+	for (pid_t pid : found)
+		kill(pid, SIGKILL);
+}
+
+
+class EndToEndTest : public testing::Test
+{
+protected:
+	EndToEndTest() :
+		fServer(-1),
+		fProgram(-1)
+	{
+	}
+
+	void SetUp() override
+	{
+		fLog = fFolder.PathOf("output.log");
+		ASSERT_TRUE(_StartServer());
+
+		// The environment of the children: the fresh home of the test main,
+		// our display, and the real platform instead of the offscreen one.
+		for (char** variable = environ; *variable != NULL; variable++) {
+			std::string entry(*variable);
+			if (entry.rfind("DISPLAY=", 0) == 0 || entry.rfind("QT_QPA_PLATFORM=", 0) == 0
+				|| entry.rfind("WAYLAND_DISPLAY=", 0) == 0)
+				continue;
+			fEnvironmentText.push_back(entry);
+		}
+		fEnvironmentText.push_back("DISPLAY=" + fDisplay);
+		fEnvironmentText.push_back("QT_QPA_PLATFORM=xcb");
+		for (std::string& entry : fEnvironmentText)
+			fEnvironment.push_back(entry.data());
+		fEnvironment.push_back(NULL);
+
+		// The application folder: the program, its menu folder with this
+		// week's menu, and the language folder.
+		std::filesystem::create_directories(fFolder.PathOf("app/meals_cvs"));
+		std::filesystem::create_directories(fFolder.PathOf("app/Language"));
+		std::filesystem::copy_file(BuiltProgram("Vantuk/Vantuk"), fFolder.PathOf("app/Vantuk"));
+		time_t now = time(NULL);
+		struct tm local;
+		localtime_r(&now, &local);
+		char name[64];
+		strftime(name, sizeof(name), "Menu_KW%W", &local);
+		fMenuPath = fFolder.PathOf(std::string("app/meals_cvs/") + name + ".csv");
+		fOrderPath = fFolder.PathOf(std::string("app/meals_cvs/") + name + ".order");
+		char date[32];
+		strftime(date, sizeof(date), "%Y/%m/%d", &local);
+		fFolder.WriteFile(fMenuPath.substr(fFolder.Path().size() + 1),
+			std::string(date) + ";MON;Menu 1;Pasta;flour, eggs\n" + date
+				+ ";MON;Menu 2;Soup;water, salt\n" + date + ";TUE;Menu 1;Rice;rice, peas\n");
+	}
+
+	void TearDown() override
+	{
+		Stop(fProgram);
+		Stop(fServer);
+		if (HasFailure())
+			printf("--- the children's output ---\n%s\n", ReadWholeFile(fLog).c_str());
+	}
+
+	// Sends a code with vantuk-send: its exit status.
+	int Send(const std::vector<std::string>& arguments)
+	{
+		std::vector<std::string> command = {BuiltProgram("kit/vantuk-send"), kVantukSignature};
+		command.insert(command.end(), arguments.begin(), arguments.end());
+		pid_t sender = StartProgram(command, fEnvironment.data(), fLog);
+		if (sender < 0)
+			return -1;
+		int status = WaitForExit(sender, 10);
+		Stop(sender);
+		return status;
+	}
+
+	// Runs xdotool: its exit status; what it prints goes to output.
+	int Xdotool(const std::vector<std::string>& arguments, std::string* output = NULL)
+	{
+		std::string outputPath = fFolder.PathOf("xdotool.out");
+		unlink(outputPath.c_str());
+		std::vector<std::string> command = {"xdotool"};
+		command.insert(command.end(), arguments.begin(), arguments.end());
+		pid_t tool = StartProgram(command, fEnvironment.data(), outputPath);
+		if (tool < 0)
+			return -1;
+		int status = WaitForExit(tool, 10);
+		Stop(tool);
+		if (output != NULL)
+			*output = ReadWholeFile(outputPath);
+		return status;
+	}
+
+	// The program's window: the first id xdotool finds, or an empty text.
+	std::string FindWindow()
+	{
+		std::string output;
+		if (Xdotool({"search", "--onlyvisible", "--class", "Vantuk"}, &output) != 0)
+			return "";
+		size_t end = output.find('\n');
+		std::string id = output.substr(0, end);
+		return id.find_first_not_of("0123456789") == std::string::npos ? id : "";
+	}
+
+	// A click at a point of the window, in its own coordinates.
+	void ClickAt(const std::string& window, const char* x, const char* y)
+	{
+		Xdotool({"mousemove", "--window", window, x, y, "click", "1"});
+	}
+
+	// A person's click on Monday's first meal row. The list takes a click
+	// only on the row under the pointer that it highlighted, so the pointer
+	// moves onto the row and within it first.
+	void ClickFirstRow(const std::string& window, bool multiUser = false)
+	{
+		std::string y = std::to_string(kFirstRowY + (multiUser ? kInfoLineHeight : 0));
+		Xdotool({"mousemove", "--window", window, kFirstRowX, y});
+		usleep(150000);
+		Xdotool({"mousemove", "--window", window, kFirstRowNextX, y});
+		usleep(150000);
+		Xdotool({"click", "1"});
+	}
+
+	// Clicks "o save" until the order file differs from before, for up to
+	// a few seconds: the file as it is then.
+	std::string SaveUntilChanged(const std::string& window, const std::string& before)
+	{
+		std::string now = ReadWholeFile(fOrderPath);
+		for (int save = 0; save < 3 && now == before; save++) {
+			usleep(150000);
+			ClickAt(window, kSaveButtonX, kSaveButtonY);
+			for (int i = 0; i < 10 && now == before; i++) {
+				usleep(100000);
+				now = ReadWholeFile(fOrderPath);
+			}
+		}
+		return now;
+	}
+
+	// Waits up to seconds for the children's output to hold text after
+	// the first from bytes.
+	bool WaitForOutput(const std::string& text, double seconds, size_t from = 0)
+	{
+		double end = SecondsNow() + seconds;
+		do {
+			std::string output = ReadWholeFile(fLog);
+			if (output.size() > from && output.find(text, from) != std::string::npos)
+				return true;
+			usleep(100000);
+		} while (SecondsNow() < end);
+		return false;
+	}
+
+	// Waits until the program answers on its socket.
+	bool WaitUntilRunning(double seconds)
+	{
+		double end = SecondsNow() + seconds;
+		while (SecondsNow() < end) {
+			if (Send({"okok"}) == 0)
+				return true;
+			usleep(200000);
+		}
+		return false;
+	}
+
+	TempFolder fFolder;
+	std::string fLog;
+	std::string fDisplay;
+	std::vector<std::string> fEnvironmentText;
+	std::vector<char*> fEnvironment;
+	std::string fMenuPath;
+	std::string fOrderPath;
+	pid_t fServer;
+	pid_t fProgram;
+
+private:
+	// Starts Xvfb on a display number it picks itself, which it writes to
+	// the pipe once it accepts clients.
+	bool _StartServer()
+	{
+		int ends[2];
+		if (pipe(ends) != 0)
+			return false;
+		std::vector<std::string> arguments = {"Xvfb", "-displayfd", std::to_string(ends[1]),
+			"-screen", "0", "1280x1024x24", "-nolisten", "tcp"};
+		fServer = StartProgram(arguments, environ, fLog);
+		close(ends[1]);
+		if (fServer < 0) {
+			close(ends[0]);
+			return false;
+		}
+
+		std::string number;
+		double end = SecondsNow() + 20;
+		while (SecondsNow() < end) {
+			struct pollfd wanted = {ends[0], POLLIN, 0};
+			if (poll(&wanted, 1, 200) <= 0)
+				continue;
+			char buffer[16];
+			ssize_t length = read(ends[0], buffer, sizeof(buffer));
+			if (length <= 0)
+				break;
+			number.append(buffer, static_cast<size_t>(length));
+			if (number.find('\n') != std::string::npos)
+				break;
+		}
+		close(ends[0]);
+		while (!number.empty() && (number.back() == '\n' || number.back() == ' '))
+			number.pop_back();
+		if (number.empty() || number.find_first_not_of("0123456789") != std::string::npos)
+			return false;
+		fDisplay = ":" + number;
+		return true;
+	}
+};
+
+#endif // END_TO_END_H

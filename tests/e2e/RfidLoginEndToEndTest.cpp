@@ -1,0 +1,141 @@
+// The tag login end to end: the program in multi-user mode starts the
+// reader companion that lies beside it; the companion reads its tags from a
+// named pipe, as its settings file says. A person presses " Login", a tag
+// comes through the pipe, the synonym file names the person, the person
+// orders a meal and saves, presses " Logoff", and a click after that orders
+// nothing.
+
+#include <errno.h>
+#include <fcntl.h>
+#include <stdlib.h>
+#include <string.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "EndToEnd.h"
+
+
+namespace {
+
+// The " Login" button's middle, in the window's own coordinates.
+const char* const kLoginButtonX = "42";
+const char* const kLoginButtonY = "210";
+
+const char* const kTag = "0F00A1B2C3";
+
+
+class RfidLoginEndToEndTest : public EndToEndTest
+{
+protected:
+	void SetUp() override
+	{
+		EndToEndTest::SetUp();
+		if (HasFatalFailure())
+			return;
+		fCompanion = fFolder.PathOf("app/Brindel");
+		std::filesystem::copy_file(BuiltProgram("Vantuk/Brindel"), fCompanion);
+
+		// The companion's settings: tags from a pipe. The program's default
+		// synonym file lies in the user's settings folder.
+		std::string config = getenv("XDG_CONFIG_HOME");
+		fPipe = fFolder.PathOf("tags.fifo");
+		std::filesystem::create_directories(config + "/_LP_x-vnd.Orv");
+		std::ofstream(config + "/_LP_x-vnd.Orv/brindel.conf")
+			<< "# tags from a pipe\nsource = pipe\ndevice = " << fPipe << "\n";
+		std::ofstream(config + "/_125khzTags.txt") << "# the canteen's tags\n"
+												   << kTag << "\tCanteen_Guest\n";
+	}
+
+	void TearDown() override
+	{
+		if (fPipeEnd >= 0)
+			close(fPipeEnd);
+		Stop(fProgram);
+		StopProgramsAt(fCompanion);
+		EndToEndTest::TearDown();
+	}
+
+	// Writes a tag into the companion's pipe, as a reader tool would.
+	bool WriteTag(const char* tag)
+	{
+		if (fPipeEnd < 0)
+			fPipeEnd = open(fPipe.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+		if (fPipeEnd < 0)
+			return false;
+		std::string line = std::string(tag) + "\n";
+		return write(fPipeEnd, line.data(), line.size()) == static_cast<ssize_t>(line.size());
+	}
+
+	// Presses " Login" until the companion's answer put the window into
+	// waiting for a tag.
+	bool PressLoginAndWait(const std::string& window)
+	{
+		for (int round = 0; round < 5; round++) {
+			size_t before = ReadWholeFile(fLog).size();
+			ClickAt(window, kLoginButtonX, kLoginButtonY);
+			if (WaitForOutput("GotRFIDMessage: waiting for a tag", 3, before))
+				return true;
+		}
+		return false;
+	}
+
+	std::string fCompanion;
+	std::string fPipe;
+	int fPipeEnd = -1;
+};
+
+
+TEST_F(RfidLoginEndToEndTest, APersonLogsInWithATagOrdersAndLogsOff)
+{
+	fProgram =
+		StartProgram({fFolder.PathOf("app/Vantuk"), "--multi-user"}, fEnvironment.data(), fLog);
+	ASSERT_GT(fProgram, 0);
+	ASSERT_TRUE(WaitUntilRunning(15)) << "the program never answered";
+	// The companion was started, and reported itself.
+	ASSERT_TRUE(WaitForOutput("GotRFIDMessage: the reader companion is known", 20));
+
+	std::string window;
+	for (int i = 0; i < 50 && window.empty(); i++) {
+		window = FindWindow();
+		if (window.empty())
+			usleep(100000);
+	}
+	ASSERT_FALSE(window.empty());
+
+	ASSERT_TRUE(PressLoginAndWait(window));
+	size_t before = ReadWholeFile(fLog).size();
+	ASSERT_TRUE(WriteTag(kTag)) << strerror(errno);
+	ASSERT_TRUE(WaitForOutput("GotRFIDMessage: 'Canteen Guest' logged in", 15, before));
+
+	std::string made = ReadWholeFile(fOrderPath);
+	std::string ordered = made;
+	for (int round = 0; round < 5 && ordered.find("Canteen Guest#01;") == std::string::npos;
+		 round++) {
+		ClickFirstRow(window, true);
+		ordered = SaveUntilChanged(window, made);
+	}
+	EXPECT_NE(
+		ordered.find(";MON;Menu 1;Pasta;flour, eggs\n:.Canteen Guest#01;\n"), std::string::npos)
+		<< ordered;
+
+	// " Logoff": a click orders nothing now, and a save keeps the file.
+	before = ReadWholeFile(fLog).size();
+	ClickAt(window, kLoginButtonX, kLoginButtonY);
+	ASSERT_TRUE(WaitForOutput("KV_Window: logged off", 10, before));
+	ClickFirstRow(window, true);
+	usleep(300000);
+	ClickAt(window, kSaveButtonX, kSaveButtonY);
+	usleep(500000);
+	EXPECT_EQ(ordered, ReadWholeFile(fOrderPath));
+
+	ASSERT_EQ(Send({"_QRQ"}), 0);
+	EXPECT_EQ(WaitForExit(fProgram, 20), 0);
+}
+
+} // namespace
