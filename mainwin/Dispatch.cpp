@@ -22,6 +22,7 @@
 
 #include "BxString.h"
 #include "CSVFields.h"
+#include "ConfWin.h"
 #include "Labels.h"
 #include "MessageCodes.h"
 #include "Now.h"
@@ -233,12 +234,12 @@ KV_Window::_LogOff()
 void
 KV_Window::_ToggleConfigWindow()
 {
-	if (fConfWin != NULL) {
+	if (_ConfigWindow() != NULL) {
 		fConfWin->PostMessage(B_QUIT_REQUESTED);
 		fConfWin = NULL;
 		return;
 	}
-	printf("CWop: configuration window not available yet\n");
+	fConfWin = ConfWin::getConfWin(fPrefs->fConfWinRect);
 }
 
 

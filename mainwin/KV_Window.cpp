@@ -8,10 +8,12 @@
 #include <AppDefs.h>
 #include <Application.h>
 #include <Bitmap.h>
+#include <BitmapStream.h>
 #include <Box.h>
 #include <Button.h>
 #include <Directory.h>
 #include <Entry.h>
+#include <File.h>
 #include <FindDirectory.h>
 #include <Font.h>
 #include <InterfaceDefs.h>
@@ -23,10 +25,12 @@
 #include <PopUpMenu.h>
 #include <StorageDefs.h>
 #include <StringView.h>
-#include <TranslationUtils.h>
+#include <TranslationDefs.h>
+#include <TranslatorRoster.h>
 #include <View.h>
 
 #include "BxString.h"
+#include "ConfWin.h"
 #include "Labels.h"
 #include "MessageCodes.h"
 #include "Prefs.h"
@@ -229,6 +233,16 @@ KV_Window::_ResultWindow()
 }
 
 
+// The configuration window while it exists, as the result window above.
+ConfWin*
+KV_Window::_ConfigWindow()
+{
+	if (fConfWin != NULL && fConfWin != ConfWin::mmc_Zgr)
+		fConfWin = NULL;
+	return fConfWin;
+}
+
+
 KV_Window::~KV_Window()
 {
 	if (_ResultWindow() != NULL && fResWin->Lock()) {
@@ -236,11 +250,12 @@ KV_Window::~KV_Window()
 		fResWin->Unlock();
 	}
 	fResWin = NULL;
-	if (fConfWin != NULL && fConfWin->Lock()) {
-		fConfWin->PostMessage(B_QUIT_REQUESTED);
-		fConfWin->Unlock();
-	}
+	// The configuration window saves the settings when it closes; it must
+	// do so now, before the last save below and before the settings go.
+	ConfWin* configWindow = _ConfigWindow();
 	fConfWin = NULL;
+	if (configWindow != NULL && configWindow->Lock())
+		configWindow->Quit();
 
 	EmptyStringList(fCsvRows);
 	delete fCsvRows;
@@ -360,15 +375,44 @@ KV_Window::PrintWDList(BList* list, const char* title)
 }
 
 
+BBitmap*
+GetImage(const char* path)
+{
+	BEntry entry(path, true);
+	BFile file(&entry, B_READ_ONLY);
+	if (file.InitCheck() != B_OK)
+		return NULL;
+
+	BBitmapStream stream;
+	if (BTranslatorRoster::Default()->Translate(&file, NULL, NULL, &stream, B_TRANSLATOR_BITMAP)
+		!= B_OK)
+		return NULL;
+	BBitmap* bitmap = NULL;
+	if (stream.DetachBitmap(&bitmap) != B_OK)
+		return NULL;
+	return bitmap;
+}
+
+
 void
 KV_Window::ManageLogo(const char* path, float& width)
 {
 	width = kNarrowestLogo;
-	BNode node(path);
-	if (path == NULL || node.InitCheck() != B_OK) {
-		printf("ManageLogo BAD '%s'\n", path != NULL ? path : "");
+	if (path == NULL) {
+		printf("ManageLogo BAD ''\n");
 		return;
 	}
+	BNode node(path);
+	if (node.InitCheck() != B_OK) {
+		printf("ManageLogo BAD '%s'\n", path);
+		return;
+	}
+	// path may be the settings' logo path, which a failed load resets.
+	BString leaf(path);
+	int32 slash = leaf.FindLast('/');
+	if (slash >= 0)
+		leaf.Remove(0, slash + 1);
+
 	char type[B_MIME_TYPE_LENGTH] = "";
 	BNodeInfo info(&node);
 	info.GetType(type);
@@ -384,7 +428,7 @@ KV_Window::ManageLogo(const char* path, float& width)
 		fLogoView = NULL;
 	}
 	delete fLogoBitmap;
-	fLogoBitmap = BTranslationUtils::GetBitmap(path);
+	fLogoBitmap = GetImage(path);
 
 	if (fLogoBitmap != NULL) {
 		BRect image = fLogoBitmap->Bounds();
@@ -413,8 +457,7 @@ KV_Window::ManageLogo(const char* path, float& width)
 		fPrefs->SaveWin();
 	}
 
-	const char* leaf = strrchr(path, '/');
-	printf("ManageLogo end '%s'\n", leaf != NULL ? leaf + 1 : path);
+	printf("ManageLogo end '%s'\n", leaf.String());
 }
 
 

@@ -22,6 +22,7 @@ class BStringView;
 class BTextControl;
 class BView;
 class BxString;
+class ConfWin;
 class Prefs;
 class ResWin;
 class TLinkView;
@@ -50,6 +51,10 @@ const char* const kAppFolderVariable = "VANTUK_APP_FOLDER";
 // The application folder: VANTUK_APP_FOLDER when it is set and not empty,
 // else the folder that holds the running program file.
 status_t GetAppFolder(BPath* folder);
+
+// The image file at path as a new bitmap that the caller owns, or NULL
+// when the file cannot be read or no translator decodes it.
+BBitmap* GetImage(const char* path);
 
 // Starts the reader companion unless its tray item shows it runs: the
 // program file its signature's hint names, else the one beside this
@@ -114,6 +119,7 @@ public:
 private:
 	BxString* _RecordOfRow(WDBox* box, int32 row);
 	ResWin* _ResultWindow();
+	ConfWin* _ConfigWindow();
 	void _BuildButtons();
 	void _BuildWeekBar(float logoWidth);
 	void _BuildDayBoxes(float logoWidth);
@@ -176,10 +182,9 @@ private:
 	BButton* fTagSaveButton;
 	BButton* fTagOpenButton;
 
-	// The result and the configuration window, while open. Only their
-	// window part is needed here: they are closed by a quit request.
+	// The result and the configuration window, while open.
 	ResWin* fResWin;
-	BWindow* fConfWin;
+	ConfWin* fConfWin;
 	bool fWaitingForTag;
 	bool fWeekClosed;
 	// Clicks were taken since the order file was last read or saved.

@@ -17,6 +17,7 @@
 #include <TranslationUtils.h>
 #include <TranslatorRoster.h>
 
+#include "ImageFiles.h"
 #include "TempFolder.h"
 
 
@@ -24,20 +25,7 @@ namespace {
 
 typedef std::vector<uint8> Bytes;
 
-struct RGBA {
-	uint8 red;
-	uint8 green;
-	uint8 blue;
-	uint8 alpha;
-};
-
-
-void
-AppendBig32(Bytes* bytes, uint32 value)
-{
-	for (int shift = 24; shift >= 0; shift -= 8)
-		bytes->push_back(static_cast<uint8>(value >> shift));
-}
+typedef PixelRGBA RGBA;
 
 
 void
@@ -45,85 +33,6 @@ AppendLittle(Bytes* bytes, uint32 value, int size)
 {
 	for (int i = 0; i < size; i++)
 		bytes->push_back(static_cast<uint8>(value >> (8 * i)));
-}
-
-
-uint32
-Crc32(const uint8* data, size_t size)
-{
-	uint32 crc = 0xffffffff;
-	for (size_t i = 0; i < size; i++) {
-		crc ^= data[i];
-		for (int bit = 0; bit < 8; bit++)
-			crc = (crc >> 1) ^ (0xedb88320 & (0 - (crc & 1)));
-	}
-	return crc ^ 0xffffffff;
-}
-
-
-uint32
-Adler32(const Bytes& data)
-{
-	uint32 a = 1;
-	uint32 b = 0;
-	for (uint8 byte : data) {
-		a = (a + byte) % 65521;
-		b = (b + a) % 65521;
-	}
-	return b << 16 | a;
-}
-
-
-void
-AppendChunk(Bytes* png, const char* type, const Bytes& data)
-{
-	AppendBig32(png, data.size());
-	Bytes typed(type, type + 4);
-	typed.insert(typed.end(), data.begin(), data.end());
-	png->insert(png->end(), typed.begin(), typed.end());
-	AppendBig32(png, Crc32(typed.data(), typed.size()));
-}
-
-
-// A PNG file of 8-bit RGBA (or, with alpha false, RGB) pixels, rows from
-// the top, compressed with the "stored" blocks of deflate.
-Bytes
-MakePng(int32 width, int32 height, const std::vector<RGBA>& pixels, bool alpha)
-{
-	Bytes raw;
-	for (int32 y = 0; y < height; y++) {
-		raw.push_back(0);
-		for (int32 x = 0; x < width; x++) {
-			const RGBA& pixel = pixels[y * width + x];
-			raw.insert(raw.end(), {pixel.red, pixel.green, pixel.blue});
-			if (alpha)
-				raw.push_back(pixel.alpha);
-		}
-	}
-
-	Bytes zlib = {0x78, 0x01};
-	size_t offset = 0;
-	do {
-		size_t length = std::min(raw.size() - offset, size_t(65535));
-		bool last = offset + length == raw.size();
-		zlib.push_back(last ? 1 : 0);
-		AppendLittle(&zlib, length, 2);
-		AppendLittle(&zlib, ~length & 0xffff, 2);
-		zlib.insert(zlib.end(), raw.begin() + offset, raw.begin() + offset + length);
-		offset += length;
-	} while (offset < raw.size());
-	AppendBig32(&zlib, Adler32(raw));
-
-	Bytes header;
-	AppendBig32(&header, width);
-	AppendBig32(&header, height);
-	header.insert(header.end(), {8, uint8(alpha ? 6 : 2), 0, 0, 0});
-
-	Bytes png = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1a, '\n'};
-	AppendChunk(&png, "IHDR", header);
-	AppendChunk(&png, "IDAT", zlib);
-	AppendChunk(&png, "IEND", Bytes());
-	return png;
 }
 
 

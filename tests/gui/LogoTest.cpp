@@ -1,0 +1,321 @@
+// The logo in the main window's lower left corner: image files decoded into
+// bitmaps, the width reserved for the logo and the column the window keeps
+// for it, its place, what a missing, foreign or broken file leaves behind,
+// and image files dropped on the window.
+
+#include <string.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include <Bitmap.h>
+#include <Box.h>
+#include <InputSimulator.h>
+#include <InterfaceDefs.h>
+#include <View.h>
+
+#include "CSVFields.h"
+#include "ImageFiles.h"
+#include "KV_Window.h"
+#include "MainWindowTest.h"
+#include "Prefs.h"
+
+
+namespace {
+
+typedef std::vector<uint8> Bytes;
+
+const rgb_color kLogoColour = {200, 30, 40, 255};
+const PixelRGBA kLogoPixel = {200, 30, 40, 255};
+
+
+bool
+IsNear(rgb_color a, rgb_color b)
+{
+	return abs(a.red - b.red) <= 8 && abs(a.green - b.green) <= 8 && abs(a.blue - b.blue) <= 8;
+}
+
+
+class LogoTest : public MainWindowTest
+{
+protected:
+	LogoTest() :
+		MainWindowTest("application/Vantuk-test-logo")
+	{
+	}
+
+	std::string WritePng(const std::string& name, int32 width, int32 height)
+	{
+		return fFolder.WriteFile(name, OneColourPng(width, height, kLogoPixel));
+	}
+
+	// The window's own call, with the window locked as its handlers have it.
+	float Manage(const std::string& path)
+	{
+		float width = -1;
+		fWindow->Lock();
+		fWindow->ManageLogo(path.c_str(), width);
+		fWindow->Unlock();
+		BPrivate::ProcessEvents();
+		return width;
+	}
+
+	BView* Logo() const { return fWindow->FindView("logo"); }
+	BView* BackView() const { return fWindow->FindView("bview"); }
+	const char* LogoPath() const { return Prefs::getSTPrefs()->fLogoPath; }
+
+	void OpenWithLogo(const std::string& path)
+	{
+		Prefs::SetText(Prefs::getSTPrefs()->fLogoPath, path.c_str());
+		Open();
+	}
+
+	void Drop(const std::string& path)
+	{
+		const char* paths[] = {path.c_str()};
+		BView* back = BackView();
+		BPrivate::SimulateDrop(back, BPoint(300, back->Bounds().bottom - 20), paths, 1);
+		BPrivate::ProcessEvents();
+	}
+};
+
+
+TEST_F(LogoTest, GetImageDecodesAnImageFileFollowingALink)
+{
+	std::string png = WritePng("logo.png", 7, 5);
+	std::string link = fFolder.PathOf("logo-link");
+	ASSERT_EQ(0, symlink(png.c_str(), link.c_str()));
+
+	for (const std::string& path : {png, link}) {
+		BBitmap* bitmap = GetImage(path.c_str());
+		ASSERT_NE(nullptr, bitmap) << path;
+		EXPECT_EQ(BRect(0, 0, 6, 4), bitmap->Bounds()) << path;
+		delete bitmap;
+	}
+	EXPECT_EQ(nullptr, GetImage(fFolder.PathOf("missing.png").c_str()));
+	EXPECT_EQ(nullptr, GetImage(fFolder.WriteFile("broken.png", "not a picture").c_str()));
+	EXPECT_EQ(nullptr, GetImage(fFolder.Path().c_str()));
+}
+
+
+TEST_F(LogoTest, TheReservedWidthIsTheImagesPlusEightWithin80To120)
+{
+	const struct
+	{
+		int32 pixels;
+		float width;
+	} cases[] = {
+		{50, 80},
+		{74, 81},
+		{100, 107},
+		{113, 120},
+		{300, 120},
+	};
+	Open();
+	for (const auto& each : cases) {
+		std::string path = WritePng("logo" + std::to_string(each.pixels) + ".png", each.pixels, 20);
+		EXPECT_EQ(each.width, Manage(path)) << each.pixels;
+		BView* logo = Logo();
+		ASSERT_NE(nullptr, logo) << each.pixels;
+		EXPECT_EQ(BRect(0, 0, each.pixels - 1, 19), logo->Bounds()) << each.pixels;
+	}
+}
+
+
+TEST_F(LogoTest, TheWindowKeepsAColumnOf80Or81ForTheLogo)
+{
+	const struct
+	{
+		int32 pixels;
+		float column;
+	} cases[] = {
+		{50, 80},
+		{74, 81},
+		{75, 80},
+		{300, 80},
+	};
+	for (const auto& each : cases) {
+		OpenWithLogo(WritePng("start" + std::to_string(each.pixels) + ".png", each.pixels, 30));
+		// The week bar starts 5 right of the logo column.
+		EXPECT_EQ(each.column + 5, fWindow->CsvBox()->Frame().left) << each.pixels;
+		ASSERT_NE(nullptr, Logo()) << each.pixels;
+		fWindow->Lock();
+		fWindow->Quit();
+		fWindow = NULL;
+		BPrivate::ProcessEvents();
+	}
+}
+
+
+TEST_F(LogoTest, TheLogoSits2FromTheLeftAnd5AboveTheBottom)
+{
+	Open();
+	fWindow->Lock();
+	fWindow->ResizeTo(fWindow->Bounds().Width(), 600);
+	fWindow->Unlock();
+	BPrivate::ProcessEvents();
+	ASSERT_EQ(600, BackView()->Bounds().Height());
+
+	Manage(WritePng("square.png", 32, 32));
+
+	BView* logo = Logo();
+	ASSERT_NE(nullptr, logo);
+	EXPECT_EQ(BRect(2, 564, 33, 595), logo->Frame());
+	EXPECT_EQ(BackView(), logo->Parent());
+	// The image itself is what shows there.
+	fWindow->Lock();
+	EXPECT_TRUE(IsNear(kLogoColour, logo->PixelAt(BPoint(0, 0))));
+	EXPECT_TRUE(IsNear(kLogoColour, logo->PixelAt(BPoint(31, 31))));
+	fWindow->Unlock();
+}
+
+
+TEST_F(LogoTest, AMissingFileKeepsThePathAndTheLogoShown)
+{
+	std::string shown = WritePng("shown.png", 40, 40);
+	OpenWithLogo(shown);
+	BView* before = Logo();
+	ASSERT_NE(nullptr, before);
+
+	std::string missing = fFolder.PathOf("logoimage");
+	Prefs::SetText(Prefs::getSTPrefs()->fLogoPath, missing.c_str());
+	EXPECT_EQ(80, Manage(missing));
+
+	EXPECT_EQ(missing, LogoPath());
+	EXPECT_EQ(before, Logo());
+}
+
+
+TEST_F(LogoTest, AMissingLogoAtStartShowsNoneAndKeepsThePath)
+{
+	std::string missing = fFolder.PathOf("logoimage");
+	OpenWithLogo(missing);
+	EXPECT_EQ(nullptr, Logo());
+	EXPECT_EQ(missing, LogoPath());
+	EXPECT_EQ(85, fWindow->CsvBox()->Frame().left);
+}
+
+
+TEST_F(LogoTest, AFileOfAnotherTypeChangesNothing)
+{
+	std::string shown = WritePng("shown.png", 40, 40);
+	OpenWithLogo(shown);
+	BView* before = Logo();
+
+	EXPECT_EQ(80, Manage(fFolder.WriteFile("notes.txt", "just words\n")));
+	EXPECT_EQ(before, Logo());
+	EXPECT_EQ(shown, LogoPath());
+}
+
+
+TEST_F(LogoTest, AnImageThatCannotBeDecodedTurnsToTheLogoBesideTheProgram)
+{
+	std::string shown = WritePng("shown.png", 40, 40);
+	OpenWithLogo(shown);
+	ASSERT_NE(nullptr, Logo());
+
+	std::string broken = fFolder.WriteFile("broken.png", "\x89PNG but nothing after it");
+	ASSERT_TRUE(IsNodeTypeOk(broken.c_str(), "image"));
+	Prefs::SetText(Prefs::getSTPrefs()->fLogoPath, broken.c_str());
+	EXPECT_EQ(80, Manage(broken));
+
+	EXPECT_EQ(nullptr, Logo());
+	EXPECT_EQ(fFolder.PathOf("tesklogo.png"), LogoPath());
+}
+
+
+TEST_F(LogoTest, ADroppedImageBecomesTheLogoAndItsPathTheSetting)
+{
+	Open();
+	ASSERT_EQ(nullptr, Logo());
+	std::string dropped = WritePng("dropped logo.png", 60, 24);
+
+	Drop(dropped);
+
+	EXPECT_EQ(dropped, LogoPath());
+	BView* logo = Logo();
+	ASSERT_NE(nullptr, logo);
+	EXPECT_EQ(BRect(0, 0, 59, 23), logo->Bounds());
+	fWindow->Lock();
+	EXPECT_TRUE(IsNear(kLogoColour, logo->PixelAt(BPoint(30, 12))));
+	fWindow->Unlock();
+}
+
+
+TEST_F(LogoTest, ADroppedTextFileChangesNothing)
+{
+	std::string shown = WritePng("shown.png", 40, 40);
+	OpenWithLogo(shown);
+	BView* before = Logo();
+
+	Drop(fFolder.WriteFile("menu.csv", "2004/05/17;MON;Menu 1;Pasta;flour\n"));
+
+	EXPECT_EQ(shown, LogoPath());
+	EXPECT_EQ(before, Logo());
+}
+
+
+// A file below base whose path is exactly length bytes long, in folders
+// made for it, holding a small PNG image.
+std::string
+PngOfPathLength(const std::string& base, size_t length, const std::string& leaf)
+{
+	std::string path = base;
+	size_t remaining = length - base.size() - 1 - leaf.size();
+	while (remaining > 0) {
+		// "/" and a name of up to 100 bytes; never leave a single byte over.
+		size_t part = std::min<size_t>(remaining, 101);
+		if (remaining - part == 1)
+			part--;
+		path += "/" + std::string(part - 1, 'd');
+		mkdir(path.c_str(), 0755);
+		remaining -= part;
+	}
+	path += "/" + leaf;
+	std::string png = OneColourPng(20, 20, kLogoPixel);
+	FILE* file = fopen(path.c_str(), "wb");
+	if (file != NULL) {
+		fwrite(png.data(), 1, png.size(), file);
+		fclose(file);
+	}
+	return path;
+}
+
+
+TEST_F(LogoTest, ADroppedImageWhosePathDoesNotFitIsRefused)
+{
+	std::string shown = WritePng("shown.png", 40, 40);
+	OpenWithLogo(shown);
+	BView* before = Logo();
+
+	std::string tooLong = PngOfPathLength(fFolder.Path(), 256, "logo.png");
+	ASSERT_EQ(256u, tooLong.size());
+	ASSERT_TRUE(IsNodeTypeOk(tooLong.c_str(), "image"));
+
+	Drop(tooLong);
+
+	EXPECT_EQ(shown, LogoPath());
+	EXPECT_EQ(before, Logo());
+	EXPECT_EQ(BRect(0, 0, 39, 39), Logo()->Bounds());
+}
+
+
+TEST_F(LogoTest, ADroppedImageWithAPathOfExactly255BytesIsTaken)
+{
+	Open();
+	std::string longest = PngOfPathLength(fFolder.Path(), 255, "logo.png");
+	ASSERT_EQ(255u, longest.size());
+
+	Drop(longest);
+
+	EXPECT_EQ(longest, LogoPath());
+	ASSERT_NE(nullptr, Logo());
+	EXPECT_EQ(BRect(0, 0, 19, 19), Logo()->Bounds());
+}
+
+} // namespace
