@@ -79,6 +79,7 @@ bench: configure
 # the first start's question. Its diagnostics go to screenshot.log.
 SHOT_HOME := $(abspath $(BUILD))/screenshot-home
 SHOT_FILE := $(abspath $(BUILD))/screenshot.png
+GALLERY_FILE := $(abspath $(BUILD))/gallery.png
 
 screenshot: app-folder
 	@rm -rf $(SHOT_HOME) $(SHOT_FILE)
@@ -92,6 +93,12 @@ screenshot: app-folder
 	@test -s $(SHOT_FILE) || { cat $(SHOT_HOME)/screenshot.log; \
 		echo "make screenshot: no picture was written"; exit 1; }
 	@echo "make screenshot: $(SHOT_FILE)"
+	@rm -f $(GALLERY_FILE)
+	@env QT_QPA_PLATFORM=offscreen XDG_CONFIG_HOME=$(SHOT_HOME)/config \
+		XDG_DATA_HOME=$(SHOT_HOME)/data XDG_RUNTIME_DIR=$(SHOT_HOME)/runtime \
+		$(BUILD)/widgets/gallery --screenshot $(GALLERY_FILE) >$(SHOT_HOME)/gallery.log 2>&1 \
+		|| { cat $(SHOT_HOME)/gallery.log; echo "make screenshot: the gallery failed"; exit 1; }
+	@echo "make screenshot: $(GALLERY_FILE)"
 
 format:
 	@find kit calendar data settings widgets mainwin app tests -name '*.h' -o -name '*.cpp' | xargs clang-format -i
