@@ -556,14 +556,21 @@ TextViewPrivate::EnsureVisible(int position)
 	QTextDocument* document = edit->document();
 	position = std::clamp(position, 0, document->characterCount() - 1);
 	QTextBlock block = document->findBlock(position);
-	if (block.isValid())
-		document->documentLayout()->blockBoundingRect(block);
+	QSize size = edit->viewport()->size();
+	QScrollBar* vertical = edit->verticalScrollBar();
+	if (block.isValid()) {
+		QRectF place = document->documentLayout()->blockBoundingRect(block);
+		// The scroll range follows the laid-out part of the text only when
+		// the editor hears of its new size, which may come later: it must
+		// reach the block now.
+		int reach = static_cast<int>(ceil(place.bottom())) - size.height() + 1;
+		if (reach > vertical->maximum())
+			vertical->setMaximum(reach);
+	}
 	QTextCursor cursor(document);
 	cursor.setPosition(position);
 	QRect rect = edit->cursorRect(cursor);
-	QSize size = edit->viewport()->size();
 
-	QScrollBar* vertical = edit->verticalScrollBar();
 	if (rect.top() < 0)
 		vertical->setValue(vertical->value() + rect.top());
 	else if (rect.bottom() >= size.height())
