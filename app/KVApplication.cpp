@@ -114,7 +114,9 @@ KVApplication::MessageReceived(BMessage* message)
 			break;
 
 		case kMsgTakeScreenshot:
-			_TakeScreenshot();
+			// Ours alone: from another program it would end the run.
+			if (!message->IsSourceRemote() && fScreenshotPath.Length() > 0)
+				_TakeScreenshot();
 			break;
 
 		default:

@@ -255,6 +255,7 @@ BrindelApp::_RequestTag(BMessage* request)
 
 	BMessage reply(kMsgRfid);
 	reply.AddString(kFieldStatus, target);
+	reply.AddDouble(kFieldWaitSeconds, fOptions.timeoutSeconds);
 	status_t status =
 		request->IsSourceWaiting() ? request->SendReply(&reply) : requester.SendMessage(&reply);
 	if (status != B_OK)

@@ -33,6 +33,9 @@ const char* const kFieldStatus = "_fMes";
 const char* const kFieldTarget = "_spTarget";
 const char* const kFieldCounter = "_spCounter";
 const char* const kFieldTag = "_tagstr";
+// With the echo: how many seconds the companion waits for the tag, so that
+// Vantuk's own limit for the wait can lie beyond it (a double).
+const char* const kFieldWaitSeconds = "_waitSecs";
 // The fields of the request.
 const char* const kFieldQuantity = "_NeedTagQuantitys";
 const char* const kFieldAppTarget = "_AppTarget";

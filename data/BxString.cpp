@@ -168,6 +168,30 @@ FindEntry(const BString* line, const char* person, int32 personLength, int32* en
 }
 
 
+// True when an entry appended to line is found there again: the entries
+// already in it run from its ":." to its very end, each with its "#" and its
+// ";". A line edited by hand may end in the middle of an entry or hold text
+// without a "#", and an entry after that would read as part of it.
+static bool
+EndsAfterWholeEntries(const BString* line)
+{
+	int32 length = line->Length();
+	if (length < 2)
+		return false;
+	int32 start = 2;
+	while (start < length) {
+		int32 hash = line->FindFirst('#', start);
+		if (hash < 0)
+			return false;
+		int32 end = line->FindFirst(';', hash);
+		if (end < 0)
+			return false;
+		start = end + 1;
+	}
+	return true;
+}
+
+
 // Finds the person's entry: fLine, fPos and fCount describe it afterwards.
 void
 BxString::_Search(const char* person)
@@ -240,7 +264,7 @@ BxString::CalcUserOrder(const char* person, int32 kind)
 		return;
 
 	BString* last = OrderLineAt(CLines() - 1);
-	if (last == NULL || last->Length() > kOrderLineLimit) {
+	if (last == NULL || last->Length() > kOrderLineLimit || !EndsAfterWholeEntries(last)) {
 		printf("add line\n");
 		BString* line = new BString;
 		line->SetToFormat(":.%s#%02d;", person, 1);

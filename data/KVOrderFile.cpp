@@ -78,7 +78,9 @@ KV_Window::Order_File(int mode)
 			// The clicks stay in memory, so the person can try again
 			// once the folder is writable.
 			printf("save.err: '%s' (%s)\n", path, error_text(status));
-			AnyAlert("saving failed", false);
+			BString text("saving failed: ");
+			text << error_text(status) << "\n" << path;
+			AnyAlert(text.String(), false);
 			break;
 		}
 		fUnsaved = false;
@@ -88,7 +90,11 @@ KV_Window::Order_File(int mode)
 	case 3: {
 		status_t status = AppendClosedMarker(path, CurrentTime());
 		if (status != B_OK) {
+			// The week stays open; the person must know it did not close.
 			printf("close.err: '%s' (%s)\n", path, error_text(status));
+			BString text("closing the week failed: ");
+			text << error_text(status) << "\n" << path;
+			AnyAlert(text.String(), false);
 			break;
 		}
 		// The file carries the marker now, as if it had just been read.

@@ -238,6 +238,9 @@ AppendClosedMarker(const char* path, time_t moment)
 		printf("open.err: '%s'\n", path);
 		return status_for_errno(errno);
 	}
+	// A full disk may take part of the line: what it took is cut off again,
+	// or a marker cut after its start would close the week at the next read.
+	off_t oldSize = lseek(fd, 0, SEEK_END);
 	std::string line = ClosedMarkerLine(moment);
 	status_t status = B_OK;
 	size_t written = 0;
@@ -253,6 +256,8 @@ AppendClosedMarker(const char* path, time_t moment)
 	}
 	if (status == B_OK && fsync(fd) != 0)
 		status = status_for_errno(errno);
+	if (status != B_OK && written > 0 && oldSize >= 0 && ftruncate(fd, oldSize) == 0)
+		fsync(fd);
 	close(fd);
 	return status;
 }

@@ -78,6 +78,7 @@ status_t CreateOrderFile(const char* path, const BList* menuRows);
 status_t WriteFileAtomically(const char* path, const std::function<bool(FILE*)>& write);
 
 // Appends the closed marker with the moment of closing, flushed to disk.
+// When that fails, whatever part of the line got in is cut off again.
 status_t AppendClosedMarker(const char* path, time_t moment);
 
 // The marker line for a moment, line end included.

@@ -953,10 +953,23 @@ BPrivate::DeliverIncoming(BMessage* message, std::shared_ptr<IncomingMessage> so
 		return;
 
 	// A token that names nobody (any more) goes to the application, as the
-	// platform's messages to a program by its signature do.
+	// platform's messages to a program by its signature do. So does one that
+	// this program never named to anybody: the application object decides
+	// what other programs may ask, and a window must not be reached behind
+	// its back ('cvLD' with a path of anyone's choosing, a drop, a save).
 	const Envelope& envelope = source->GetEnvelope();
 	BHandler* handler = envelope.targetToken >= 0 ? BHandler::HandlerFor(envelope.targetToken)
 		: NULL;
+	if (handler != NULL && handler != ApplicationLooper()
+		&& !IsHandlerNamedToOthers(envelope.targetToken)) {
+		handler = NULL;
+		uint32 what = message->what;
+		Complain("a message '%c%c%c%c' from another program for handler %d, which was never "
+				 "named to it, goes to the application",
+			static_cast<char>(what >> 24), static_cast<char>(what >> 16),
+			static_cast<char>(what >> 8), static_cast<char>(what),
+			static_cast<int>(envelope.targetToken));
+	}
 	BLooper* looper = handler != NULL ? handler->Looper() : NULL;
 	if (looper == NULL) {
 		looper = ApplicationLooper();

@@ -3,7 +3,9 @@
 #include <string.h>
 
 #include <memory>
+#include <mutex>
 #include <string>
+#include <unordered_set>
 
 #include <AppDefs.h>
 #include <Handler.h>
@@ -38,6 +40,12 @@ ReadLittle32(const uint8* from)
 const ssize_t kFixedPartSize = 8;
 
 std::string gLocalSignature;
+
+// The tokens of NameHandlerToOthers(). Tokens are never used twice in a run,
+// so one that stays here after its handler went names nobody.
+std::mutex gNamedLock;
+std::unordered_set<int32> gNamedToOthers;
+
 // By token, not by pointer: an application object that is gone is then
 // simply not there, instead of a dangling looper.
 int32 gApplicationToken = -1;
@@ -61,6 +69,9 @@ SetReturnAddress(const BMessenger& returnAddress, BPrivate::Envelope* envelope)
 	const char* signature = returnAddress.Signature();
 	envelope->replySignature = signature[0] != '\0' ? signature : BPrivate::LocalSignature();
 	envelope->replyToken = returnAddress.Token();
+	// The other program answers to this handler of ours by its token.
+	if (returnAddress.IsTargetLocal())
+		BPrivate::NameHandlerToOthers(returnAddress.Token());
 }
 
 
@@ -152,6 +163,24 @@ SendWithoutWaiting(const BMessenger& target, const BMessage& message,
 }
 
 } // namespace
+
+
+void
+BPrivate::NameHandlerToOthers(int32 token)
+{
+	if (token < 0)
+		return;
+	std::lock_guard<std::mutex> guard(gNamedLock);
+	gNamedToOthers.insert(token);
+}
+
+
+bool
+BPrivate::IsHandlerNamedToOthers(int32 token)
+{
+	std::lock_guard<std::mutex> guard(gNamedLock);
+	return gNamedToOthers.count(token) > 0;
+}
 
 
 void
@@ -377,6 +406,11 @@ BMessenger::Flatten(void* buffer, ssize_t size) const
 {
 	if (buffer == NULL || size < FlattenedSize())
 		return B_BAD_VALUE;
+
+	// A messenger of ours in a message is how a handler is named to other
+	// programs: from now on they may address it.
+	if (IsTargetLocal())
+		BPrivate::NameHandlerToOthers(fToken);
 
 	uint8* bytes = static_cast<uint8*>(buffer);
 	WriteLittle32(bytes, static_cast<uint32>(fToken));

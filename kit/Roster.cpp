@@ -134,6 +134,11 @@ BRoster::Launch(const entry_ref* ref, int argc, const char* const* args, team_id
 		fprintf(stderr, "vantuk: %s cannot be started: it is not a program\n", ref->path());
 		return B_LAUNCH_FAILED;
 	}
+	// Whatever anybody wrote into it would run as us.
+	if ((st.st_mode & S_IWOTH) != 0) {
+		fprintf(stderr, "vantuk: %s is not started: every user may change it\n", ref->path());
+		return B_LAUNCH_FAILED;
+	}
 
 	// Everything is made before fork(): the middle process only spawns,
 	// writes and ends.

@@ -88,7 +88,11 @@ BPrivate::ReadSmallFile(const std::string& path, size_t maxSize, std::string* co
 		status = status_for_errno(errno);
 	else if (!S_ISREG(st.st_mode) || st.st_uid != getuid())
 		status = B_PERMISSION_DENIED;
-	else if (static_cast<size_t>(st.st_size) > maxSize)
+	else if ((st.st_mode & (S_IWGRP | S_IWOTH)) != 0) {
+		// Ours, but others could have written it: an app hint would then
+		// start a program of their choosing as us.
+		status = B_PERMISSION_DENIED;
+	} else if (static_cast<size_t>(st.st_size) > maxSize)
 		status = B_FILE_TOO_LARGE;
 
 	std::string text;

@@ -99,6 +99,10 @@ KV_Window::MessageReceived(BMessage* message)
 		GotRFIDMessage(message);
 		break;
 
+	case kMsgTagWaitOver:
+		_TagWaitOver();
+		break;
+
 	case kMsgTagSet:
 		EditTagEntry(message, 0);
 		break;

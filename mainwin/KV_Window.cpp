@@ -19,6 +19,7 @@
 #include <InterfaceDefs.h>
 #include <MenuField.h>
 #include <MenuItem.h>
+#include <MessageRunner.h>
 #include <Messenger.h>
 #include <Node.h>
 #include <NodeInfo.h>
@@ -155,6 +156,9 @@ KV_Window::KV_Window(BRect frame) :
 	fResWin(NULL),
 	fConfWin(NULL),
 	fWaitingForTag(false),
+	fTagWaitRunner(NULL),
+	fTagWaitLimit(kTagWaitLimit),
+	fTagWaitCurrent(kTagWaitLimit),
 	fWeekClosed(false),
 	fUnsaved(false),
 	fSaved(false),
@@ -278,6 +282,7 @@ KV_Window::~KV_Window()
 	delete fUser;
 	delete fInfoText;
 	delete fCallMe;
+	delete fTagWaitRunner;
 
 	if (fPrefs != NULL && fPrefs == Prefs::aPrefsZgr) {
 		fPrefs->fMainWinRect = Frame();

@@ -16,6 +16,7 @@ class BBox;
 class BButton;
 class BMenuField;
 class BMessage;
+class BMessageRunner;
 class BMessenger;
 class BPopUpMenu;
 class BStringView;
@@ -55,6 +56,17 @@ status_t GetAppFolder(BPath* folder);
 // The image file at path as a new bitmap that the caller owns, or NULL
 // when the file cannot be read or no translator decodes it.
 BBitmap* GetImage(const char* path);
+
+// How long the window waits for the reader companion's answer to a request
+// for a tag (microseconds) before it gives up by itself: longer than the
+// companion's own time-out (10 s unless set otherwise), so a companion that
+// runs always answers first; only one that died leaves the wait to this.
+const bigtime_t kTagWaitLimit = 15000000;
+// Beyond the wait a companion reports, the window waits this much longer.
+const bigtime_t kTagWaitMargin = 5000000;
+// A reported wait longer than this is not believed (the companion's own
+// longest time-out is 600 s).
+const double kLongestCompanionWait = 3600;
 
 // Starts the reader companion unless its tray item shows it runs: the
 // program file its signature's hint names, else the one beside this
@@ -105,6 +117,12 @@ public:
 	// What the application and the tests may look at.
 	bool IsUnsaved() const { return fUnsaved; }
 	bool IsWeekClosed() const { return fWeekClosed; }
+	bool IsWaitingForTag() const { return fWaitingForTag; }
+	// The wait for a tag of the next request ends after limit
+	// (microseconds) without an answer; kTagWaitLimit unless set.
+	void SetTagWaitLimit(bigtime_t limit) { fTagWaitLimit = limit; }
+	// The limit of the wait going on (microseconds).
+	bigtime_t TagWaitLimitInUse() const { return fTagWaitCurrent; }
 	// The shown week's order file (after a menu file was read), else the
 	// menu file or nothing.
 	const char* CurrentFilePath() const;
@@ -126,6 +144,11 @@ private:
 	void _MakeFolders();
 	void _LogIn(const char* tag);
 	void _LoginTimedOut(const BString& status);
+	// Starts the window's own limit for the wait; companionSeconds is how
+	// long the companion said it waits (0: it did not say).
+	void _StartTagWait(double companionSeconds = 0);
+	void _StopTagWait();
+	void _TagWaitOver();
 	void _LogOff();
 	void _BuildTagEntry();
 	void _DropFile(BMessage* message);
@@ -186,6 +209,11 @@ private:
 	ResWin* fResWin;
 	ConfWin* fConfWin;
 	bool fWaitingForTag;
+	// Ends a wait for a tag that the companion never answers.
+	BMessageRunner* fTagWaitRunner;
+	bigtime_t fTagWaitLimit;
+	// The limit of the wait going on.
+	bigtime_t fTagWaitCurrent;
 	bool fWeekClosed;
 	// Clicks were taken since the order file was last read or saved.
 	bool fUnsaved;

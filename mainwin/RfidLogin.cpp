@@ -7,12 +7,15 @@
 #include <stdio.h>
 #include <string.h>
 
+#include <algorithm>
+
 #include <Box.h>
 #include <Button.h>
 #include <Deskbar.h>
 #include <Entry.h>
 #include <Font.h>
 #include <Message.h>
+#include <MessageRunner.h>
 #include <Messenger.h>
 #include <MimeType.h>
 #include <Path.h>
@@ -85,6 +88,11 @@ KV_Window::GotRFIDMessage(BMessage* message)
 			fCsvUser->SetText(getLabel(kLabelWait));
 			Unlock();
 			fWaitingForTag = true;
+			double companionSeconds;
+			if (message->FindDouble(kFieldWaitSeconds, &companionSeconds) == B_OK)
+				_StartTagWait(companionSeconds);
+			else
+				_StartTagWait();
 			printf("GotRFIDMessage: waiting for a tag\n");
 		}
 		if (status.FindFirst(kTimeoutMark) >= 0) {
@@ -137,6 +145,7 @@ KV_Window::_LogIn(const char* tag)
 	Unlock();
 
 	fWaitingForTag = false;
+	_StopTagWait();
 	printf("GotRFIDMessage: '%s' logged in\n", BxString::LUser);
 	// Who logs in gets the result window of nobody else.
 	if (_ResultWindow() != NULL) {
@@ -150,6 +159,7 @@ void
 KV_Window::_LoginTimedOut(const BString& status)
 {
 	fWaitingForTag = false;
+	_StopTagWait();
 	SetOrderMode(false);
 	TLinkView::IsLogged = false;
 
@@ -163,6 +173,52 @@ KV_Window::_LoginTimedOut(const BString& status)
 	MovingChilds();
 	AnyAlert(status.String(), true);
 	Unlock();
+}
+
+
+// The companion answers every request, with a tag or its own time-out; one
+// that dies in between (killed, its reader unplugged with it) never does,
+// and the window would wait for good. So the window keeps a limit of its
+// own, a little beyond the companion's.
+void
+KV_Window::_StartTagWait(double companionSeconds)
+{
+	_StopTagWait();
+	// A companion that says how long it waits gets that much and a margin,
+	// whatever time-out its site chose.
+	fTagWaitCurrent = fTagWaitLimit;
+	if (companionSeconds > 0 && companionSeconds < kLongestCompanionWait) {
+		fTagWaitCurrent = std::max(
+			fTagWaitLimit, static_cast<bigtime_t>(companionSeconds * 1e6) + kTagWaitMargin);
+	}
+	BMessage over(kMsgTagWaitOver);
+	fTagWaitRunner = new BMessageRunner(BMessenger(this), &over, fTagWaitCurrent, 1);
+	if (fTagWaitRunner->InitCheck() != B_OK) {
+		printf("GotRFIDMessage: no limit for the wait for a tag\n");
+		_StopTagWait();
+	}
+}
+
+
+void
+KV_Window::_StopTagWait()
+{
+	delete fTagWaitRunner;
+	fTagWaitRunner = NULL;
+}
+
+
+void
+KV_Window::_TagWaitOver()
+{
+	_StopTagWait();
+	if (!fWaitingForTag)
+		return;
+	printf("GotRFIDMessage: the reader companion did not answer; the wait ends\n");
+	char text[96];
+	snprintf(text, sizeof(text), "%s: the reader did not answer within %g s", kTimeoutMark,
+		fTagWaitCurrent / 1e6);
+	_LoginTimedOut(text);
 }
 
 

@@ -18,6 +18,7 @@
 #include <TextView.h>
 #include <View.h>
 
+#include "ContactHeader.h"
 #include "KV_Window.h"
 #include "Labels.h"
 #include "MessageCodes.h"
@@ -37,9 +38,6 @@ static const uint32 kMsgDragDropped = '_DPD';
 
 // Where the date pattern's result has to fit.
 static const size_t kDateTextSize = 36;
-// The contact file is read in pieces of this many bytes, the terminator
-// included.
-static const int kHeaderChunkSize = 255;
 
 static const rgb_color kBackViewColor = {242, 240, 237, 0};
 static const rgb_color kTextViewColor = {250, 250, 245, 10};
@@ -56,8 +54,7 @@ ResWin::getResWin(BRect frame)
 }
 
 
-ResWin::ResWin(BRect frame)
-	:
+ResWin::ResWin(BRect frame) :
 	BWindow(frame, getLabel(kLabelResume), B_TITLED_WINDOW, 0),
 	fFont(be_fixed_font),
 	fPrefs(Prefs::getSTPrefs()),
@@ -194,28 +191,14 @@ ResWin::Draw(BRect)
 void
 ResWin::GetHeaderText()
 {
-	fHeader = "";
-
 	BPath path;
 	if (GetAppFolder(&path) != B_OK)
 		path.SetTo("/");
 	BString name(path.Path());
 	name << "/Language/kv_contact";
 
-	FILE* file = fopen(name.String(), "r");
-	if (file == NULL) {
-		fHeader << " missing: " << name << "\n";
+	if (!ReadContactHeader(name.String(), &fHeader))
 		printf("open.err: '%s'\n", name.String());
-		return;
-	}
-
-	char line[kHeaderChunkSize];
-	while (fgets(line, sizeof(line), file) != NULL) {
-		if (line[0] == '#' || line[0] == ';')
-			continue;
-		fHeader << line;
-	}
-	fclose(file);
 }
 
 

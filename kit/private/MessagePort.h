@@ -101,9 +101,17 @@ private:
 };
 
 // Hands a message that came over the socket to its handler in this program
-// (the application object when the token names none), with a reply channel
-// back to its sender.
+// (the application object when the token names none, or one this program
+// never named to anyone), with a reply channel back to its sender.
 void DeliverIncoming(BMessage* message, std::shared_ptr<IncomingMessage> source);
+
+// The handlers other programs may address by token: those this program has
+// named, in a messenger put into a message or as the return address of a
+// message it sent out. Any other token from outside reaches the application
+// object, which decides what another program may ask for; a window's token
+// is a small number that anybody could guess.
+void NameHandlerToOthers(int32 token);
+bool IsHandlerNamedToOthers(int32 token);
 
 } // namespace BPrivate
 

@@ -22,9 +22,10 @@ status_t SafeFileName(const char* name, std::string* fileName);
 // flushed, renamed over the old one. The folder must exist.
 status_t WriteSmallFile(const std::string& path, const std::string& content, mode_t mode);
 
-// Reads a regular file of at most maxSize bytes that belongs to this user;
-// anything else (a link, a folder, another user's file, a bigger file) is
-// refused. st, when given, receives the file's status.
+// Reads a regular file of at most maxSize bytes that belongs to this user
+// and that only this user may write; anything else (a link, a folder,
+// another user's file, one that group or others may write, a bigger file)
+// is refused. st, when given, receives the file's status.
 status_t ReadSmallFile(const std::string& path, size_t maxSize, std::string* content,
 	struct stat* st = NULL);
 

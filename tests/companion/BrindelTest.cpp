@@ -214,6 +214,10 @@ TEST_F(BrindelTest, DeliversTheNextTagToARequest)
 	RequestTag(callMe);
 	ASSERT_TRUE(Serve([&]() { return fVantuk->Find(kFieldStatus) != NULL; }, 3.0));
 	EXPECT_STREQ(kVantukTargetName, fVantuk->Find(kFieldStatus)->GetString(kFieldStatus, ""));
+	// It says how long it waits, so Vantuk can wait longer.
+	double seconds = 0;
+	EXPECT_EQ(B_OK, fVantuk->Find(kFieldStatus)->FindDouble(kFieldWaitSeconds, &seconds));
+	EXPECT_EQ(1.0, seconds);
 
 	WriteTag("0004123456");
 	ASSERT_TRUE(Serve([&]() { return fVantuk->Find(kFieldTarget) != NULL; }, 3.0));

@@ -86,6 +86,14 @@ TEST_F(BxStringTest, ChangesOnePortionAtATime)
 			kOrderAdd, {":.Guest#9999;"}, 0, 2, 9999},
 		{"an entry without its closing separator is mended", {":.Ann#01;Guest#02"}, "Guest",
 			kOrderAdd, {":.Ann#01;Guest#03;"}, 0, 9, 3},
+		// A hand-edited last line where a new entry would read as part of
+		// what stands before it.
+		{"a last line ending inside an entry starts a new one", {":.Ann#01"}, "Guest",
+			kOrderAdd, {":.Ann#01", ":.Guest#01;"}, -1, -1, 0},
+		{"a last line with text but no entry starts a new one", {":.Emil02;"}, "Guest",
+			kOrderAdd, {":.Emil02;", ":.Guest#01;"}, -1, -1, 0},
+		{"a last line shorter than its mark starts a new one", {":"}, "Guest", kOrderAdd,
+			{":", ":.Guest#01;"}, -1, -1, 0},
 	};
 	for (const OrderCase& test : cases) {
 		BxString record(kMealLine);
@@ -231,6 +239,17 @@ TEST_F(BxStringTest, AnswersFollowEveryChange)
 	EXPECT_EQ(3, record.CountUser());
 	record.CalcUserOrder("Bob", kOrderQuery);
 	EXPECT_EQ(5, record.fCount);
+
+	// An entry added to a hand-edited line is found again.
+	record.AddOrderLine(":.Emil02;");
+	record.CalcUserOrder("Carla", kOrderAdd);
+	record.CalcUserOrder("Carla", kOrderQuery);
+	EXPECT_EQ(1, record.fCount);
+	BxString reread(kMealLine);
+	for (int32 i = 0; i < record.CLines(); i++)
+		reread.AddOrderLine(record.OrderLineAt(i)->String());
+	reread.CalcUserOrder("Carla", kOrderQuery);
+	EXPECT_EQ(1, reread.fCount);
 
 	record.Clear();
 	record.CalcUserOrder("Bob", kOrderQuery);

@@ -17,6 +17,7 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -101,10 +102,9 @@ ProcessRuns(pid_t pid)
 }
 
 
-// Ends every process whose program file is path (those a program started
-// and left to themselves), and waits a little for them to go.
-inline void
-StopProgramsAt(const std::string& path)
+// The running processes whose program file is path.
+inline std::vector<pid_t>
+ProcessesOf(const std::string& path)
 {
 	std::vector<pid_t> found;
 	for (const auto& entry : std::filesystem::directory_iterator("/proc")) {
@@ -113,9 +113,20 @@ StopProgramsAt(const std::string& path)
 			continue;
 		std::error_code error;
 		std::filesystem::path program = std::filesystem::read_symlink(entry.path() / "exe", error);
-		if (!error && program == path)
-			found.push_back(static_cast<pid_t>(std::stol(name)));
+		pid_t pid = static_cast<pid_t>(std::stol(name));
+		if (!error && program == path && ProcessRuns(pid))
+			found.push_back(pid);
 	}
+	return found;
+}
+
+
+// Ends every process whose program file is path (those a program started
+// and left to themselves), and waits a little for them to go.
+inline void
+StopProgramsAt(const std::string& path)
+{
+	std::vector<pid_t> found = ProcessesOf(path);
 	for (pid_t pid : found)
 		kill(pid, SIGTERM);
 	for (int i = 0; i < 50; i++) {
@@ -338,6 +349,79 @@ private:
 		fDisplay = ":" + number;
 		return true;
 	}
+};
+
+
+// The program in multi-user mode with the reader companion beside it in
+// the application folder. The companion reads its tags from a named pipe,
+// as its settings file says; the program's default synonym file names the
+// tag kCompanionTag "Canteen Guest".
+inline const char* const kCompanionTag = "0F00A1B2C3";
+// The " Login" button's middle, in the window's own coordinates.
+inline const char* const kLoginButtonX = "42";
+inline const char* const kLoginButtonY = "210";
+
+
+class CompanionEndToEndTest : public EndToEndTest
+{
+protected:
+	void SetUp() override
+	{
+		EndToEndTest::SetUp();
+		if (HasFatalFailure())
+			return;
+		fCompanion = fFolder.PathOf("app/Brindel");
+		std::filesystem::copy_file(BuiltProgram("Vantuk/Brindel"), fCompanion);
+
+		std::string config = getenv("XDG_CONFIG_HOME");
+		fPipe = fFolder.PathOf("tags.fifo");
+		std::filesystem::create_directories(config + "/_LP_x-vnd.Orv");
+		std::ofstream(config + "/_LP_x-vnd.Orv/brindel.conf")
+			<< "# tags from a pipe\nsource = pipe\ndevice = " << fPipe << "\n";
+		std::ofstream(config + "/_125khzTags.txt") << "# the canteen's tags\n"
+												   << kCompanionTag << "\tCanteen_Guest\n";
+	}
+
+	void TearDown() override
+	{
+		if (fPipeEnd >= 0)
+			close(fPipeEnd);
+		Stop(fProgram);
+		StopProgramsAt(fCompanion);
+		EndToEndTest::TearDown();
+	}
+
+	// Writes a tag into the companion's pipe, once it reads the pipe.
+	bool WriteTag(const char* tag)
+	{
+		double end = SecondsNow() + 10;
+		while (fPipeEnd < 0 && SecondsNow() < end) {
+			fPipeEnd = open(fPipe.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+			if (fPipeEnd < 0)
+				usleep(100000);
+		}
+		if (fPipeEnd < 0)
+			return false;
+		std::string line = std::string(tag) + "\n";
+		return write(fPipeEnd, line.data(), line.size()) == static_cast<ssize_t>(line.size());
+	}
+
+	// Presses " Login" until the companion's answer put the window into
+	// waiting for a tag.
+	bool PressLoginAndWait(const std::string& window)
+	{
+		for (int round = 0; round < 5; round++) {
+			size_t before = ReadWholeFile(fLog).size();
+			ClickAt(window, kLoginButtonX, kLoginButtonY);
+			if (WaitForOutput("GotRFIDMessage: waiting for a tag", 3, before))
+				return true;
+		}
+		return false;
+	}
+
+	std::string fCompanion;
+	std::string fPipe;
+	int fPipeEnd = -1;
 };
 
 #endif // END_TO_END_H

@@ -23,71 +23,8 @@
 
 namespace {
 
-// The " Login" button's middle, in the window's own coordinates.
-const char* const kLoginButtonX = "42";
-const char* const kLoginButtonY = "210";
-
-const char* const kTag = "0F00A1B2C3";
-
-
-class RfidLoginEndToEndTest : public EndToEndTest
+class RfidLoginEndToEndTest : public CompanionEndToEndTest
 {
-protected:
-	void SetUp() override
-	{
-		EndToEndTest::SetUp();
-		if (HasFatalFailure())
-			return;
-		fCompanion = fFolder.PathOf("app/Brindel");
-		std::filesystem::copy_file(BuiltProgram("Vantuk/Brindel"), fCompanion);
-
-		// The companion's settings: tags from a pipe. The program's default
-		// synonym file lies in the user's settings folder.
-		std::string config = getenv("XDG_CONFIG_HOME");
-		fPipe = fFolder.PathOf("tags.fifo");
-		std::filesystem::create_directories(config + "/_LP_x-vnd.Orv");
-		std::ofstream(config + "/_LP_x-vnd.Orv/brindel.conf")
-			<< "# tags from a pipe\nsource = pipe\ndevice = " << fPipe << "\n";
-		std::ofstream(config + "/_125khzTags.txt") << "# the canteen's tags\n"
-												   << kTag << "\tCanteen_Guest\n";
-	}
-
-	void TearDown() override
-	{
-		if (fPipeEnd >= 0)
-			close(fPipeEnd);
-		Stop(fProgram);
-		StopProgramsAt(fCompanion);
-		EndToEndTest::TearDown();
-	}
-
-	// Writes a tag into the companion's pipe, as a reader tool would.
-	bool WriteTag(const char* tag)
-	{
-		if (fPipeEnd < 0)
-			fPipeEnd = open(fPipe.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
-		if (fPipeEnd < 0)
-			return false;
-		std::string line = std::string(tag) + "\n";
-		return write(fPipeEnd, line.data(), line.size()) == static_cast<ssize_t>(line.size());
-	}
-
-	// Presses " Login" until the companion's answer put the window into
-	// waiting for a tag.
-	bool PressLoginAndWait(const std::string& window)
-	{
-		for (int round = 0; round < 5; round++) {
-			size_t before = ReadWholeFile(fLog).size();
-			ClickAt(window, kLoginButtonX, kLoginButtonY);
-			if (WaitForOutput("GotRFIDMessage: waiting for a tag", 3, before))
-				return true;
-		}
-		return false;
-	}
-
-	std::string fCompanion;
-	std::string fPipe;
-	int fPipeEnd = -1;
 };
 
 
@@ -110,7 +47,7 @@ TEST_F(RfidLoginEndToEndTest, APersonLogsInWithATagOrdersAndLogsOff)
 
 	ASSERT_TRUE(PressLoginAndWait(window));
 	size_t before = ReadWholeFile(fLog).size();
-	ASSERT_TRUE(WriteTag(kTag)) << strerror(errno);
+	ASSERT_TRUE(WriteTag(kCompanionTag)) << strerror(errno);
 	ASSERT_TRUE(WaitForOutput("GotRFIDMessage: 'Canteen Guest' logged in", 15, before));
 
 	std::string made = ReadWholeFile(fOrderPath);

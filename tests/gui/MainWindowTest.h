@@ -8,10 +8,12 @@
 #include <time.h>
 
 #include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
 #include <Application.h>
+#include <Handler.h>
 #include <InputSimulator.h>
 #include <Message.h>
 #include <MenuItem.h>
@@ -24,6 +26,21 @@
 #include "Prefs.h"
 #include "TLinkView.h"
 #include "TempFolder.h"
+
+
+// Stands in for the reader companion: the requests the window sends it.
+class CompanionStandIn : public BHandler
+{
+public:
+	CompanionStandIn() :
+		BHandler("companion")
+	{
+	}
+
+	void MessageReceived(BMessage* message) override { fReceived.push_back(*message); }
+
+	std::vector<BMessage> fReceived;
+};
 
 
 // The main window on an application folder of its own, with the clock at

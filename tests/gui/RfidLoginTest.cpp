@@ -46,22 +46,6 @@ SameColour(rgb_color a, rgb_color b)
 }
 
 
-// Stands in for the reader companion: what the window sends it.
-class CompanionStandIn : public BHandler
-{
-public:
-	CompanionStandIn()
-		:
-		BHandler("companion")
-	{
-	}
-
-	void MessageReceived(BMessage* message) override { fReceived.push_back(*message); }
-
-	std::vector<BMessage> fReceived;
-};
-
-
 class RfidLoginTest : public MainWindowTest
 {
 protected:
@@ -69,8 +53,8 @@ protected:
 	{
 		MainWindowTest::SetUp();
 		WriteMenu(fWeek, kMenu);
-		fSynonyms = fFolder.WriteFile("tags.txt",
-			std::string("# tags of the canteen\n") + kTag + "\tCanteen_Guest\n");
+		fSynonyms = fFolder.WriteFile(
+			"tags.txt", std::string("# tags of the canteen\n") + kTag + "\tCanteen_Guest\n");
 		fApplication.AddHandler(&fCompanion);
 	}
 
@@ -118,10 +102,7 @@ protected:
 		Report(NULL, tag, true);
 	}
 
-	BButton* LoginButton() const
-	{
-		return dynamic_cast<BButton*>(fWindow->FindView("futB"));
-	}
+	BButton* LoginButton() const { return dynamic_cast<BButton*>(fWindow->FindView("futB")); }
 
 	const char* InfoLine() const
 	{
@@ -295,7 +276,8 @@ TEST_F(RfidLoginTest, SingleUserModeRefusesTheCompanion)
 TEST_F(RfidLoginTest, TagsAndNamesAreCleanedAndCut)
 {
 	OpenInMode(false);
-	const struct {
+	const struct
+	{
 		std::string tag;
 		std::string shown;
 		std::string person;
@@ -351,8 +333,8 @@ protected:
 	{
 		RfidLoginTest::SetUp();
 		fMark = fFolder.PathOf("companion-started");
-		std::string script = fFolder.WriteFile(
-			"Brindel", "#!/bin/sh\necho started > '" + fMark + "'\n");
+		std::string script =
+			fFolder.WriteFile("Brindel", "#!/bin/sh\necho started > '" + fMark + "'\n");
 		chmod(script.c_str(), 0755);
 	}
 

@@ -380,6 +380,11 @@ TEST_F(MessengerDeliveryTest, MessagesFromAnotherProgramReachTheirHandler)
 		return exitStatus;
 	};
 
+	// Another program learns of the handler from a messenger of ours in a
+	// message; only then may it address it.
+	BMessage naming('name');
+	ASSERT_EQ(B_OK, naming.AddMessenger("target", BMessenger(&handler)));
+
 	// A sender that waits gets the handler's reply on its connection.
 	int32 target = handler.Token();
 	pid_t child = ForkChild([target] {
