@@ -374,4 +374,23 @@ TEST_F(CompanionStartTest, ARunningCompanionOrSingleUserModeIsNotStartedAgain)
 	BDeskbar().RemoveItem(kCompanionTrayItem);
 }
 
+TEST_F(CompanionStartTest, LoginStartsACompanionThatCannotBeReached)
+{
+	// Running at the start, so not started then.
+	ASSERT_EQ(B_OK, BDeskbar().AddItem(kCompanionTrayItem));
+	OpenInMode(false);
+	BDeskbar().RemoveItem(kCompanionTrayItem);
+	usleep(200000);
+	ASSERT_NE(0, access(fMark.c_str(), F_OK));
+
+	// The companion reported itself and died since.
+	BMessage contact(kMsgRfid);
+	contact.AddMessenger(kFieldCallMe, BMessenger("application/x-vnd.Vantuk-test-gone"));
+	Send(&contact);
+	Send(kMsgLogin);
+	EXPECT_TRUE(Started());
+	EXPECT_EQ(0, strncmp("no reader: ", InfoLine(), 11)) << InfoLine();
+	EXPECT_FALSE(TLinkView::IsLogged);
+}
+
 } // namespace
