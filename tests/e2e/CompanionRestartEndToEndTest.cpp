@@ -78,18 +78,8 @@ protected:
 
 TEST_F(CompanionRestartEndToEndTest, AKilledCompanionEndsTheWaitAndLoginWorksWhenItIsBack)
 {
-	fProgram =
-		StartProgram({fFolder.PathOf("app/Vantuk"), "--multi-user"}, fEnvironment.data(), fLog);
-	ASSERT_GT(fProgram, 0);
-	ASSERT_TRUE(WaitUntilRunning(15)) << "the program never answered";
-	ASSERT_TRUE(WaitForOutput("GotRFIDMessage: the reader companion is known", 20));
-	std::string window;
-	for (int i = 0; i < 50 && window.empty(); i++) {
-		window = FindWindow();
-		if (window.empty())
-			usleep(100000);
-	}
-	ASSERT_FALSE(window.empty());
+	std::string window = StartWithCompanion();
+	ASSERT_FALSE(window.empty()) << "the program, the companion or the window did not come";
 
 	ASSERT_TRUE(PressLoginAndWait(window));
 	double waitStarted = SecondsNow();

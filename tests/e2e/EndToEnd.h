@@ -391,6 +391,26 @@ protected:
 		EndToEndTest::TearDown();
 	}
 
+	// Starts the program in multi-user mode; it starts the companion, which
+	// reports itself. The program's window, or an empty text when any of
+	// it did not happen in time.
+	std::string StartWithCompanion()
+	{
+		fProgram =
+			StartProgram({fFolder.PathOf("app/Vantuk"), "--multi-user"}, fEnvironment.data(), fLog);
+		if (fProgram <= 0 || !WaitUntilRunning(15)
+			|| !WaitForOutput("GotRFIDMessage: the reader companion is known", 20)) {
+			return "";
+		}
+		std::string window;
+		for (int i = 0; i < 50 && window.empty(); i++) {
+			window = FindWindow();
+			if (window.empty())
+				usleep(100000);
+		}
+		return window;
+	}
+
 	// Writes a tag into the companion's pipe, once it reads the pipe.
 	bool WriteTag(const char* tag)
 	{

@@ -30,20 +30,8 @@ class RfidLoginEndToEndTest : public CompanionEndToEndTest
 
 TEST_F(RfidLoginEndToEndTest, APersonLogsInWithATagOrdersAndLogsOff)
 {
-	fProgram =
-		StartProgram({fFolder.PathOf("app/Vantuk"), "--multi-user"}, fEnvironment.data(), fLog);
-	ASSERT_GT(fProgram, 0);
-	ASSERT_TRUE(WaitUntilRunning(15)) << "the program never answered";
-	// The companion was started, and reported itself.
-	ASSERT_TRUE(WaitForOutput("GotRFIDMessage: the reader companion is known", 20));
-
-	std::string window;
-	for (int i = 0; i < 50 && window.empty(); i++) {
-		window = FindWindow();
-		if (window.empty())
-			usleep(100000);
-	}
-	ASSERT_FALSE(window.empty());
+	std::string window = StartWithCompanion();
+	ASSERT_FALSE(window.empty()) << "the program, the companion or the window did not come";
 
 	ASSERT_TRUE(PressLoginAndWait(window));
 	size_t before = ReadWholeFile(fLog).size();
