@@ -35,15 +35,6 @@ extern char** environ;
 
 namespace {
 
-double
-Now()
-{
-	struct timespec now;
-	clock_gettime(CLOCK_MONOTONIC, &now);
-	return static_cast<double>(now.tv_sec) + now.tv_nsec / 1e9;
-}
-
-
 class VantukStandIn : public BApplication
 {
 public:
@@ -127,8 +118,8 @@ protected:
 	// Serves the event loop until done() or the time is up.
 	template <typename Condition> bool Serve(Condition done, double seconds)
 	{
-		double end = Now() + seconds;
-		while (!done() && Now() < end) {
+		double end = SecondsNow() + seconds;
+		while (!done() && SecondsNow() < end) {
 			BPrivate::ProcessEvents();
 			usleep(2000);
 		}
@@ -237,7 +228,7 @@ TEST_F(BrindelTest, ReportsATimeoutWhenNoTagComes)
 	ASSERT_TRUE(callMe.IsValid());
 
 	RequestTag(callMe);
-	double asked = Now();
+	double asked = SecondsNow();
 	auto timedOut = [&]() {
 		for (const BMessage& report : fVantuk->fReports) {
 			if (strstr(report.GetString(kFieldStatus, ""), kTimeoutMark) != NULL)
@@ -246,7 +237,7 @@ TEST_F(BrindelTest, ReportsATimeoutWhenNoTagComes)
 		return false;
 	};
 	ASSERT_TRUE(Serve(timedOut, 4.0));
-	double waited = Now() - asked;
+	double waited = SecondsNow() - asked;
 	// --timeout 1, checked on every tick of 50 ms.
 	EXPECT_GT(waited, 0.8);
 	EXPECT_LT(waited, 2.5);
@@ -288,18 +279,18 @@ TEST_F(BrindelTest, CutsALongTag)
 TEST_F(BrindelTest, FindsVantukThatStartsLater)
 {
 	StartWithPipe();
-	double end = Now() + 5;
-	while (!be_roster->IsRunning(kCompanionSignature) && Now() < end)
+	double end = SecondsNow() + 5;
+	while (!be_roster->IsRunning(kCompanionSignature) && SecondsNow() < end)
 		usleep(10000);
 	ASSERT_TRUE(be_roster->IsRunning(kCompanionSignature));
 	// Brindel has looked for Vantuk and not found it.
 	usleep(300000);
 
 	MakeVantuk();
-	double started = Now();
+	double started = SecondsNow();
 	BMessenger callMe = WaitForCallMe();
 	EXPECT_TRUE(callMe.IsValid());
-	EXPECT_LT(Now() - started, 2.0);
+	EXPECT_LT(SecondsNow() - started, 2.0);
 
 	// And it still serves requests sent to that messenger.
 	RequestTag(callMe);
@@ -311,8 +302,8 @@ TEST_F(BrindelTest, ItsTrayItemIsThereWhileItRuns)
 {
 	EXPECT_FALSE(BDeskbar().HasItem(kCompanionTrayItem));
 	StartWithPipe();
-	double end = Now() + 5;
-	while (!BDeskbar().HasItem(kCompanionTrayItem) && Now() < end)
+	double end = SecondsNow() + 5;
+	while (!BDeskbar().HasItem(kCompanionTrayItem) && SecondsNow() < end)
 		usleep(10000);
 	EXPECT_TRUE(BDeskbar().HasItem(kCompanionTrayItem));
 

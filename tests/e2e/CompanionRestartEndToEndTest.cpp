@@ -37,7 +37,7 @@ class CompanionRestartEndToEndTest : public CompanionEndToEndTest
 protected:
 	void TearDown() override
 	{
-		Stop(fRestarted);
+		StopProgram(fRestarted);
 		CompanionEndToEndTest::TearDown();
 	}
 

@@ -43,54 +43,6 @@ inline const char* const kFirstRowNextX = "192";
 inline const int kInfoLineHeight = 10;
 
 
-inline double
-SecondsNow()
-{
-	struct timespec now;
-	clock_gettime(CLOCK_MONOTONIC, &now);
-	return now.tv_sec + now.tv_nsec / 1e9;
-}
-
-
-// Waits up to seconds for the child to end: its exit status, or -1. A child
-// that ended is reaped, and its id set to -1, so no later signal can reach
-// another process that got the number.
-inline int
-WaitForExit(pid_t& pid, double seconds)
-{
-	double end = SecondsNow() + seconds;
-	while (pid > 0 && SecondsNow() < end) {
-		int status = 0;
-		pid_t done = waitpid(pid, &status, WNOHANG);
-		if (done == pid) {
-			pid = -1;
-			return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-		}
-		if (done < 0) {
-			pid = -1;
-			return -1;
-		}
-		usleep(20000);
-	}
-	return -1;
-}
-
-
-// Ends a child that is still running, and reaps it.
-inline void
-Stop(pid_t& pid)
-{
-	if (pid <= 0)
-		return;
-	kill(pid, SIGTERM);
-	if (WaitForExit(pid, 5) < 0 && pid > 0) {
-		kill(pid, SIGKILL);
-		waitpid(pid, NULL, 0);
-		pid = -1;
-	}
-}
-
-
 // Whether a process runs: it exists and has not ended (an ended one that
 // nobody reaped yet does not count).
 inline bool
@@ -192,8 +144,8 @@ protected:
 
 	void TearDown() override
 	{
-		Stop(fProgram);
-		Stop(fServer);
+		StopProgram(fProgram);
+		StopProgram(fServer);
 		if (HasFailure())
 			printf("--- the children's output ---\n%s\n", ReadWholeFile(fLog).c_str());
 	}
@@ -207,7 +159,7 @@ protected:
 		if (sender < 0)
 			return -1;
 		int status = WaitForExit(sender, 10);
-		Stop(sender);
+		StopProgram(sender);
 		return status;
 	}
 
@@ -222,7 +174,7 @@ protected:
 		if (tool < 0)
 			return -1;
 		int status = WaitForExit(tool, 10);
-		Stop(tool);
+		StopProgram(tool);
 		if (output != NULL)
 			*output = ReadWholeFile(outputPath);
 		return status;
@@ -386,7 +338,7 @@ protected:
 	{
 		if (fPipeEnd >= 0)
 			close(fPipeEnd);
-		Stop(fProgram);
+		StopProgram(fProgram);
 		StopProgramsAt(fCompanion);
 		EndToEndTest::TearDown();
 	}

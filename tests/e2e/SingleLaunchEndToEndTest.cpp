@@ -22,7 +22,7 @@ protected:
 	void TearDown() override
 	{
 		for (pid_t& pid : fPair)
-			Stop(pid);
+			StopProgram(pid);
 		EndToEndTest::TearDown();
 	}
 

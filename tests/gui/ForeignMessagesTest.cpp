@@ -46,52 +46,6 @@ namespace {
 const char kVantuk[] = "application/Vantuk";
 
 
-double
-SecondsNow()
-{
-	struct timespec now;
-	clock_gettime(CLOCK_MONOTONIC, &now);
-	return now.tv_sec + now.tv_nsec / 1e9;
-}
-
-
-// Waits up to seconds for a child to end: its exit status, or -1. An ended
-// child is reaped and its id set to -1.
-int
-WaitForExit(pid_t& pid, double seconds)
-{
-	double end = SecondsNow() + seconds;
-	while (pid > 0 && SecondsNow() < end) {
-		int status = 0;
-		pid_t done = waitpid(pid, &status, WNOHANG);
-		if (done < 0) {
-			pid = -1;
-			return -1;
-		}
-		if (done == pid) {
-			pid = -1;
-			return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-		}
-		usleep(20 * 1000);
-	}
-	return -1;
-}
-
-
-void
-Stop(pid_t& pid)
-{
-	if (pid <= 0)
-		return;
-	kill(pid, SIGTERM);
-	if (WaitForExit(pid, 5) < 0 && pid > 0) {
-		kill(pid, SIGKILL);
-		waitpid(pid, NULL, 0);
-		pid = -1;
-	}
-}
-
-
 // Every file under folder with its size and modification time, except the
 // subfolders named in skip (paths relative to folder).
 void
@@ -188,7 +142,7 @@ protected:
 
 	void TearDown() override
 	{
-		Stop(fProgram);
+		StopProgram(fProgram);
 		if (fWatch >= 0)
 			close(fWatch);
 		if (HasFailure())
@@ -204,7 +158,7 @@ protected:
 		if (sender < 0)
 			return -1;
 		int status = WaitForExit(sender, 15);
-		Stop(sender);
+		StopProgram(sender);
 		return status;
 	}
 
@@ -435,7 +389,7 @@ TEST_F(ForeignMessagesTest, GuessedTokensDoNotReachTheWindows)
 	}
 	ASSERT_GT(sender, 0);
 	EXPECT_EQ(0, WaitForExit(sender, 60));
-	Stop(sender);
+	StopProgram(sender);
 	// The last of them has been served when a waiting sender is answered.
 	ExpectUntouched("messages to guessed tokens");
 	EXPECT_NE(std::string::npos, ReadWholeFile(fLog).find("never named"));

@@ -22,6 +22,7 @@
 #include "BxString.h"
 #include "CompanionOptions.h"
 #include "Labels.h"
+#include "BuiltProgram.h"
 #include "MainWindowTest.h"
 #include "MessageCodes.h"
 #include "ReaderProtocol.h"
@@ -35,15 +36,6 @@ const char* const kTag = "0F00A1B2C3";
 
 // Short, for the test; the program's own limit is kTagWaitLimit.
 const bigtime_t kShortLimit = 300000;
-
-
-double
-SecondsNow()
-{
-	struct timespec now;
-	clock_gettime(CLOCK_MONOTONIC, &now);
-	return now.tv_sec + now.tv_nsec / 1e9;
-}
 
 
 // Serves the event loop for seconds, or until done() holds.

@@ -3,9 +3,11 @@
 #include <errno.h>
 #include <fcntl.h>
 #include <limits.h>
+#include <signal.h>
 #include <spawn.h>
 #include <stdlib.h>
 #include <sys/wait.h>
+#include <time.h>
 #include <unistd.h>
 
 #include "TempFolder.h"
@@ -72,4 +74,48 @@ RunProgram(const std::vector<std::string>& arguments, std::string* output, std::
 	if (errors != NULL)
 		*errors = ReadWholeFile(errorsPath);
 	return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+
+double
+SecondsNow()
+{
+	struct timespec now;
+	clock_gettime(CLOCK_MONOTONIC, &now);
+	return now.tv_sec + now.tv_nsec / 1e9;
+}
+
+
+int
+WaitForExit(pid_t& pid, double seconds)
+{
+	double end = SecondsNow() + seconds;
+	while (pid > 0 && SecondsNow() < end) {
+		int status = 0;
+		pid_t done = waitpid(pid, &status, WNOHANG);
+		if (done == pid) {
+			pid = -1;
+			return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+		}
+		if (done < 0) {
+			pid = -1;
+			return -1;
+		}
+		usleep(20000);
+	}
+	return -1;
+}
+
+
+void
+StopProgram(pid_t& pid)
+{
+	if (pid <= 0)
+		return;
+	kill(pid, SIGTERM);
+	if (WaitForExit(pid, 5) < 0 && pid > 0) {
+		kill(pid, SIGKILL);
+		waitpid(pid, NULL, 0);
+		pid = -1;
+	}
 }

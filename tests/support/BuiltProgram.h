@@ -24,4 +24,16 @@ pid_t StartProgram(const std::vector<std::string>& arguments, char* const* envir
 // be started or was ended by a signal.
 int RunProgram(const std::vector<std::string>& arguments, std::string* output, std::string* errors);
 
+// Seconds on the monotonic clock.
+double SecondsNow();
+
+// Waits up to seconds for a child to end: its exit status, or -1. An ended
+// child is reaped and its id set to -1, so no later signal can reach
+// another process that got the number.
+int WaitForExit(pid_t& pid, double seconds);
+
+// Ends a child that is still running (SIGTERM, after 5 s SIGKILL), and
+// reaps it.
+void StopProgram(pid_t& pid);
+
 #endif // BUILT_PROGRAM_H
