@@ -46,10 +46,11 @@ TEST_F(MenuFileTest, KeepsMealLinesAndDropsCommentsAndShortLines)
 		"a;MON;b\n"    // 8 characters with its line end: too short
 		"a;MON;bc\n"   // 9: kept
 		"\n"
-		"2004/05/18;TUE;Menu 2;Soup;water\n");
+		"2004/05/18;TUE;Menu 2;Soup;water\n"
+		"\r#x;WED;y\n");  // a stray CR in front: no comment, the CR goes
 	ASSERT_TRUE(ReadMenuFile(path.c_str(), &fRows));
 	EXPECT_EQ((std::vector<std::string>{"2004/05/17;MON;Menu 1;Pasta;flour", "a;MON;bc",
-				  "2004/05/18;TUE;Menu 2;Soup;water"}),
+				  "2004/05/18;TUE;Menu 2;Soup;water", "#x;WED;y"}),
 		Texts(fRows));
 }
 
