@@ -13,34 +13,24 @@
 #include <gtest/gtest.h>
 
 #include <Application.h>
+#include <Button.h>
 #include <Handler.h>
 #include <InputSimulator.h>
-#include <Message.h>
 #include <MenuItem.h>
+#include <Message.h>
+#include <Messenger.h>
 #include <ModalResponder.h>
 #include <PopUpMenu.h>
+#include <StringView.h>
 
 #include "BxString.h"
 #include "KV_Window.h"
+#include "MessageCodes.h"
 #include "Now.h"
 #include "Prefs.h"
+#include "ReaderProtocol.h"
 #include "TLinkView.h"
 #include "TempFolder.h"
-
-
-// Stands in for the reader companion: the requests the window sends it.
-class CompanionStandIn : public BHandler
-{
-public:
-	CompanionStandIn() :
-		BHandler("companion")
-	{
-	}
-
-	void MessageReceived(BMessage* message) override { fReceived.push_back(*message); }
-
-	std::vector<BMessage> fReceived;
-};
 
 
 // The main window on an application folder of its own, with the clock at
@@ -181,6 +171,68 @@ protected:
 	KV_Window* fWindow;
 	// The calendar week of the pinned moment.
 	int32 fWeek;
+};
+
+// Stands in for the reader companion: the requests the window sends it.
+class CompanionStandIn : public BHandler
+{
+public:
+	CompanionStandIn() :
+		BHandler("companion")
+	{
+	}
+
+	void MessageReceived(BMessage* message) override { fReceived.push_back(*message); }
+
+	std::vector<BMessage> fReceived;
+};
+
+
+// The main window in multi-user mode with a stand-in for the reader
+// companion: what the companion reports, and what the window shows of it.
+class CompanionLoginTest : public MainWindowTest
+{
+protected:
+	void SetUp() override
+	{
+		MainWindowTest::SetUp();
+		fApplication.AddHandler(&fCompanion);
+	}
+
+	void TearDown() override
+	{
+		MainWindowTest::TearDown();
+		fApplication.RemoveHandler(&fCompanion);
+	}
+
+	// The companion's report of itself: where to ask for tags.
+	void Contact()
+	{
+		BMessage contact(kMsgRfid);
+		contact.AddMessenger(kFieldCallMe, BMessenger(&fCompanion, &fApplication));
+		Send(&contact);
+	}
+
+	void Report(const char* status, const char* tag = NULL, bool target = false)
+	{
+		BMessage report(kMsgRfid);
+		if (status != NULL)
+			report.AddString(kFieldStatus, status);
+		if (target)
+			report.AddString(kFieldTarget, kVantukTargetName);
+		if (tag != NULL)
+			report.AddString(kFieldTag, tag);
+		Send(&report);
+	}
+
+	BButton* LoginButton() const { return dynamic_cast<BButton*>(fWindow->FindView("futB")); }
+
+	const char* InfoLine() const
+	{
+		return dynamic_cast<BStringView*>(fWindow->FindView("lastrfid"))->Text();
+	}
+
+	CompanionStandIn fCompanion;
 };
 
 #endif // MAIN_WINDOW_TEST_H

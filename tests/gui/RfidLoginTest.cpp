@@ -46,22 +46,15 @@ SameColour(rgb_color a, rgb_color b)
 }
 
 
-class RfidLoginTest : public MainWindowTest
+class RfidLoginTest : public CompanionLoginTest
 {
 protected:
 	void SetUp() override
 	{
-		MainWindowTest::SetUp();
+		CompanionLoginTest::SetUp();
 		WriteMenu(fWeek, kMenu);
 		fSynonyms = fFolder.WriteFile(
 			"tags.txt", std::string("# tags of the canteen\n") + kTag + "\tCanteen_Guest\n");
-		fApplication.AddHandler(&fCompanion);
-	}
-
-	void TearDown() override
-	{
-		MainWindowTest::TearDown();
-		fApplication.RemoveHandler(&fCompanion);
 	}
 
 	void OpenInMode(bool singleUser)
@@ -73,26 +66,6 @@ protected:
 		Open();
 	}
 
-	// The companion's report of itself: where to ask for tags.
-	void Contact()
-	{
-		BMessage contact(kMsgRfid);
-		contact.AddMessenger(kFieldCallMe, BMessenger(&fCompanion, &fApplication));
-		Send(&contact);
-	}
-
-	void Report(const char* status, const char* tag = NULL, bool target = false)
-	{
-		BMessage report(kMsgRfid);
-		if (status != NULL)
-			report.AddString(kFieldStatus, status);
-		if (target)
-			report.AddString(kFieldTarget, kVantukTargetName);
-		if (tag != NULL)
-			report.AddString(kFieldTag, tag);
-		Send(&report);
-	}
-
 	// Contact, " Login" pressed, the companion's echo, the tag.
 	void LogIn(const char* tag)
 	{
@@ -100,13 +73,6 @@ protected:
 		Send(kMsgLogin);
 		Report(kVantukTargetName);
 		Report(NULL, tag, true);
-	}
-
-	BButton* LoginButton() const { return dynamic_cast<BButton*>(fWindow->FindView("futB")); }
-
-	const char* InfoLine() const
-	{
-		return dynamic_cast<BStringView*>(fWindow->FindView("lastrfid"))->Text();
 	}
 
 	// The person's portions of Monday's first meal.
@@ -120,7 +86,6 @@ protected:
 		return record->fCount;
 	}
 
-	CompanionStandIn fCompanion;
 	std::string fSynonyms;
 };
 

@@ -19,10 +19,10 @@
 #include <Messenger.h>
 #include <StringView.h>
 
+#include "BuiltProgram.h"
 #include "BxString.h"
 #include "CompanionOptions.h"
 #include "Labels.h"
-#include "BuiltProgram.h"
 #include "MainWindowTest.h"
 #include "MessageCodes.h"
 #include "ReaderProtocol.h"
@@ -52,14 +52,13 @@ ServeUntil(double seconds, Condition done)
 }
 
 
-class TagWaitLimitTest : public MainWindowTest
+class TagWaitLimitTest : public CompanionLoginTest
 {
 protected:
 	void SetUp() override
 	{
-		MainWindowTest::SetUp();
+		CompanionLoginTest::SetUp();
 		WriteMenu(fWeek, kMenu);
-		fApplication.AddHandler(&fCompanion);
 		Prefs* prefs = Prefs::getSTPrefs();
 		prefs->fSingleMode = false;
 		prefs->fHasDevice = 1;
@@ -67,46 +66,17 @@ protected:
 		fWindow->SetTagWaitLimit(kShortLimit);
 	}
 
-	void TearDown() override
-	{
-		MainWindowTest::TearDown();
-		fApplication.RemoveHandler(&fCompanion);
-	}
-
-	void Report(const char* status, const char* tag = NULL, bool target = false)
-	{
-		BMessage report(kMsgRfid);
-		if (status != NULL)
-			report.AddString(kFieldStatus, status);
-		if (target)
-			report.AddString(kFieldTarget, kVantukTargetName);
-		if (tag != NULL)
-			report.AddString(kFieldTag, tag);
-		Send(&report);
-	}
-
 	// The companion's contact, " Login" pressed, and the companion's echo:
 	// the window waits for a tag.
 	void StartWaiting()
 	{
-		BMessage contact(kMsgRfid);
-		contact.AddMessenger(kFieldCallMe, BMessenger(&fCompanion, &fApplication));
-		Send(&contact);
+		Contact();
 		Send(kMsgLogin);
 		ASSERT_EQ(1u, fCompanion.fReceived.size());
 		Report(kVantukTargetName);
 		ASSERT_TRUE(fWindow->IsWaitingForTag());
 		ASSERT_STREQ(getLabel(kLabelWait), fWindow->CsvUser()->Text());
 	}
-
-	BButton* LoginButton() const { return dynamic_cast<BButton*>(fWindow->FindView("futB")); }
-
-	const char* InfoLine() const
-	{
-		return dynamic_cast<BStringView*>(fWindow->FindView("lastrfid"))->Text();
-	}
-
-	CompanionStandIn fCompanion;
 };
 
 

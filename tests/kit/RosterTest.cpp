@@ -74,21 +74,6 @@ AwaitFile(const std::string& path)
 }
 
 
-std::vector<std::string>
-Lines(const std::string& text)
-{
-	std::vector<std::string> lines;
-	size_t start = 0;
-	while (start < text.size()) {
-		size_t end = text.find('\n', start);
-		if (end == std::string::npos)
-			end = text.size();
-		lines.push_back(text.substr(start, end - start));
-		start = end + 1;
-	}
-	return lines;
-}
-
 } // namespace
 
 
@@ -309,7 +294,7 @@ TEST(RosterTest, LaunchStartsTheHintWithoutAShell)
 	ASSERT_EQ(B_OK, status);
 	EXPECT_GT(team, 0);
 
-	std::vector<std::string> lines = Lines(AwaitFile(output));
+	std::vector<std::string> lines = LinesOf(AwaitFile(output));
 	ASSERT_EQ(7u, lines.size());
 	EXPECT_EQ(program, lines[0]);
 	EXPECT_EQ("one two", lines[1]);

@@ -106,22 +106,6 @@ AwaitFile(const std::string& path)
 }
 
 
-std::vector<std::string>
-Lines(const std::string& text)
-{
-	std::vector<std::string> lines;
-	size_t start = 0;
-	while (start < text.size()) {
-		size_t end = text.find('\n', start);
-		if (end == std::string::npos)
-			end = text.size();
-		lines.push_back(text.substr(start, end - start));
-		start = end + 1;
-	}
-	return lines;
-}
-
-
 // A program that writes its name and each argument as a line, newlines in
 // them as "\n", into record, and does nothing else.
 std::string
@@ -447,7 +431,7 @@ TEST(NoShellTest, LaunchTakesEveryNameAndArgumentAsItIs)
 			return text;
 		};
 		std::string escapedName = escaped(sample.name);
-		std::vector<std::string> lines = Lines(ReadWholeFile(record));
+		std::vector<std::string> lines = LinesOf(ReadWholeFile(record));
 		ASSERT_EQ(5u, lines.size()) << ReadWholeFile(record);
 		EXPECT_EQ(escaped(path), lines[0]);
 		EXPECT_EQ(escapedName, lines[1]);
@@ -461,7 +445,7 @@ TEST(NoShellTest, LaunchTakesEveryNameAndArgumentAsItIs)
 			ASSERT_EQ(B_OK, BMimeType(kSignature).SetAppHint(&ref));
 			ASSERT_EQ(B_OK, be_roster->Launch(kSignature, 1, args, &team));
 			ASSERT_TRUE(AwaitFile(record));
-			lines = Lines(ReadWholeFile(record));
+			lines = LinesOf(ReadWholeFile(record));
 			ASSERT_EQ(2u, lines.size());
 			EXPECT_EQ(path, lines[0]);
 			EXPECT_EQ(escapedName, lines[1]);

@@ -29,6 +29,9 @@ private:
 // Reads a whole file; an empty text when it cannot be read.
 std::string ReadWholeFile(const std::string& path);
 
+// The lines of a text, without their line ends.
+std::vector<std::string> LinesOf(const std::string& text);
+
 // The names in a folder, without "." and "..", sorted; none when it cannot
 // be read.
 std::vector<std::string> FilesIn(const std::string& folder);
