@@ -10,4 +10,8 @@
 // (the --screenshot option) and quit.
 const uint32 kMsgTakeScreenshot = 'shot';
 
+// Posted to itself once the main window is up: open the configuration
+// window (the --configure option).
+const uint32 kMsgConfigureAtStart = 'cfgS';
+
 #endif // APP_MESSAGE_CODES_H

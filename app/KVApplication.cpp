@@ -1,6 +1,7 @@
 #include "KVApplication.h"
 
 #include <stdio.h>
+#include <string.h>
 
 #include <Alert.h>
 #include <AppDefs.h>
@@ -33,10 +34,10 @@ static const int32 kAnswerWithReader = 1;
 static const int32 kScreenshotRounds = 200;
 
 
-StartOptions::StartOptions()
-	:
+StartOptions::StartOptions() :
 	singleUser(false),
-	multiUser(false)
+	multiUser(false),
+	configure(false)
 {
 }
 
@@ -58,12 +59,10 @@ KVApplication::KVApplication(const StartOptions& options)
 	frame = prefs->fMainWinRect;
 
 	if (options.singleUser) {
-		prefs->fHasDevice = kAnswerSingleUser;
-		prefs->fSingleMode = true;
+		_StoreReaderAnswer(kAnswerSingleUser);
 		printf("KVApplication: single user set up from the command line\n");
 	} else if (options.multiUser) {
-		prefs->fHasDevice = kAnswerWithReader;
-		prefs->fSingleMode = false;
+		_StoreReaderAnswer(kAnswerWithReader);
 		printf("KVApplication: multi-user with a reader set up from the command line\n");
 	} else if (prefs->fHasDevice == kReaderNotAsked)
 		_AskReaderQuestion();
@@ -76,6 +75,8 @@ KVApplication::KVApplication(const StartOptions& options)
 	// when what that queued has been served.
 	if (fScreenshotPath.Length() > 0)
 		PostMessage(kMsgTakeScreenshot);
+	if (options.configure)
+		PostMessage(kMsgConfigureAtStart);
 }
 
 
@@ -113,6 +114,11 @@ KVApplication::MessageReceived(BMessage* message)
 			printf("KVApplication: 'okok' received\n");
 			break;
 
+		case kMsgConfigureAtStart:
+			if (!message->IsSourceRemote())
+				_OpenConfigWindow();
+			break;
+
 		case kMsgTakeScreenshot:
 			// Ours alone: from another program it would end the run.
 			if (!message->IsSourceRemote() && fScreenshotPath.Length() > 0)
@@ -124,6 +130,27 @@ KVApplication::MessageReceived(BMessage* message)
 			message->PrintToStream();
 			BApplication::MessageReceived(message);
 	}
+}
+
+
+void
+KVApplication::ArgvReceived(int32 argc, char** argv)
+{
+	// Desktops often keep the Windows key for themselves; a second start
+	// with --configure reaches the configuration window all the same.
+	for (int32 i = 1; i < argc; i++) {
+		if (argv[i] != NULL && strcmp(argv[i], "--configure") == 0)
+			_OpenConfigWindow();
+	}
+}
+
+
+void
+KVApplication::_OpenConfigWindow()
+{
+	KV_Window* window = MainWindow();
+	if (window != NULL)
+		window->ShowConfigWindow();
 }
 
 
@@ -163,6 +190,8 @@ KVApplication::_AskReaderQuestion()
 {
 	BAlert* alert = new BAlert("ask", getLabel(kLabelFirstLetMeKnow),
 		getLabel(kLabelSingleUser), kReaderButton, NULL, B_WIDTH_AS_USUAL, B_INFO_ALERT);
+	// A stray Enter must not turn a desk into a kiosk.
+	alert->SetShortcut(kAnswerSingleUser, B_ENTER);
 	int32 answer = alert->Go();
 	if (answer != kAnswerSingleUser && answer != kAnswerWithReader) {
 		// Nothing was shown: the question stays open for the next start.
@@ -170,12 +199,23 @@ KVApplication::_AskReaderQuestion()
 		return;
 	}
 
+	_StoreReaderAnswer(answer);
+	printf("KVApplication: reader question answered: has_device %d, singlemode %s\n", (int)answer,
+		answer == kAnswerSingleUser ? "true" : "false");
+}
+
+
+// The answer goes into the settings file at once, not only when the main
+// window closes: reading the settings again ('rPrf') in the very first run
+// would take it back otherwise, and so would a crash.
+void
+KVApplication::_StoreReaderAnswer(int32 answer)
+{
 	Prefs* prefs = Prefs::getSTPrefs();
 	prefs->fHasDevice = answer;
 	prefs->fSingleMode = answer == kAnswerSingleUser;
-	// Written with the rest of the settings when the main window goes.
-	printf("KVApplication: reader question answered: has_device %d, singlemode %s\n",
-		(int)answer, prefs->fSingleMode ? "true" : "false");
+	prefs->PutInt(kKeyHasDevice, &prefs->fHasDevice);
+	prefs->PutBool(kKeySingleMode, &prefs->fSingleMode);
 }
 
 

@@ -19,6 +19,9 @@ struct StartOptions {
 	// When set, the main window's picture is saved here as a PNG once it
 	// is shown, and the program quits.
 	BString screenshotPath;
+	// Open the configuration window once the main window is shown; handed
+	// to a running program, open it there.
+	bool configure;
 };
 
 
@@ -31,6 +34,8 @@ public:
 	virtual ~KVApplication();
 
 	virtual void MessageReceived(BMessage* message);
+	// The arguments of another start while this program runs.
+	virtual void ArgvReceived(int32 argc, char** argv);
 	// The main window's "About" button asks for this: the information
 	// window, near the main window.
 	virtual void AboutRequested();
@@ -42,6 +47,8 @@ public:
 
 private:
 	void _AskReaderQuestion();
+	void _StoreReaderAnswer(int32 answer);
+	void _OpenConfigWindow();
 	void _ForwardToWindow(BMessage* message);
 	void _TakeScreenshot();
 

@@ -21,6 +21,8 @@ PrintUsage(FILE* out)
 		"                       scripts); stored in the settings\n"
 		"  --multi-user         the same answer with an RFID reader: multi-user\n"
 		"                       mode, people log in with their tags\n"
+		"  --configure          open the configuration window (in the running\n"
+		"                       program, when one runs)\n"
 		"  --screenshot PATH    show the main window, save its picture to PATH as a\n"
 		"                       PNG image and quit (with QT_QPA_PLATFORM=offscreen\n"
 		"                       no display is needed)\n"
@@ -62,6 +64,8 @@ main(int argc, char** argv)
 			options.singleUser = true;
 		else if (strcmp(argv[i], "--multi-user") == 0)
 			options.multiUser = true;
+		else if (strcmp(argv[i], "--configure") == 0)
+			options.configure = true;
 		else if (strcmp(argv[i], "--screenshot") == 0) {
 			if (i + 1 >= argc || argv[i + 1][0] == '\0') {
 				fprintf(stderr, "Vantuk: --screenshot needs a file name\n");

@@ -20,6 +20,26 @@ static const int32 kOrderLineLimit = 59;
 static const int32 kMaxCount = 9999;
 
 
+static bool
+IsControlCharacter(char c)
+{
+	unsigned char byte = static_cast<unsigned char>(c);
+	return byte < 0x20 || byte == 0x7f;
+}
+
+
+BString
+WithoutControlCharacters(const char* text)
+{
+	BString clean;
+	for (const char* c = text; c != NULL && *c != '\0'; c++) {
+		if (!IsControlCharacter(*c))
+			clean += *c;
+	}
+	return clean;
+}
+
+
 BString
 CleanPersonName(const char* name)
 {
@@ -27,8 +47,7 @@ CleanPersonName(const char* name)
 	if (name == NULL)
 		return clean;
 	for (const char* c = name; *c != '\0'; c++) {
-		unsigned char byte = static_cast<unsigned char>(*c);
-		if (*c == '#' || *c == ';' || byte < 0x20 || byte == 0x7f)
+		if (*c == '#' || *c == ';' || IsControlCharacter(*c))
 			continue;
 		clean += *c;
 	}

@@ -78,6 +78,9 @@ public:
 // character in two).
 BString CleanPersonName(const char* name);
 
+// text without control characters, for a line on screen.
+BString WithoutControlCharacters(const char* text);
+
 // The count written after an entry's "#": at most maxDigits characters read
 // as a decimal number.
 int32 ReadEntryCount(const char* afterHash, int32 maxDigits);

@@ -5,6 +5,7 @@
 #include "KV_Window.h"
 
 #include <stdio.h>
+#include <unistd.h>
 
 #include <string>
 #include <vector>
@@ -18,6 +19,24 @@
 #include "OrderFile.h"
 #include "TLinkView.h"
 #include "WDBox.h"
+
+
+// The closed marker lines of the order file at path, line ends included.
+static std::vector<std::string>
+ClosedMarkersOf(const char* path)
+{
+	std::vector<std::string> markers;
+	if (access(path, F_OK) != 0)
+		return markers;
+	std::vector<OrderFileLine> lines;
+	if (ReadOrderFile(path, &lines)) {
+		for (const OrderFileLine& line : lines) {
+			if (line.kind == kClosedMarkerLine)
+				markers.push_back(line.text + "\n");
+		}
+	}
+	return markers;
+}
 
 
 void
@@ -68,9 +87,16 @@ KV_Window::Order_File(int mode)
 	}
 
 	case 2: {
-		status_t status = WriteFileAtomically(path, [this](FILE* file) {
+		// A week closed for ordering stays closed, whoever saves it: the
+		// markers the file carries are written back behind the meals.
+		std::vector<std::string> markers = ClosedMarkersOf(path);
+		if (fWeekClosed && markers.empty())
+			markers.push_back(ClosedMarkerLine(CurrentTime()));
+		status_t status = WriteFileAtomically(path, [this, &markers](FILE* file) {
 			for (int32 day = 0; day < kDaysPerWeek; day++)
 				fDayBoxes[day]->PrintToFile(file);
+			for (const std::string& marker : markers)
+				fputs(marker.c_str(), file);
 			return true;
 		});
 		fSaved = status == B_OK;

@@ -60,6 +60,23 @@ AssignMenuDays(const BList* rows, BList* dayMeals)
 }
 
 
+int32
+FirstOwnMealOfDay(const BList* dayMeals, int32 day)
+{
+	if (dayMeals == NULL)
+		return -1;
+	for (int32 i = 0; i < dayMeals->CountItems(); i++) {
+		const BString* line = static_cast<const BString*>(dayMeals->ItemAt(i));
+		bool shared = false;
+		for (int32 earlier = 0; earlier < day && !shared; earlier++)
+			shared = IsMealOfDay(line, earlier);
+		if (!shared)
+			return i;
+	}
+	return -1;
+}
+
+
 void
 EmptyStringList(BList* list)
 {

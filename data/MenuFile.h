@@ -23,6 +23,11 @@ void AssignMenuDays(const BList* rows, BList* dayMeals);
 // True when line holds the token of day (0 = Monday) past its first character.
 bool IsMealOfDay(const BString* line, int32 day);
 
+// The first of a day's menu lines (BString*) that no earlier day lists:
+// its date is the day's own, where a meal shared with an earlier day
+// carries that day's date. -1 when every line is shared.
+int32 FirstOwnMealOfDay(const BList* dayMeals, int32 day);
+
 // Deletes the BString items of list and empties it.
 void EmptyStringList(BList* list);
 

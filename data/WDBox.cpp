@@ -21,6 +21,15 @@ static const rgb_color kBoxColor = {254, 254, 220, 0};
 static const rgb_color kFrameColor = {180, 180, 180, 0};
 static const rgb_color kTextColor = {10, 10, 10, 0};
 
+// True when the record's meal line is ">" and the menu line.
+static bool
+IsMealLineOf(const BxString* record, const BString& menuLine)
+{
+	return record != NULL && record->Length() == menuLine.Length() + 1 && record->ByteAt(0) == '>'
+		&& strcmp(record->String() + 1, menuLine.String()) == 0;
+}
+
+
 // The settings singleton, fetched by the first box. One that was released
 // and made anew meanwhile is fetched again, so no box reads a gone store.
 static Prefs*
@@ -147,38 +156,78 @@ WDBox::DrawMealsStats()
 	SetHighColor(kFrameColor);
 	StrokeRoundRect(bounds, 3, 3);
 
-	BString count;
-	for (int32 i = 0; i < CountRecords(); i++) {
-		BxString* record = RecordAt(i);
-		float y = (i + 1) * kRowHeight;
-
-		SetHighColor(cl_INFO);
-		if (!closed) {
-			count.SetToFormat("u%d ", (int)record->CountUser());
-			DrawString(count.String(), BPoint(x0 + 3, y));
-		}
-
-		int32 meals = record->CountMeals();
-		// A closed week keeps its empty meals out of sight, so only what is
-		// actually cooked stands out.
-		if (closed && meals == 0)
-			SetHighColor(ViewColor());
-		count.SetToFormat(" s%d ", (int)meals);
-		DrawString(count.String(), BPoint(x0 + 30, y));
-
-		if (BxString::IsLogged) {
-			record->CalcUserOrder(BxString::LUser, kOrderQuery);
-			SetHighColor(cl_USER);
-			if (record->fCount >= 1)
-				count.SetToFormat(" %dx", (int)record->fCount);
-			else
-				count = "    ";
-		} else
-			count = "  ";
-		DrawString(count.String(), BPoint(x0 + 70, y));
-
-		SetHighColor(kTextColor);
+	// The counts stand beside the row of their meal, the row a click on it
+	// orders: a row without a record of its own shows none.
+	BList* rows = fView != NULL ? fView->MenuRows() : NULL;
+	if (rows == NULL) {
+		for (int32 i = 0; i < CountRecords(); i++)
+			_DrawCounts(RecordAt(i), i, x0, closed);
+		return;
 	}
+	for (int32 row = 0; row < rows->CountItems(); row++) {
+		BxString* record = RecordOfRow(row);
+		if (record != NULL)
+			_DrawCounts(record, row, x0, closed);
+	}
+}
+
+
+void
+WDBox::_DrawCounts(BxString* record, int32 row, float x0, bool closed)
+{
+	float y = (row + 1) * kRowHeight;
+	BString count;
+
+	SetHighColor(cl_INFO);
+	if (!closed) {
+		count.SetToFormat("u%d ", (int)record->CountUser());
+		DrawString(count.String(), BPoint(x0 + 3, y));
+	}
+
+	int32 meals = record->CountMeals();
+	// A closed week keeps its empty meals out of sight, so only what is
+	// actually cooked stands out.
+	if (closed && meals == 0)
+		SetHighColor(ViewColor());
+	count.SetToFormat(" s%d ", (int)meals);
+	DrawString(count.String(), BPoint(x0 + 30, y));
+
+	if (BxString::IsLogged) {
+		record->CalcUserOrder(BxString::LUser, kOrderQuery);
+		SetHighColor(cl_USER);
+		if (record->fCount >= 1)
+			count.SetToFormat(" %dx", (int)record->fCount);
+		else
+			count = "    ";
+	} else
+		count = "  ";
+	DrawString(count.String(), BPoint(x0 + 70, y));
+
+	SetHighColor(kTextColor);
+}
+
+
+// Records follow the order file and rows the menu file: when the two do not
+// line up (a menu corrected after orders were taken, a meal of two days that
+// only the first day holds, an order file in another order), the record at
+// the row's index may be another meal's, and a click would silently order
+// that one. The record must hold the row's own menu line.
+BxString*
+WDBox::RecordOfRow(int32 row) const
+{
+	BList* rows = fView != NULL ? fView->MenuRows() : NULL;
+	const BString* menuLine = rows != NULL ? static_cast<const BString*>(rows->ItemAt(row)) : NULL;
+	if (menuLine == NULL)
+		return rows != NULL ? NULL : RecordAt(row);
+
+	BxString* record = RecordAt(row);
+	if (IsMealLineOf(record, *menuLine))
+		return record;
+	for (int32 i = 0; i < CountRecords(); i++) {
+		if (IsMealLineOf(RecordAt(i), *menuLine))
+			return RecordAt(i);
+	}
+	return NULL;
 }
 
 

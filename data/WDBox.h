@@ -60,6 +60,9 @@ public:
 	SummaryDay AsSummaryDay() const;
 	BxString* RecordAt(int32 index) const;
 	int32 CountRecords() const;
+	// The order record of a meal row: the one whose meal line is the row's
+	// menu line; NULL when the day has none for it.
+	BxString* RecordOfRow(int32 row) const;
 
 	int32 fIndex;
 	// Owned BxString*, filled by whoever reads the order file.
@@ -70,6 +73,7 @@ public:
 
 private:
 	float _CountsLeft() const;
+	void _DrawCounts(BxString* record, int32 row, float x0, bool closed);
 	void _Write(BString* text, const BString& part) const;
 };
 

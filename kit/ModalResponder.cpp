@@ -94,6 +94,11 @@ RecordingResponder::AlertGo(const char* title, const char* text, int32 buttonCou
 		request.buttonLabels.push_back(Safe(buttonLabels[i]));
 	request.type = type;
 	fAlerts.push_back(request);
+	if (!fAlertAnswers.empty()) {
+		int32 answer = fAlertAnswers.front();
+		fAlertAnswers.erase(fAlertAnswers.begin());
+		return answer;
+	}
 	return fAlertAnswer;
 }
 

@@ -62,7 +62,9 @@ public:
 	// that PDF file instead of a printer.
 	virtual status_t PrintDialog(BMessage* settings);
 
-	// The answers
+	// The answers: the next alerts take fAlertAnswers in turn, the others
+	// fAlertAnswer.
+	std::vector<int32> fAlertAnswers;
 	int32 fAlertAnswer;
 	int32 fPopUpAnswer;
 	status_t fPageSetupResult;

@@ -7,6 +7,7 @@
 #include <string.h>
 #include <time.h>
 
+#include <Alert.h>
 #include <AppDefs.h>
 #include <Application.h>
 #include <Button.h>
@@ -29,6 +30,7 @@
 #include "OrderFile.h"
 #include "Prefs.h"
 #include "ResWin.h"
+#include "WeekMenu.h"
 #include "TLinkView.h"
 
 
@@ -248,6 +250,17 @@ KV_Window::_ToggleConfigWindow()
 
 
 void
+KV_Window::ShowConfigWindow()
+{
+	if (_ConfigWindow() != NULL) {
+		fConfWin->Activate();
+		return;
+	}
+	fConfWin = ConfWin::getConfWin(fPrefs->fConfWinRect);
+}
+
+
+void
 KV_Window::_LoadWeek(BMessage* message)
 {
 	fWeekField->MakeFocus(false);
@@ -292,6 +305,10 @@ KV_Window::_EnterNoMenu()
 void
 KV_Window::_CloseWeek()
 {
+	// Closing is for good and the button is one click away from the
+	// meals: the person confirms it first.
+	if (!_ConfirmLock())
+		return;
 	bool discarded = false;
 	if (!_SettleUnsaved(&discarded))
 		return;
@@ -299,6 +316,36 @@ KV_Window::_CloseWeek()
 	// The clicks thrown away must not stay on screen as if they counted.
 	if (discarded)
 		Order_File(1);
+}
+
+
+bool
+KV_Window::_ConfirmLock()
+{
+	enum
+	{
+		kLock = 0,
+		kCancel = 1
+	};
+	// The week's number is in its file's name; the every-week file has none.
+	BString menuName(CurrentFilePath());
+	menuName.Remove(0, menuName.FindLast('/') + 1);
+	menuName.ReplaceLast(".order", ".csv");
+	int32 week = MenuFileWeek(menuName.String());
+	BString text("Vantuk..\nClose ");
+	if (week >= 0)
+		text << "week " << week;
+	else
+		text << "this week";
+	text << " for ordering? Nobody can order this week afterwards.";
+
+	// Enter, Escape and the close box all cancel: only the button locks.
+	BAlert* alert = new BAlert("Autsch", text.String(), getLabel(kLabelLock), " Cancel ", NULL,
+		B_WIDTH_AS_USUAL, B_WARNING_ALERT);
+	alert->SetShortcut(kCancel, B_ESCAPE);
+	int32 answer = alert->Go();
+	printf("close the week: answer %d\n", (int)answer);
+	return answer == kLock;
 }
 
 
@@ -319,7 +366,7 @@ KV_Window::_ShowPerson(BMessage* message)
 		when[0] = '\0';
 
 	fInfoText->SetTo(when);
-	*fInfoText << person;
+	*fInfoText << WithoutControlCharacters(person.String());
 	Lock();
 	fLastRfid->SetText(fInfoText->String());
 	fLastRfid->Invalidate();

@@ -110,6 +110,9 @@ public:
 	virtual void ManageLogo(const char* path, float& width);
 	virtual void AboutRequested();
 
+	// Opens the configuration window, or brings it to the front.
+	void ShowConfigWindow();
+
 	int32 Meal_CSVFiles(int mode);
 	int32 Open_CSVFiles(const char* path);
 	WDBox* WDWithText(const char* text, bool deep);
@@ -135,7 +138,6 @@ public:
 	BBox* CsvBox() const { return fCsvBox; }
 
 private:
-	BxString* _RecordOfRow(WDBox* box, int32 row);
 	ResWin* _ResultWindow();
 	ConfWin* _ConfigWindow();
 	void _BuildButtons();
@@ -160,6 +162,9 @@ private:
 	void _CloseWeek();
 	void _ShowLockButton(bool show);
 	void _ColourWeekBar(rgb_color colour, rgb_color fieldLowColour);
+	void _RedrawDays();
+	// Asks before the week is closed for good: true when the person agrees.
+	bool _ConfirmLock();
 	// Asks what becomes of unsaved clicks before they would be lost: true
 	// when the caller may go on (saved, discarded, or nothing to save).
 	// discarded tells whether the person threw them away.

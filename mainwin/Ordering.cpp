@@ -70,9 +70,11 @@ KV_Window::DoMouseOrder(BMessage* message)
 		return;
 	}
 
-	BxString* record = _RecordOfRow(box, row);
+	BxString* record = box->RecordOfRow(row);
 	if (record != NULL) {
-		record->CalcUserOrder(fCsvUser->Text(), mouseKey);
+		// The person's name as it was cleaned at the login: the one the
+		// counts column asks for and the order file gets.
+		record->CalcUserOrder(BxString::LUser, mouseKey);
 		box->DrawMealsStats();
 		fUnsaved = true;
 	} else {
@@ -83,39 +85,12 @@ KV_Window::DoMouseOrder(BMessage* message)
 }
 
 
-// The order record of a meal row. Records follow the order file and rows the
-// menu file: when the two do not line up (a menu corrected after orders were
-// taken, an order file edited by hand), the record at the row's index may be
-// another meal's, and a click would silently order that one. The record must
-// hold the row's own menu line; otherwise the day's record that does is
-// taken, or none.
-BxString*
-KV_Window::_RecordOfRow(WDBox* box, int32 row)
-{
-	BxString* record = box->RecordAt(row);
-	BList* rows = box->fView->MenuRows();
-	const BString* menuLine = rows != NULL
-		? static_cast<const BString*>(rows->ItemAt(row)) : NULL;
-	if (menuLine == NULL)
-		return record;
-
-	BString mealLine(">");
-	mealLine << *menuLine;
-	if (record != NULL && *record == mealLine)
-		return record;
-	for (int32 i = 0; i < box->CountRecords(); i++) {
-		if (*box->RecordAt(i) == mealLine) {
-			printf("row %d is the meal of record %d \n", (int)row, (int)i);
-			return box->RecordAt(i);
-		}
-	}
-	return NULL;
-}
-
-
 void
 KV_Window::SetOrderMode(bool closed)
 {
+	// A week whose file carries the closed marker stays closed, whoever
+	// asks for the open mode: a logoff, a login that timed out, a menu read.
+	closed = closed || fWeekClosed;
 	Lock();
 	if (closed) {
 		fSaveButton->SetEnabled(false);
@@ -126,10 +101,7 @@ KV_Window::SetOrderMode(bool closed)
 		fSaveButton->SetEnabled(true);
 		BxString::ClosedWeek = false;
 		TLinkView::ClosedWeek = false;
-		// A week whose file carries the marker keeps its closed colours,
-		// so nobody takes it for open.
-		if (!fWeekClosed)
-			_ColourWeekBar(cl_LOFF, cl_DEAD);
+		_ColourWeekBar(cl_LOFF, cl_DEAD);
 	}
 
 	if (BxString::ClosedWeek)
@@ -140,7 +112,20 @@ KV_Window::SetOrderMode(bool closed)
 	fPdfButton->Invalidate();
 	fLockButton->Invalidate();
 	fCsvBox->Invalidate();
+	// The counts column shows the mode too: a closed week hides its empty
+	// meals and the persons' counts.
+	_RedrawDays();
 	Unlock();
+}
+
+
+void
+KV_Window::_RedrawDays()
+{
+	for (int32 day = 0; day < kDaysPerWeek; day++) {
+		if (fDayBoxes[day] != NULL)
+			fDayBoxes[day]->Invalidate();
+	}
 }
 
 

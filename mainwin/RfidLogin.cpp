@@ -81,7 +81,7 @@ KV_Window::GotRFIDMessage(BMessage* message)
 	BString status;
 	if (message->FindString(kFieldStatus, &status) == B_OK) {
 		if (!fWaitingForTag)
-			*fInfoText = status;
+			*fInfoText = WithoutControlCharacters(status.String());
 		if (status == kVantukTargetName) {
 			*fInfoText = getLabel(kLabelWaitForTag);
 			Lock();
@@ -118,7 +118,7 @@ KV_Window::GotRFIDMessage(BMessage* message)
 	}
 	if (hasTag) {
 		*fInfoText = getLabel(kLabelLast);
-		*fInfoText << tag;
+		*fInfoText << WithoutControlCharacters(tag.String());
 	}
 
 	Lock();
@@ -127,20 +127,40 @@ KV_Window::GotRFIDMessage(BMessage* message)
 }
 
 
+// The name a tag logs in under, cleaned once for all that follows: the name
+// shown, the clicks, the order file and the counts column. A name the
+// synonym file gives that cleans away to nothing (or to the logoff name,
+// which would refuse every click) leaves the tag itself.
+static BString
+PersonOfTag(const char* tag, const BString& synonym)
+{
+	const char* candidates[] = {synonym.String(), tag, kNoTag};
+	for (const char* candidate : candidates) {
+		BString person = CleanPersonName(candidate);
+		if (!person.IsEmpty() && person != getLabel(kLabelLogoff))
+			return person;
+	}
+	return kNoTag;
+}
+
+
 void
 KV_Window::_LogIn(const char* tag)
 {
-	*fInfoText = tag;
+	BString synonym(tag);
+	Look4Synonym(synonym);
+	BString person = PersonOfTag(tag, synonym);
+	*fInfoText = person;
 
 	Lock();
 	fLoginButton->SetLabel(getLabel(kLabelLogoff));
-	fLastRfid->SetText(fInfoText->String());
-	Look4Synonym(*fInfoText);
+	fLastRfid->SetText(WithoutControlCharacters(tag).String());
 	TLinkView::IsLogged = true;
-	fSaveButton->SetEnabled(true);
-	fUser->SetUser(fInfoText->String());
+	// A closed week takes no orders, so nothing is there to save either.
+	fSaveButton->SetEnabled(!BxString::ClosedWeek);
+	fUser->SetUser(person.String());
 	fCsvUser->SetHighColor(cl_USER);
-	fCsvUser->SetText(fInfoText->String());
+	fCsvUser->SetText(person.String());
 	MovingChilds();
 	Unlock();
 

@@ -379,6 +379,12 @@ void
 ConfWin::_SetDateForm()
 {
 	fDateControl->MakeFocus(false);
+	// The one-line field shows the pattern's line breaks as blanks: Return
+	// on the text as shown keeps the pattern as stored, line breaks and all.
+	BString shown(fPrefs->fDateForm);
+	shown.ReplaceAll("\n", " ");
+	if (shown == fDateControl->Text())
+		return;
 	Prefs::SetText(fPrefs->fDateForm, fDateControl->Text());
 }
 

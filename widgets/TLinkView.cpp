@@ -9,6 +9,7 @@
 
 #include "CSVFields.h"
 #include "Labels.h"
+#include "MenuFile.h"
 #include "Prefs.h"
 
 
@@ -188,8 +189,11 @@ TLinkView::Draw(BRect)
 
 	Prefs* prefs = Settings();
 	BString column;
-	// Every row of a day carries the same date, so the first one tells it.
-	if (CopyRowColumn(fMenuRows, 0, prefs->fFieldDate, &column)) {
+	// The day's date is that of its first meal of its own: a meal shared
+	// with an earlier day carries that day's date. The preview shows its one
+	// line.
+	int32 dateRow = fIndex > kLastDayIndex ? 0 : FirstOwnMealOfDay(fMenuRows, fIndex - 1);
+	if (dateRow >= 0 && CopyRowColumn(fMenuRows, dateRow, prefs->fFieldDate, &column)) {
 		DrawString(column.String(),
 			BPoint(kColumnWidth - (StringWidth(column.String()) + kColumnGap), 2 * kRowHeight));
 	}

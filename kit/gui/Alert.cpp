@@ -16,7 +16,9 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QStyle>
+#include <QTimer>
 #include <QVBoxLayout>
+#include <QWindow>
 
 
 namespace BPrivate {
@@ -117,6 +119,26 @@ IconFor(alert_type type)
 }
 
 
+// Shows the dialog as one that belongs to the program's front window, so
+// that a window manager keeps it above that window.
+void
+ShowAboveOurWindows(QDialog* dialog)
+{
+	QWidget* owner = QApplication::activeWindow();
+	for (QWidget* widget : QApplication::topLevelWidgets()) {
+		if (owner != NULL)
+			break;
+		if (widget != dialog && widget->isVisible() && qobject_cast<QDialog*>(widget) == NULL)
+			owner = widget;
+	}
+	dialog->winId();
+	if (owner != NULL && owner != dialog && dialog->windowHandle() != NULL)
+		dialog->windowHandle()->setTransientParent(owner->windowHandle());
+	dialog->show();
+	dialog->raise();
+}
+
+
 // The alert on screen. Its result is the index of the button pressed.
 class AlertDialog : public QDialog {
 public:
@@ -184,6 +206,11 @@ AlertDialog::AlertDialog(const AlertPrivate& alert)
 	layout->addLayout(message);
 	layout->addLayout(buttons);
 	layout->setSizeConstraint(QLayout::SetFixedSize);
+
+	// The space bar presses the button with the focus: that is the one
+	// Enter presses, so neither key does what the person did not choose.
+	if (enterIndex >= 0 && enterIndex < static_cast<int>(pushButtons.size()))
+		pushButtons[static_cast<size_t>(enterIndex)]->setFocus(Qt::OtherFocusReason);
 }
 
 
@@ -334,6 +361,9 @@ BAlert::Go(BInvoker* invoker)
 		delete invoker;
 		delete this;
 	});
-	dialog->show();
+	// Shown once the event loop runs, over the program's window: an alert
+	// of a window that is being built (a missing menu at start-up) would
+	// otherwise lie under that window once it appears.
+	QTimer::singleShot(0, dialog, [dialog] { ShowAboveOurWindows(dialog); });
 	return B_OK;
 }

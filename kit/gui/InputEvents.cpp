@@ -36,6 +36,10 @@ const int32 kMenuKeyCode = 104;
 const int32 kCharacterKeyBase = 0x10000;
 const int32 kSpecialKeyBase = 0x20000;
 const int kQtSpecialKeys = 0x01000000;
+// The X keysyms of the left and right Windows keys. Qt on X11 reports both
+// as Key_Meta, a modifier; only the native key tells them from a Meta key.
+const quint32 kKeysymSuperLeft = 0xffeb;
+const quint32 kKeysymSuperRight = 0xffec;
 
 
 struct SpecialKey {
@@ -70,6 +74,27 @@ Now()
 	return std::chrono::duration_cast<std::chrono::microseconds>(
 		std::chrono::steady_clock::now().time_since_epoch())
 		.count();
+}
+
+
+// The raw code of a Windows key however the toolkit names it, or 0 for any
+// other key.
+int32
+SuperKeyCodeOf(const QKeyEvent* event)
+{
+	switch (event->key()) {
+		case Qt::Key_Super_L:
+			return B_LEFT_SUPER_KEY_CODE;
+		case Qt::Key_Super_R:
+			return B_RIGHT_SUPER_KEY_CODE;
+	}
+	switch (event->nativeVirtualKey()) {
+		case kKeysymSuperLeft:
+			return B_LEFT_SUPER_KEY_CODE;
+		case kKeysymSuperRight:
+			return B_RIGHT_SUPER_KEY_CODE;
+	}
+	return 0;
 }
 
 
@@ -265,7 +290,8 @@ BPrivate::DeliverKey(BWindow* window, BHandler* target, QKeyEvent* event, bool d
 
 	int key = event->key();
 	uint32 modifiers = ModifiersOf(event->modifiers());
-	uint32 modifierKey = ModifierOfKey(key);
+	int32 superCode = SuperKeyCodeOf(event);
+	uint32 modifierKey = superCode != 0 ? 0 : ModifierOfKey(key);
 	if (modifierKey != 0) {
 		// Toolkits differ in whether a modifier's own press already counts
 		// it; the platform reports the state after the key.
@@ -283,8 +309,8 @@ BPrivate::DeliverKey(BWindow* window, BHandler* target, QKeyEvent* event, bool d
 	}
 	sModifiers = modifiers;
 
-	int32 code = RawKeyCodeOf(key);
-	std::string bytes = BytesOf(event);
+	int32 code = superCode != 0 ? superCode : RawKeyCodeOf(key);
+	std::string bytes = superCode != 0 ? std::string() : BytesOf(event);
 	if (bytes.empty()) {
 		// The Super keys and their like: the main window wants these itself.
 		BMessage* message = new BMessage(down ? B_UNMAPPED_KEY_DOWN : B_UNMAPPED_KEY_UP);

@@ -341,8 +341,23 @@ BPrivate::SimulateKey(BWindow* window, const char* bytes, uint32 modifiers)
 void
 BPrivate::SimulateRawKey(BWindow* window, int32 rawCode, uint32 modifiers)
 {
-	if (window != NULL)
+	if (window == NULL)
+		return;
+	if (rawCode != B_LEFT_SUPER_KEY_CODE && rawCode != B_RIGHT_SUPER_KEY_CODE) {
 		SendKey(window, QtKeyOf(rawCode), QString(), QtModifiers(modifiers));
+		return;
+	}
+	// A Windows key as an X server has Qt report it: Key_Meta, told apart
+	// by its keysym (Super_L, Super_R).
+	quint32 keysym = rawCode == B_LEFT_SUPER_KEY_CODE ? 0xffeb : 0xffec;
+	QPointer<QWidget> target = KeyTarget(window);
+	QKeyEvent press(QEvent::KeyPress, Qt::Key_Meta, QtModifiers(modifiers), 0, keysym, 0);
+	QCoreApplication::sendEvent(target, &press);
+	if (target == NULL)
+		return;
+	QKeyEvent release(
+		QEvent::KeyRelease, Qt::Key_Meta, QtModifiers(modifiers) | Qt::MetaModifier, 0, keysym, 0);
+	QCoreApplication::sendEvent(target, &release);
 }
 
 

@@ -129,4 +129,33 @@ TEST_F(MenuFileTest, AssignsLinesToTheDaysOfTheirTokens)
 	EXPECT_EQ(7, fRows.CountItems());
 }
 
+
+TEST_F(MenuFileTest, ADaysDateComesFromItsFirstMealOfItsOwn)
+{
+	std::string path = fFolder.WriteFile("Menu.csv",
+		"2004/05/17;MON;TUE;Menu 1;Pasta for two days\n"
+		"2004/05/18;TUE;Menu 2;Soup\n"
+		"2004/05/17;MON;WED;Menu 3;Cake\n"
+		"2004/05/17;MON;Menu 4;Tea\n");
+	ASSERT_TRUE(ReadMenuFile(path.c_str(), &fRows));
+	AssignMenuDays(&fRows, fDays);
+
+	const struct
+	{
+		int32 day;
+		int32 row;
+	} cases[] = {
+		// Monday's first meal is its own.
+		{0, 0},
+		// Tuesday's first meal is Monday's too, dated Monday.
+		{1, 1},
+		// Wednesday has nothing of its own: no date rather than a wrong one.
+		{2, -1},
+		{3, -1},
+	};
+	for (const auto& test : cases)
+		EXPECT_EQ(test.row, FirstOwnMealOfDay(&fDays[test.day], test.day)) << "day " << test.day;
+	EXPECT_EQ(-1, FirstOwnMealOfDay(NULL, 0));
+}
+
 } // namespace

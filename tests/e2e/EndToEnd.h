@@ -197,6 +197,48 @@ protected:
 		Xdotool({"mousemove", "--window", window, x, y, "click", "1"});
 	}
 
+	// A person's click: the pointer goes there first, and the toolkit sees
+	// it arrive before the button goes down.
+	void MoveAndClick(const std::string& window, int x, int y)
+	{
+		Xdotool({"mousemove", "--window", window, std::to_string(x), std::to_string(y)});
+		usleep(200000);
+		Xdotool({"click", "1"});
+	}
+
+	// The visible windows whose title is exactly name, topmost first, as the
+	// X server stacks them.
+	std::vector<std::string> WindowsNamed(const std::string& name)
+	{
+		std::string output;
+		std::vector<std::string> found;
+		if (Xdotool({"search", "--onlyvisible", "--name", "^" + name + "$"}, &output) != 0)
+			return found;
+		size_t start = 0;
+		while (start < output.size()) {
+			size_t end = output.find('\n', start);
+			if (end == std::string::npos)
+				end = output.size();
+			if (end > start)
+				found.push_back(output.substr(start, end - start));
+			start = end + 1;
+		}
+		return found;
+	}
+
+	// Waits up to seconds for a visible window titled name to be there (or,
+	// with shown false, to be gone).
+	bool WaitForWindow(const std::string& name, double seconds, bool shown = true)
+	{
+		double end = SecondsNow() + seconds;
+		do {
+			if (WindowsNamed(name).empty() != shown)
+				return true;
+			usleep(100000);
+		} while (SecondsNow() < end);
+		return false;
+	}
+
 	// A person's click on Monday's first meal row. The list takes a click
 	// only on the row under the pointer that it highlighted, so the pointer
 	// moves onto the row and within it first.

@@ -452,6 +452,25 @@ TEST_F(ConfWinTest, TypedPathsAndPatternGoIntoTheSettings)
 }
 
 
+TEST_F(ConfWinTest, ReturnOnThePatternAsShownKeepsItsLineBreak)
+{
+	Prefs* prefs = Prefs::getSTPrefs();
+	Prefs::SetText(prefs->fDateForm, "\t(YMD) %Y-%m-%d CW:%W\n");
+	ConfWin* window = OpenConfig();
+
+	window->Lock();
+	window->fDateControl->MakeFocus(true);
+	window->Unlock();
+	BPrivate::SimulateKey(window, "\n");
+	BPrivate::ProcessEvents();
+	EXPECT_STREQ("\t(YMD) %Y-%m-%d CW:%W\n", prefs->fDateForm);
+
+	// A pattern typed anew is taken as typed.
+	Type(window, window->fDateControl, "%d.%m.%Y ");
+	EXPECT_STREQ("%d.%m.%Y ", prefs->fDateForm);
+}
+
+
 TEST_F(ConfWinTest, ALongerPathIsCutTo255Bytes)
 {
 	ConfWin* window = OpenConfig();

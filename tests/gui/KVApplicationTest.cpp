@@ -14,6 +14,7 @@
 #include <ModalResponder.h>
 #include <StringView.h>
 
+#include "ConfWin.h"
 #include "InfoWindow.h"
 #include "KVApplication.h"
 #include "KV_Window.h"
@@ -116,7 +117,12 @@ TEST_P(KVApplicationAnswerTest, TheAnswerIsStoredAndKeptInTheSettingsFile)
 		EXPECT_EQ(1, CountReaderQuestions());
 		EXPECT_EQ(GetParam().hasDevice, Prefs::getSTPrefs()->fHasDevice);
 		EXPECT_EQ(GetParam().singleMode, Prefs::getSTPrefs()->fSingleMode);
+		// Reading the settings again in this very run keeps the answer.
+		BMessage reload(kMsgReloadPrefs);
+		ASSERT_EQ(B_OK, be_app_messenger.SendMessage(&reload));
 		BPrivate::ProcessEvents();
+		EXPECT_EQ(GetParam().hasDevice, Prefs::getSTPrefs()->fHasDevice);
+		EXPECT_EQ(GetParam().singleMode, Prefs::getSTPrefs()->fSingleMode);
 	}
 
 	// The window wrote the settings when it went; a new start reads them.
@@ -180,6 +186,38 @@ TEST_F(KVApplicationTest, TheModeOptionsAnswerInAdvance)
 		}
 		BPrivate::ProcessEvents();
 	}
+}
+
+
+TEST_F(KVApplicationTest, ConfigureOpensTheConfigurationWindowAtStartAndWhenHandedOver)
+{
+	StoreReaderAnswer(0, true);
+	{
+		StartOptions options;
+		options.configure = true;
+		KVApplication application(options);
+		ASSERT_EQ(B_OK, application.InitCheck());
+		BPrivate::ProcessEvents();
+		EXPECT_NE(nullptr, ConfWin::mmc_Zgr);
+	}
+	BPrivate::ProcessEvents();
+	ASSERT_EQ(nullptr, ConfWin::mmc_Zgr);
+
+	KVApplication application;
+	ASSERT_EQ(B_OK, application.InitCheck());
+	BPrivate::ProcessEvents();
+	EXPECT_EQ(nullptr, ConfWin::mmc_Zgr);
+	// What a second start with --configure hands over; twice opens it once.
+	char program[] = "Vantuk";
+	char configure[] = "--configure";
+	char* argv[] = {program, configure, NULL};
+	application.ArgvReceived(2, argv);
+	BPrivate::ProcessEvents();
+	ConfWin* opened = ConfWin::mmc_Zgr;
+	EXPECT_NE(nullptr, opened);
+	application.ArgvReceived(2, argv);
+	BPrivate::ProcessEvents();
+	EXPECT_EQ(opened, ConfWin::mmc_Zgr);
 }
 
 

@@ -60,12 +60,43 @@ const BPoint kSecondRow(150, 18);
 const int32 kAnswerSave = 0;
 const int32 kAnswerDiscard = 1;
 const int32 kAnswerCancel = 2;
+// The question before the week is closed.
+const int32 kAnswerLock = 0;
+const int32 kAnswerLockCancel = 1;
 
 
 bool
 SameColour(rgb_color a, rgb_color b)
 {
 	return a.red == b.red && a.green == b.green && a.blue == b.blue;
+}
+
+
+// The inks of the counts column: the grey of the persons and portions
+// (cl_INFO), and the blue of the person's own count (cl_USER).
+bool
+IsGrey(rgb_color pixel)
+{
+	return pixel.red < 200 && pixel.blue < 190;
+}
+
+
+bool
+IsBlue(rgb_color pixel)
+{
+	return pixel.blue > pixel.red + 80;
+}
+
+
+int32
+CountInk(BView* view, BRect rect, bool (*isInk)(rgb_color))
+{
+	int32 count = 0;
+	for (float y = rect.top; y <= rect.bottom; y++) {
+		for (float x = rect.left; x <= rect.right; x++)
+			count += isInk(view->PixelAt(BPoint(x, y))) ? 1 : 0;
+	}
+	return count;
 }
 
 
@@ -378,8 +409,19 @@ TEST_F(KVWindowTest, LeftSuperKeyTogglesLockAndConfig)
 	EXPECT_FALSE(fWindow->LockButton()->IsHidden());
 	EXPECT_TRUE(fWindow->ConfigButton()->IsHidden());
 
-	// The menu key is no Windows key.
+	// The right one toggles as well (both come as X servers send them: a
+	// Meta key told apart by its keysym).
+	BPrivate::SimulateRawKey(fWindow, B_RIGHT_SUPER_KEY_CODE);
+	BPrivate::ProcessEvents();
+	EXPECT_TRUE(fWindow->LockButton()->IsHidden());
+	BPrivate::SimulateRawKey(fWindow, B_RIGHT_SUPER_KEY_CODE);
+	BPrivate::ProcessEvents();
+	EXPECT_FALSE(fWindow->LockButton()->IsHidden());
+
+	// The menu key and a Meta key of its own are no Windows keys.
 	BPrivate::SimulateRawKey(fWindow, 104);
+	BPrivate::SimulateModifierKey(fWindow, B_OPTION_KEY, true);
+	BPrivate::SimulateModifierKey(fWindow, B_OPTION_KEY, false);
 	BPrivate::ProcessEvents();
 	EXPECT_FALSE(fWindow->LockButton()->IsHidden());
 	EXPECT_TRUE(fWindow->ConfigButton()->IsHidden());
@@ -471,26 +513,53 @@ TEST_F(KVWindowTest, WithoutUnsavedClicksNothingIsAsked)
 }
 
 
+TEST_F(KVWindowTest, LockAsksFirstAndOnlyItsButtonCloses)
+{
+	WriteWeek(fWeek);
+	Open();
+
+	fResponder.fAlertAnswer = kAnswerLockCancel;
+	Send(kMsgCloseWeek);
+	ASSERT_EQ(fResponder.fAlerts.size(), 1u);
+	const auto& question = fResponder.fAlerts[0];
+	EXPECT_NE(
+		question.text.find("Close week 20 for ordering? Nobody can order this week afterwards."),
+		std::string::npos)
+		<< question.text;
+	ASSERT_EQ(question.buttonLabels.size(), 2u);
+	EXPECT_EQ(question.buttonLabels[0], getLabel(kLabelLock));
+	EXPECT_FALSE(fWindow->IsWeekClosed());
+	EXPECT_EQ(ReadWholeFile(OrderPath(fWeek)).find("#CLOSED"), std::string::npos);
+	EXPECT_TRUE(fWindow->SaveButton()->IsEnabled());
+}
+
+
 TEST_F(KVWindowTest, LockWithUnsavedClicksAsks)
 {
 	WriteWeek(fWeek);
 	Open();
 	Click(0, kFirstRow);
 
-	fResponder.fAlertAnswer = kAnswerCancel;
+	fResponder.fAlertAnswers = {kAnswerLock, kAnswerCancel};
 	Send(kMsgCloseWeek);
-	EXPECT_EQ(fResponder.fAlerts.size(), 1u);
+	EXPECT_EQ(fResponder.fAlerts.size(), 2u);
 	EXPECT_FALSE(fWindow->IsWeekClosed());
 	EXPECT_EQ(ReadWholeFile(OrderPath(fWeek)).find("#CLOSED"), std::string::npos);
 
-	fResponder.fAlertAnswer = kAnswerDiscard;
+	fResponder.fAlertAnswers = {kAnswerLock, kAnswerDiscard};
 	Send(kMsgCloseWeek);
 	EXPECT_TRUE(fWindow->IsWeekClosed());
 	std::string file = ReadWholeFile(OrderPath(fWeek));
 	EXPECT_NE(file.find("#CLOSED-FOR-ORDER# "), std::string::npos);
 	EXPECT_EQ(file.find("no subscriber#"), std::string::npos);
-	// The screen shows what the file holds, not the clicks thrown away.
+	// The screen shows what the file holds, not the clicks thrown away:
+	// the counts column is drawn closed at once, the thrown-away portion
+	// gone from it.
 	EXPECT_EQ(Portions(0, 0), 0);
+	WDBox* monday = fWindow->DayBox(0);
+	float countsLeft = monday->Bounds().Width() - kCountsWidth;
+	EXPECT_EQ(CountInk(monday, BRect(countsLeft + 3, 1, countsLeft + 29, 24), IsGrey), 0);
+	EXPECT_EQ(CountInk(monday, BRect(countsLeft + 70, 1, countsLeft + 99, 24), IsBlue), 0);
 }
 
 

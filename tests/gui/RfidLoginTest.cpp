@@ -264,6 +264,134 @@ TEST_F(RfidLoginTest, TagsAndNamesAreCleanedAndCut)
 }
 
 
+TEST_F(RfidLoginTest, HostileNamesNeitherBreakTheOrderFileNorRefuseClicks)
+{
+	OpenInMode(false);
+	const struct
+	{
+		const char* tag;
+		const char* synonym;
+		const char* person;
+	} cases[] = {
+		{"T1\nX;Y", NULL, "T1XY"},
+		{"0F00A1B2C3", "Eve\x1b[31m;Red#", "Eve[31mRed"},
+		// A name that cleans away to nothing, or to the logoff name, leaves
+		// the tag.
+		{"0F00A1B2C4", "\x01\x02", "0F00A1B2C4"},
+		{"0F00A1B2C5", "_Logoff", "0F00A1B2C5"},
+	};
+	for (const auto& test : cases) {
+		std::string synonyms = "# tags\n";
+		if (test.synonym != NULL)
+			synonyms += std::string(test.tag) + "\t" + test.synonym + "\n";
+		fFolder.WriteFile("tags.txt", synonyms);
+		LogIn(test.tag);
+		EXPECT_STREQ(test.person, BxString::LUser) << test.tag;
+		EXPECT_STREQ(test.person, fWindow->CsvUser()->Text()) << test.tag;
+
+		BMessage click(kMsgMouseOrder);
+		click.AddString("_fpred", "MoT");
+		click.AddInt32("_row", 0);
+		click.AddInt32("_mousekey", B_PRIMARY_MOUSE_BUTTON);
+		Send(&click);
+		EXPECT_EQ(1, Portions(test.person)) << test.tag;
+		Send(kMsgSaveOrders);
+		Send(kMsgLogin);
+	}
+
+	// One entry per person, and every line of the file still a meal line
+	// or an order line.
+	std::string file = ReadWholeFile(OrderPath(fWeek));
+	for (const auto& test : cases)
+		EXPECT_NE(std::string::npos, file.find(std::string(test.person) + "#01;")) << file;
+	size_t start = 0;
+	while (start < file.size()) {
+		size_t end = file.find('\n', start);
+		EXPECT_TRUE(file[start] == '>' || file[start] == ':') << file.substr(start, end - start);
+		start = end == std::string::npos ? file.size() : end + 1;
+	}
+}
+
+
+// The steps of a week's life that must never open a closed week again.
+enum class Step
+{
+	kLock,
+	kLogIn,
+	kLogOff,
+	kTimeOut,
+	kSave,
+	kOtherWeekAndBack,
+};
+
+
+TEST_F(RfidLoginTest, AClosedWeekStaysClosedWhateverFollows)
+{
+	const std::vector<Step> sequences[] = {
+		{Step::kLock, Step::kLogIn},
+		{Step::kLogIn, Step::kLock, Step::kLogOff, Step::kLogIn},
+		{Step::kLock, Step::kLogIn, Step::kLogOff, Step::kTimeOut},
+		{Step::kLogIn, Step::kLock, Step::kSave, Step::kOtherWeekAndBack, Step::kLogIn},
+	};
+	WriteMenu(fWeek + 1, kMenu);
+	OpenInMode(false);
+	int round = 0;
+	for (const std::vector<Step>& steps : sequences) {
+		round++;
+		WriteOrders(fWeek, std::string(">") + "2004/05/17;MON;Menu 1;Pasta;flour, eggs\n:.\n");
+		BMessage load(kMsgLoadWeek);
+		load.AddString("_fpath", MenuPath(fWeek).c_str());
+		Send(&load);
+		for (Step step : steps) {
+			switch (step) {
+			case Step::kLock:
+				Send(kMsgCloseWeek);
+				break;
+			case Step::kLogIn:
+				LogIn(kTag);
+				break;
+			case Step::kLogOff:
+				if (strcmp(LoginButton()->Label(), getLabel(kLabelLogoff)) == 0)
+					Send(kMsgLogin);
+				break;
+			case Step::kTimeOut:
+				Send(kMsgLogin);
+				Report(kVantukTargetName);
+				Report("TIMEOUT: no tag within 10 s");
+				break;
+			case Step::kSave:
+				Send(kMsgSaveOrders);
+				break;
+			case Step::kOtherWeekAndBack: {
+				BMessage other(kMsgLoadWeek);
+				other.AddString("_fpath", MenuPath(fWeek + 1).c_str());
+				Send(&other);
+				Send(&load);
+				break;
+			}
+			}
+		}
+
+		EXPECT_TRUE(fWindow->IsWeekClosed()) << "round " << round;
+		EXPECT_TRUE(BxString::ClosedWeek) << "round " << round;
+		EXPECT_TRUE(TLinkView::ClosedWeek) << "round " << round;
+		EXPECT_FALSE(fWindow->SaveButton()->IsEnabled()) << "round " << round;
+		BMessage click(kMsgMouseOrder);
+		click.AddString("_fpred", "MoT");
+		click.AddInt32("_row", 0);
+		click.AddInt32("_mousekey", B_PRIMARY_MOUSE_BUTTON);
+		Send(&click);
+		EXPECT_EQ(0, Portions(BxString::LUser)) << "round " << round;
+		// Whatever saves the week keeps its marker.
+		Send(kMsgSaveOrders);
+		EXPECT_NE(std::string::npos, ReadWholeFile(OrderPath(fWeek)).find("#CLOSED-FOR-ORDER# "))
+			<< "round " << round;
+		if (strcmp(LoginButton()->Label(), getLabel(kLabelLogoff)) == 0)
+			Send(kMsgLogin);
+	}
+}
+
+
 TEST_F(RfidLoginTest, OtherProgramsFillTheTagEntry)
 {
 	OpenInMode(false);

@@ -292,6 +292,35 @@ TEST_F(WDBoxTest, TheLoggedInPersonSeesOwnPortions)
 }
 
 
+TEST_F(WDBoxTest, CountsStandBesideTheRowOfTheirOwnMeal)
+{
+	// The order file holds the salad before the pasta, and the soup came to
+	// the menu after the orders were taken: it has no record.
+	MakeBox({kPasta, kSoup, kSalad});
+	BxString* salad = AddRecord(kSalad, {":.Guest#03;Staff#01;"});
+	BxString* pasta = AddRecord(kPasta, {":.Guest#01;"});
+	LogIn("Guest");
+	Show();
+
+	EXPECT_EQ(pasta, fBox->RecordOfRow(0));
+	EXPECT_EQ(nullptr, fBox->RecordOfRow(1));
+	EXPECT_EQ(salad, fBox->RecordOfRow(2));
+	EXPECT_EQ(nullptr, fBox->RecordOfRow(3));
+
+	for (int32 row : {1, 3}) {
+		EXPECT_GT(CountGreyInk(fBox, RowBand(row, 3, 69)), 0) << "row " << row;
+		EXPECT_GT(CountBlueInk(fBox, RowBand(row, 70, 99)), 0) << "row " << row;
+	}
+	EXPECT_EQ(0, CountGreyInk(fBox, RowBand(2, 3, 69)));
+	EXPECT_EQ(0, CountBlueInk(fBox, RowBand(2, 70, 99)));
+	// Staff ordered the salad alone: the own count stands on its row only.
+	LogIn("Staff");
+	Redraw();
+	EXPECT_EQ(0, CountBlueInk(fBox, RowBand(1, 70, 99)));
+	EXPECT_GT(CountBlueInk(fBox, RowBand(3, 70, 99)), 0);
+}
+
+
 TEST_F(WDBoxTest, ADayWithoutRecordsShowsThePlaceholder)
 {
 	MakeBox({kPasta});
