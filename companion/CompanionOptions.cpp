@@ -34,7 +34,8 @@ static const char* const kUsage =
 	"                                  ids in hex, e.g. 08ff:0009\n"
 	"  --serial PATH                   a serial reader, e.g. /dev/ttyUSB0\n"
 	"  --baud N                        the serial reader's speed (default 9600)\n"
-	"  --pipe PATH                     a named pipe, one tag per line (made when missing)\n"
+	"  --pipe PATH                     a named pipe, one tag per line (made when missing);\n"
+	"                                  read only while it is yours alone (mode 600)\n"
 	"  --stdin                         standard input, one tag per line\n"
 	"\n"
 	"  --timeout SECONDS               how long a request for a tag waits, 0.5 to 600\n"
@@ -382,4 +383,33 @@ const char*
 CompanionUsage()
 {
 	return kUsage;
+}
+
+
+std::string
+ReaderDescription(const CompanionOptions& options)
+{
+	switch (options.source) {
+		case kSourceKeyboard:
+		{
+			if (!options.device.empty())
+				return "keyboard reader " + options.device;
+			char ids[16];
+			snprintf(ids, sizeof(ids), "%04x:%04x", options.vendorId, options.productId);
+			return std::string("keyboard reader ") + ids;
+		}
+
+		case kSourceSerial:
+			return "serial reader " + options.device;
+
+		case kSourcePipe:
+			return "named pipe " + options.device;
+
+		case kSourceStdin:
+			return "standard input";
+
+		case kSourceNone:
+			break;
+	}
+	return "no reader";
 }

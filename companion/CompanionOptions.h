@@ -65,4 +65,9 @@ bool ParseCompanionArguments(int argc, char** argv, CompanionOptions* options,
 // The usage text for --help and for bad arguments.
 const char* CompanionUsage();
 
+// The reader of options as messages name it: "named pipe /run/...",
+// "serial reader /dev/ttyUSB0", "keyboard reader 08ff:0009", "standard
+// input", or "no reader".
+std::string ReaderDescription(const CompanionOptions& options);
+
 #endif // COMPANION_OPTIONS_H
