@@ -45,7 +45,10 @@ static const char* const kUsage =
 	"Settings file: $XDG_CONFIG_HOME/_LP_x-vnd.Orv/brindel.conf\n"
 	"(else ~/.config/_LP_x-vnd.Orv/brindel.conf), \"key = value\" lines with the keys\n"
 	"source (keyboard, serial, pipe, stdin), device, baud and timeout; \"#\" starts a\n"
-	"comment line. The command line wins over the file.\n";
+	"comment line. The command line wins over the file.\n"
+	"\n"
+	"One Brindel runs at a time: a second start asked for another reader says which\n"
+	"one runs and fails.\n";
 
 
 CompanionOptions::CompanionOptions()
@@ -55,6 +58,7 @@ CompanionOptions::CompanionOptions()
 	productId(0),
 	baudRate(9600),
 	timeoutSeconds(10),
+	timeoutGiven(false),
 	showHelp(false)
 {
 }
@@ -228,6 +232,7 @@ ApplySetting(
 		needs = kBaudNeeds;
 	} else if (key == "timeout") {
 		valid = ParseSeconds(value, &options->timeoutSeconds);
+		options->timeoutGiven = options->timeoutGiven || valid;
 		needs = kTimeoutNeeds;
 	} else {
 		*fault = "unknown key '" + key + "'";
@@ -370,6 +375,8 @@ ParseCompanionArguments(int argc, char** argv, CompanionOptions* options, std::s
 			valid = ParseBaudRate(value, &options->baudRate);
 		else
 			valid = ParseSeconds(value, &options->timeoutSeconds);
+		if (name == "--timeout" && valid)
+			options->timeoutGiven = true;
 		if (!valid) {
 			*error = name + " " + needs + ", not '" + value + "'";
 			return false;

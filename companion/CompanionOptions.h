@@ -35,6 +35,9 @@ struct CompanionOptions {
 	int32 baudRate;
 	// How long a request for a tag waits before "TIMEOUT" is reported.
 	double timeoutSeconds;
+	// The time-out was set (in the settings file or on the command line),
+	// not left at its default.
+	bool timeoutGiven;
 	bool showHelp;
 };
 

@@ -574,4 +574,56 @@ TEST_F(BrindelTest, AnotherUserCannotLogInThroughThePipe)
 	}
 }
 
+
+// #pragma mark - a second start
+
+
+TEST_F(BrindelTest, ASecondStartForAnotherReaderSaysWhichRunsAndFails)
+{
+	StartWithPipe();
+	ASSERT_TRUE(AwaitLog("reading tags from the named pipe " + fPipe, 5.0)) << ReadWholeFile(fLog);
+
+	std::string otherPipe = fFolder->PathOf("other-tags");
+	const std::vector<std::string> kOtherStarts[] = {
+		{"--pipe", otherPipe},
+		{"--serial", "/dev/ttyUSB7"},
+		{"--pipe", fPipe, "--timeout", "30"},
+	};
+	for (const std::vector<std::string>& options : kOtherStarts) {
+		std::vector<std::string> arguments = {BuiltProgram("Vantuk/Brindel")};
+		arguments.insert(arguments.end(), options.begin(), options.end());
+		std::string output;
+		std::string errors;
+		EXPECT_EQ(1, RunProgram(arguments, &output, &errors)) << options[1];
+		EXPECT_NE(
+			std::string::npos, errors.find("Brindel already runs, reading the named pipe " + fPipe))
+			<< errors;
+		EXPECT_NE(std::string::npos, errors.find("; stop it first to use another")) << errors;
+	}
+
+	// The running one goes on with its own reader, and nothing was made.
+	EXPECT_TRUE(StillRuns());
+	EXPECT_NE(0, access(otherPipe.c_str(), F_OK));
+	MakeVantuk();
+	ASSERT_TRUE(WaitForCallMe().IsValid());
+	WriteTag("0004123456");
+	EXPECT_TRUE(Serve([&]() { return Tags().size() >= 1; }, 3.0));
+}
+
+
+TEST_F(BrindelTest, ASecondStartForTheSameReaderOrNoneLeavesItBe)
+{
+	StartWithPipe();
+	ASSERT_TRUE(AwaitLog("reading tags from the named pipe " + fPipe, 5.0)) << ReadWholeFile(fLog);
+
+	std::string program = BuiltProgram("Vantuk/Brindel");
+	std::string output;
+	EXPECT_EQ(0, RunProgram({program}, NULL, NULL));
+	EXPECT_EQ(0, RunProgram({program, "--pipe", fPipe, "--timeout", "1"}, &output, NULL));
+	EXPECT_NE(std::string::npos,
+		output.find("Brindel already runs, reading the named pipe " + fPipe + "\n"))
+		<< output;
+	EXPECT_TRUE(StillRuns());
+}
+
 } // namespace
