@@ -17,6 +17,7 @@
 #include <TrayIcon.h>
 
 #include "ReaderProtocol.h"
+#include "RunningCompanion.h"
 #include "TagSources.h"
 
 
@@ -86,9 +87,9 @@ MakeIcon()
 }
 
 
-BrindelApp::BrindelApp(const CompanionOptions& options)
+BrindelApp::BrindelApp(const CompanionOptions& options, status_t* error)
 	:
-	BApplication(kCompanionSignature),
+	BApplication(kCompanionSignature, error),
 	fOptions(options),
 	fWaiting(false),
 	fDeadline(0),
@@ -164,6 +165,10 @@ BrindelApp::MessageReceived(BMessage* message)
 
 		case kMsgTagRequest:
 			_RequestTag(message);
+			break;
+
+		case kMsgWhichReader:
+			_TellWhichReader(message);
 			break;
 
 		default:
@@ -268,6 +273,17 @@ BrindelApp::_RequestTag(BMessage* request)
 	fRequestTarget = target;
 	fDeadline = MonotonicSeconds() + fOptions.timeoutSeconds;
 	_ShowState(std::string("waiting for a tag for ") + target);
+}
+
+
+// Another start of ours wants to know whether we read what it was asked
+// to read.
+void
+BrindelApp::_TellWhichReader(BMessage* question)
+{
+	BMessage answer(kMsgWhichReader);
+	AddCompanionOptions(fOptions, &answer);
+	question->SendReply(&answer);
 }
 
 

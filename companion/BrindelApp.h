@@ -20,10 +20,14 @@ class TagSource;
 // a tag ('sRFT'), the next tag read within the time-out goes to the asker;
 // a tag read while nobody asked goes to Vantuk on its own. Whenever Vantuk
 // starts, the companion tells it where to reach it.
+//
+// One runs per user: when another holds the signature, the constructor
+// leaves error (and InitCheck()) at B_ALREADY_RUNNING and sets up nothing,
+// and the caller asks that one what it reads (RunningCompanion.h).
 class BrindelApp : public BApplication
 {
 public:
-	BrindelApp(const CompanionOptions& options);
+	BrindelApp(const CompanionOptions& options, status_t* error);
 	virtual ~BrindelApp();
 
 	virtual void ReadyToRun();
@@ -40,6 +44,7 @@ private:
 	void _WatchVantuk(double now);
 	void _IntroduceToVantuk();
 	void _RequestTag(BMessage* request);
+	void _TellWhichReader(BMessage* question);
 	void _TagRead(const std::string& tag);
 	void _CheckTimeout(double now);
 	void _ShowState(const std::string& event);

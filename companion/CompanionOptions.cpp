@@ -34,7 +34,8 @@ static const char* const kUsage =
 	"                                  ids in hex, e.g. 08ff:0009\n"
 	"  --serial PATH                   a serial reader, e.g. /dev/ttyUSB0\n"
 	"  --baud N                        the serial reader's speed (default 9600)\n"
-	"  --pipe PATH                     a named pipe, one tag per line (made when missing)\n"
+	"  --pipe PATH                     a named pipe, one tag per line (made when missing);\n"
+	"                                  read only while it is yours alone (mode 600)\n"
 	"  --stdin                         standard input, one tag per line\n"
 	"\n"
 	"  --timeout SECONDS               how long a request for a tag waits, 0.5 to 600\n"
@@ -44,7 +45,10 @@ static const char* const kUsage =
 	"Settings file: $XDG_CONFIG_HOME/_LP_x-vnd.Orv/brindel.conf\n"
 	"(else ~/.config/_LP_x-vnd.Orv/brindel.conf), \"key = value\" lines with the keys\n"
 	"source (keyboard, serial, pipe, stdin), device, baud and timeout; \"#\" starts a\n"
-	"comment line. The command line wins over the file.\n";
+	"comment line. The command line wins over the file.\n"
+	"\n"
+	"One Brindel runs at a time: a second start asked for another reader says which\n"
+	"one runs and fails.\n";
 
 
 CompanionOptions::CompanionOptions()
@@ -54,6 +58,7 @@ CompanionOptions::CompanionOptions()
 	productId(0),
 	baudRate(9600),
 	timeoutSeconds(10),
+	timeoutGiven(false),
 	showHelp(false)
 {
 }
@@ -227,6 +232,7 @@ ApplySetting(
 		needs = kBaudNeeds;
 	} else if (key == "timeout") {
 		valid = ParseSeconds(value, &options->timeoutSeconds);
+		options->timeoutGiven = options->timeoutGiven || valid;
 		needs = kTimeoutNeeds;
 	} else {
 		*fault = "unknown key '" + key + "'";
@@ -369,6 +375,8 @@ ParseCompanionArguments(int argc, char** argv, CompanionOptions* options, std::s
 			valid = ParseBaudRate(value, &options->baudRate);
 		else
 			valid = ParseSeconds(value, &options->timeoutSeconds);
+		if (name == "--timeout" && valid)
+			options->timeoutGiven = true;
 		if (!valid) {
 			*error = name + " " + needs + ", not '" + value + "'";
 			return false;
@@ -382,4 +390,33 @@ const char*
 CompanionUsage()
 {
 	return kUsage;
+}
+
+
+std::string
+ReaderDescription(const CompanionOptions& options)
+{
+	switch (options.source) {
+		case kSourceKeyboard:
+		{
+			if (!options.device.empty())
+				return "keyboard reader " + options.device;
+			char ids[16];
+			snprintf(ids, sizeof(ids), "%04x:%04x", options.vendorId, options.productId);
+			return std::string("keyboard reader ") + ids;
+		}
+
+		case kSourceSerial:
+			return "serial reader " + options.device;
+
+		case kSourcePipe:
+			return "named pipe " + options.device;
+
+		case kSourceStdin:
+			return "standard input";
+
+		case kSourceNone:
+			break;
+	}
+	return "no reader";
 }

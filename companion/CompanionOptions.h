@@ -35,6 +35,9 @@ struct CompanionOptions {
 	int32 baudRate;
 	// How long a request for a tag waits before "TIMEOUT" is reported.
 	double timeoutSeconds;
+	// The time-out was set (in the settings file or on the command line),
+	// not left at its default.
+	bool timeoutGiven;
 	bool showHelp;
 };
 
@@ -64,5 +67,10 @@ bool ParseCompanionArguments(int argc, char** argv, CompanionOptions* options,
 
 // The usage text for --help and for bad arguments.
 const char* CompanionUsage();
+
+// The reader of options as messages name it: "named pipe /run/...",
+// "serial reader /dev/ttyUSB0", "keyboard reader 08ff:0009", "standard
+// input", or "no reader".
+std::string ReaderDescription(const CompanionOptions& options);
 
 #endif // COMPANION_OPTIONS_H

@@ -18,6 +18,7 @@
 #include <algorithm>
 
 #include "TagDecoders.h"
+#include "TagPipe.h"
 
 
 const double TagSource::kRetryInterval = 2.0;
@@ -48,6 +49,18 @@ ErrorText(int code)
 }
 
 
+// The tags found that the filter lets through, appended to tags.
+void
+PassOn(const std::vector<std::string>& found, double now, RepeatFilter* filter,
+	std::vector<std::string>* tags)
+{
+	for (const std::string& tag : found) {
+		if (filter->Accept(tag, now))
+			tags->push_back(tag);
+	}
+}
+
+
 // The bit of a key in the key bits of EVIOCGBIT(EV_KEY, ...).
 bool
 HasKey(const unsigned char* bits, int key)
@@ -63,7 +76,7 @@ class KeyboardSource : public TagSource
 public:
 	KeyboardSource(const CompanionOptions& options)
 		:
-		TagSource(_Describe(options)),
+		TagSource(ReaderDescription(options)),
 		fPath(options.device),
 		fVendor(options.vendorId),
 		fProduct(options.productId),
@@ -120,15 +133,6 @@ protected:
 	const char* _AccessHint() const override { return kAccessHint; }
 
 private:
-	static std::string _Describe(const CompanionOptions& options)
-	{
-		if (!options.device.empty())
-			return "keyboard reader " + options.device;
-		char ids[32];
-		snprintf(ids, sizeof(ids), "%04x:%04x", options.vendorId, options.productId);
-		return std::string("keyboard reader ") + ids;
-	}
-
 	// The path may be a link (/dev/input/by-id/...): the kernel follows
 	// it to the event device that the reader has now.
 	static int _OpenPath(const char* path, std::string* error)
@@ -203,7 +207,7 @@ class SerialSource : public TagSource
 public:
 	SerialSource(const CompanionOptions& options)
 		:
-		TagSource("serial reader " + options.device),
+		TagSource(ReaderDescription(options)),
 		fPath(options.device),
 		fBaudRate(options.baudRate),
 		fFilter(kRepeatWindow)
@@ -262,10 +266,7 @@ protected:
 	{
 		std::vector<std::string> found;
 		fDecoder.Feed(bytes, length, &found);
-		for (const std::string& tag : found) {
-			if (fFilter.Accept(tag, now))
-				tags->push_back(tag);
-		}
+		PassOn(found, now, &fFilter, tags);
 	}
 
 	void _Reset() override { fDecoder.Reset(); }
@@ -297,18 +298,21 @@ private:
 };
 
 
-// A named pipe, made when missing. We hold a write end of it ourselves, so
-// that between two writers reading finds no end but just nothing to read.
+// A named pipe, made when missing, and read only while it is our own and
+// closed to other users (TagPipe.h). We hold a write end of it ourselves,
+// so that between two writers reading finds no end but just nothing to
+// read.
 class PipeSource : public TagSource
 {
 public:
 	PipeSource(const CompanionOptions& options)
 		:
-		TagSource("named pipe " + options.device),
+		TagSource(ReaderDescription(options)),
 		fPath(options.device),
 		fWriteEnd(-1),
 		fDevice(0),
-		fNode(0)
+		fNode(0),
+		fFilter(kRepeatWindow)
 	{
 	}
 
@@ -317,18 +321,11 @@ public:
 protected:
 	int _Open(std::string* error) override
 	{
-		if (mkfifo(fPath.c_str(), 0600) != 0 && errno != EEXIST)
-			return -1;
-		int fd = open(fPath.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-		if (fd < 0)
-			return -1;
 		struct stat status;
-		if (fstat(fd, &status) != 0 || !S_ISFIFO(status.st_mode)) {
-			close(fd);
-			*error = "it is there and no named pipe";
-			errno = EINVAL;
-			return -1;
-		}
+		std::string refusal;
+		int fd = OpenTagPipe(fPath, &status, &refusal);
+		if (fd < 0)
+			return refusal.empty() ? -1 : _Refuse(error, refusal);
 		fWriteEnd = open(fPath.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
 		fDevice = status.st_dev;
 		fNode = status.st_ino;
@@ -344,19 +341,27 @@ protected:
 	}
 
 	// Someone removed or replaced the pipe: what is written now goes to the
-	// new one.
-	bool _StillThere(int) override
+	// new one. One that others may open now is read no more; the next
+	// attempt to open it says why.
+	bool _StillThere(int fd, std::string* reason) override
 	{
 		struct stat status;
-		return stat(fPath.c_str(), &status) == 0 && S_ISFIFO(status.st_mode)
-			&& status.st_dev == fDevice && status.st_ino == fNode;
+		if (stat(fPath.c_str(), &status) != 0 || !S_ISFIFO(status.st_mode)
+			|| status.st_dev != fDevice || status.st_ino != fNode) {
+			*reason = "it was removed";
+			return false;
+		}
+		return fstat(fd, &status) == 0 && TagPipeFault(status, geteuid(), fPath).empty();
 	}
 
 	bool _EndIsGone() const override { return false; }
 
-	void _Feed(const char* bytes, size_t length, double, std::vector<std::string>* tags) override
+	void _Feed(
+		const char* bytes, size_t length, double now, std::vector<std::string>* tags) override
 	{
-		fDecoder.Feed(bytes, length, tags);
+		std::vector<std::string> found;
+		fDecoder.Feed(bytes, length, &found);
+		PassOn(found, now, &fFilter, tags);
 	}
 
 	void _Reset() override { fDecoder.Reset(); }
@@ -367,6 +372,7 @@ private:
 	dev_t fDevice;
 	ino_t fNode;
 	LineTagDecoder fDecoder;
+	RepeatFilter fFilter;
 };
 
 
@@ -378,7 +384,8 @@ public:
 	StandardInputSource()
 		:
 		TagSource("standard input"),
-		fFlags(-1)
+		fFlags(-1),
+		fFilter(kRepeatWindow)
 	{
 	}
 
@@ -401,9 +408,12 @@ protected:
 
 	bool _EndIsFinal() const override { return true; }
 
-	void _Feed(const char* bytes, size_t length, double, std::vector<std::string>* tags) override
+	void _Feed(
+		const char* bytes, size_t length, double now, std::vector<std::string>* tags) override
 	{
-		fDecoder.Feed(bytes, length, tags);
+		std::vector<std::string> found;
+		fDecoder.Feed(bytes, length, &found);
+		PassOn(found, now, &fFilter, tags);
 	}
 
 	void _Reset() override { fDecoder.Reset(); }
@@ -411,6 +421,7 @@ protected:
 private:
 	int fFlags;
 	LineTagDecoder fDecoder;
+	RepeatFilter fFilter;
 };
 
 } // namespace
@@ -424,7 +435,9 @@ TagSource::TagSource(const std::string& description)
 	fEndReported(false),
 	fNextAttempt(0),
 	fNextCheck(0),
-	fLostWhileOpen(false)
+	fLostWhileOpen(false),
+	fRefused(false),
+	fReportedRefusal(false)
 {
 }
 
@@ -454,8 +467,12 @@ TagSource::Poll(double now, std::vector<std::string>* tags)
 			return;
 	} else if (now >= fNextCheck) {
 		fNextCheck = now + kRetryInterval;
-		if (!_StillThere(fFd)) {
-			_Lost("it was removed", now);
+		std::string reason;
+		if (!_StillThere(fFd, &reason)) {
+			if (reason.empty())
+				_Shut();
+			else
+				_Lost(reason.c_str(), now);
 			// A new one can be made at once.
 			fNextAttempt = now;
 			return;
@@ -495,7 +512,7 @@ TagSource::_Close(int fd)
 
 
 bool
-TagSource::_StillThere(int)
+TagSource::_StillThere(int, std::string*)
 {
 	return true;
 }
@@ -518,6 +535,16 @@ TagSource::_Shut()
 }
 
 
+int
+TagSource::_Refuse(std::string* error, const std::string& reason)
+{
+	fRefused = true;
+	*error = reason;
+	errno = EPERM;
+	return -1;
+}
+
+
 void
 TagSource::_Say(const char* format, ...)
 {
@@ -535,12 +562,24 @@ TagSource::_TryOpen(double now)
 {
 	std::string error;
 	errno = 0;
+	fRefused = false;
 	int fd = _Open(&error);
 	if (fd < 0) {
 		int code = errno != 0 ? errno : EIO;
 		if (error.empty())
 			error = ErrorText(code);
 		fNextAttempt = now + kRetryInterval;
+
+		if (fRefused) {
+			fProblem = "not read, it is unsafe: " + error;
+			if (error == fReported)
+				return;
+			fReported = error;
+			fReportedRefusal = true;
+			_Say("will not read the %s: %s; trying again every %g s", Description(), error.c_str(),
+				kRetryInterval);
+			return;
+		}
 
 		bool missing = code == ENOENT || code == ENODEV || code == ENXIO;
 		bool denied = code == EACCES || code == EPERM;
@@ -555,6 +594,7 @@ TagSource::_TryOpen(double now)
 		if (error == fReported)
 			return;
 		fReported = error;
+		fReportedRefusal = false;
 		_Say("cannot open the %s: %s%s; trying again every %g s", Description(), error.c_str(),
 			denied ? _AccessHint() : "", kRetryInterval);
 		return;
@@ -564,11 +604,14 @@ TagSource::_TryOpen(double now)
 	_Reset();
 	fProblem.clear();
 	fNextCheck = now + kRetryInterval;
-	if (!fReported.empty() || fLostWhileOpen)
+	if (fReportedRefusal)
+		_Say("the %s is safe now; reading tags from it", Description());
+	else if (!fReported.empty() || fLostWhileOpen)
 		_Say("the %s is there now", Description());
 	else
 		printf("Brindel: reading tags from the %s\n", Description());
 	fReported.clear();
+	fReportedRefusal = false;
 	fLostWhileOpen = false;
 }
 

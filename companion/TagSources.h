@@ -15,10 +15,11 @@
 // input. A source never waits: the program polls it on every tick of its
 // timer, and Poll() reads what has come in since, without blocking.
 //
-// A device that cannot be opened (missing, unplugged, not ours to read) is
-// tried again every two seconds; one that goes away while it is read is
-// closed and opened again when it is back. Each of these is said once on
-// standard error, not on every attempt.
+// A device that cannot be opened (missing, unplugged, not ours to read) or
+// that is not safe to read is tried again every two seconds; one that goes
+// away while it is read is closed and opened again when it is back. Each of
+// these is said once on standard error, not on every attempt. Every source
+// passes a tag held on its reader on once a second at most.
 class TagSource
 {
 public:
@@ -51,8 +52,10 @@ protected:
 	// Forgets what an unfinished tag had: the device was opened again.
 	virtual void _Reset() = 0;
 	// Called once a retry interval while the source is open: false when
-	// the device is to be opened again (a pipe that was removed).
-	virtual bool _StillThere(int fd);
+	// the device is to be opened again at once. With a reason it is gone
+	// (a pipe that was removed), and that is said; without one, the attempt
+	// to open it again says what is wrong.
+	virtual bool _StillThere(int fd, std::string* reason);
 	// What read() answering 0 means: standard input and a hung-up serial
 	// line are at their end, a pipe is never (we hold its write end).
 	virtual bool _EndIsGone() const { return true; }
@@ -63,6 +66,9 @@ protected:
 	// Closes the device when it is open; derived sources call it in their
 	// destructor, while their _Close() is still there.
 	void _Shut();
+	// For _Open(): the device is there but is not to be read, for the
+	// reason given (what is wrong and what to do). Answers -1.
+	int _Refuse(std::string* error, const std::string& reason);
 	void _Say(const char* format, ...) __attribute__((format(printf, 2, 3)));
 
 private:
@@ -78,6 +84,10 @@ private:
 	// The fault last reported, so the same one is not reported again.
 	std::string fReported;
 	bool fLostWhileOpen;
+	// The attempt under way was refused (_Refuse()); the last report was
+	// a refusal.
+	bool fRefused;
+	bool fReportedRefusal;
 	std::string fProblem;
 };
 

@@ -6,9 +6,39 @@
 #include <string>
 
 #include <Application.h>
+#include <Errors.h>
 
 #include "BrindelApp.h"
 #include "CompanionOptions.h"
+#include "RunningCompanion.h"
+
+
+// Another Brindel runs. Asked for no reader, or for the one it reads, this
+// start has nothing to do; asked for another, the running one goes on with
+// its own, and this start must not pass for a success.
+static int
+LeaveItToTheRunningOne(const CompanionOptions& asked)
+{
+	if (asked.source == kSourceNone && !asked.timeoutGiven)
+		return 0;
+
+	CompanionOptions running;
+	status_t status = AskRunningCompanion(&running);
+	if (status != B_OK) {
+		fprintf(stderr,
+			"Brindel already runs, and it does not say which reader it reads (%s); stop it first"
+			" to use another reader\n",
+			error_text(status));
+		return 1;
+	}
+	std::string text;
+	if (MayLeaveRunningCompanion(running, asked, &text)) {
+		printf("%s\n", text.c_str());
+		return 0;
+	}
+	fprintf(stderr, "%s\n", text.c_str());
+	return 1;
+}
 
 
 int
@@ -38,8 +68,11 @@ main(int argc, char** argv)
 	}
 
 	BrindelApp::InstallSignalHandlers();
-	BrindelApp application(options);
-	if (application.InitCheck() != B_OK)
+	status_t status;
+	BrindelApp application(options, &status);
+	if (status == B_ALREADY_RUNNING)
+		return LeaveItToTheRunningOne(options);
+	if (status != B_OK)
 		return 1;
 	application.Run();
 	return 0;

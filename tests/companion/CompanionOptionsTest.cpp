@@ -181,6 +181,32 @@ TEST(CompanionOptionsTest, ReadsEachOption)
 }
 
 
+// A second start compares the time-out with the running one's only when it
+// was asked for one, even the default.
+TEST(CompanionOptionsTest, TellsWhetherATimeOutWasGiven)
+{
+	const struct
+	{
+		std::vector<std::string> arguments;
+		const char* settings;
+		bool given;
+	} cases[] = {
+		{{"--pipe", "/run/brindel.fifo"}, "source = serial\n", false},
+		{{"--timeout", "10"}, "", true},
+		{{"--timeout=2.5"}, "", true},
+		{{}, "timeout = 10\n", true},
+		{{"--stdin"}, "timeout = 3\n", true},
+	};
+	for (const auto& test : cases) {
+		CompanionOptions options;
+		std::string error;
+		ASSERT_TRUE(ReadSettings(test.settings, &options, &error)) << error;
+		ASSERT_TRUE(Parse(test.arguments, &options, &error)) << error;
+		EXPECT_EQ(test.given, options.timeoutGiven) << test.settings;
+	}
+}
+
+
 TEST(CompanionOptionsTest, RefusesBadArguments)
 {
 	const struct

@@ -1,5 +1,7 @@
 // Feeds arbitrary bytes to the reader companion's settings: as its settings
-// file, and, split at NUL bytes and line ends, as its command line.
+// file, and, split at NUL bytes and line ends, as its command line. What
+// comes out travels to a second start as the running one's answer, and a
+// second start asked for the same never fails.
 
 #include <stdint.h>
 #include <stdlib.h>
@@ -8,8 +10,11 @@
 #include <string_view>
 #include <vector>
 
+#include <Message.h>
+
 #include "CompanionOptions.h"
 #include "FuzzFiles.h"
+#include "RunningCompanion.h"
 
 
 static void
@@ -21,6 +26,22 @@ CheckOptions(const CompanionOptions& options)
 		abort();
 	// A reader is named by a path or by its ids, never by both.
 	if (!options.device.empty() && (options.vendorId != 0 || options.productId != 0))
+		abort();
+
+	BMessage answer(kMsgWhichReader);
+	AddCompanionOptions(options, &answer);
+	CompanionOptions running;
+	if (!FindCompanionOptions(answer, &running) || running.source != options.source
+		|| running.vendorId != options.vendorId || running.productId != options.productId
+		|| running.baudRate != options.baudRate
+		|| running.timeoutSeconds != options.timeoutSeconds) {
+		abort();
+	}
+	// Only standard input is never the same: the second start's is its own.
+	std::string text;
+	if (MayLeaveRunningCompanion(running, options, &text) != (options.source != kSourceStdin))
+		abort();
+	if (text.compare(0, 21, "Brindel already runs,") != 0)
 		abort();
 }
 
