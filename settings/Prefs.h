@@ -71,6 +71,7 @@ private:
 
 	void _OpenFile();
 	status_t _AttrInfo(const char* key, struct attr_info* info);
+	void _ReportUnreadable(const char* key, status_t status);
 	bool _ReadTyped(const char* key, type_code type, void* out, size_t size, const void* fallback);
 	bool _WriteTyped(const char* key, type_code type, const void* value, size_t size);
 	bool _WriteDefault(const char* key, type_code type, const void* value, size_t size);
@@ -78,6 +79,11 @@ private:
 	char fFolderPath[1024];
 	char fPath[1024];
 };
+
+// The result window's font size for a size that was stored or typed: 8 to
+// 13 as it is, any other the usual 10. The configuration window offers no
+// other, and a size far outside draws nothing but empty boxes.
+int32 ResultFontSizeOf(int64 size);
 
 // Reads the whole number stored under key in the settings file without
 // making or changing any file or folder. False when there is no settings
