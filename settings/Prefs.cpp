@@ -344,6 +344,15 @@ Prefs::_WriteDefault(const char* key, type_code type, const void* value, size_t 
 }
 
 
+// A key whose value cannot be read gets its default; the diagnostic says so.
+static void
+ReportUnreadable(const char* key, status_t status)
+{
+	printf("Unknown error reading %s:\n%s\n", key, error_text(status));
+	printf("Prefs: '%s' cannot be read; its default is used\n", key);
+}
+
+
 // The type and size of a key's attribute. Any answer but "there" and "not
 // there" means the value cannot be read; the caller puts the default in its
 // place.
@@ -352,16 +361,8 @@ Prefs::_AttrInfo(const char* key, attr_info* info)
 {
 	status_t status = fFile != NULL ? fFile->GetAttrInfo(key, info) : (status_t)B_NO_INIT;
 	if (status != B_OK && status != B_ENTRY_NOT_FOUND)
-		_ReportUnreadable(key, status);
+		ReportUnreadable(key, status);
 	return status;
-}
-
-
-void
-Prefs::_ReportUnreadable(const char* key, status_t status)
-{
-	printf("Unknown error reading %s:\n%s\n", key, error_text(status));
-	printf("Prefs: '%s' cannot be read; its default is used\n", key);
 }
 
 
@@ -378,7 +379,7 @@ Prefs::_ReadTyped(const char* key, type_code type, void* out, size_t size, const
 		ssize_t bytesRead = fFile->ReadAttr(key, type, 0, out, size);
 		if (bytesRead == static_cast<ssize_t>(size))
 			return true;
-		_ReportUnreadable(
+		ReportUnreadable(
 			key, bytesRead < 0 ? static_cast<status_t>(bytesRead) : (status_t)B_IO_ERROR);
 	} else if (status == B_OK)
 		printf("Prefs: '%s' has the wrong type or size; the default is used\n", key);
@@ -464,7 +465,7 @@ Prefs::GetStr(const char* key, char* out, const char* defaultValue)
 	if (fits) {
 		bytesRead = fFile->ReadAttr(key, B_STRING_TYPE, 0, value, sizeof(value));
 		if (bytesRead < 0 || bytesRead != info.size) {
-			_ReportUnreadable(
+			ReportUnreadable(
 				key, bytesRead < 0 ? static_cast<status_t>(bytesRead) : (status_t)B_IO_ERROR);
 			fits = false;
 		} else if (bytesRead == kPrefsStringSize && value[kPrefsStringSize - 1] != '\0') {

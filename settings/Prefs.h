@@ -71,7 +71,6 @@ private:
 
 	void _OpenFile();
 	status_t _AttrInfo(const char* key, struct attr_info* info);
-	void _ReportUnreadable(const char* key, status_t status);
 	bool _ReadTyped(const char* key, type_code type, void* out, size_t size, const void* fallback);
 	bool _WriteTyped(const char* key, type_code type, const void* value, size_t size);
 	bool _WriteDefault(const char* key, type_code type, const void* value, size_t size);
