@@ -263,7 +263,7 @@ CollectPersonNames(const SummaryDay& day, BList* names)
 					ListedName(std::string_view(chars + start, hash - start), &buffer);
 				start = next;
 				// Three characters or fewer make no person name for the lists.
-				if (candidate.length() <= 3 || !known.emplace(candidate).second)
+				if (candidate.length() <= 3 || !known.insert(std::string(candidate)).second)
 					continue;
 				names->AddItem(new BString(candidate.data(), candidate.length()));
 			}
