@@ -2,6 +2,7 @@
 
 #include <errno.h>
 #include <fcntl.h>
+#include <limits.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -78,10 +79,58 @@ ReadOrderFile(const char* path, std::vector<OrderFileLine>* lines)
 }
 
 
+// A chain of symbolic links longer than this is taken for a loop, as the
+// system itself does when it opens a path.
+static const int kMostLinksFollowed = 40;
+
+
+// The file a save of path replaces: path itself, or where its symbolic link
+// leads, link after link, a relative one read from the link's own folder.
+// Replacing the link with a plain file would cut it off from the file
+// others see through it. The last one need not exist yet: the save makes
+// it.
+static status_t
+FileBehindLinks(const char* path, std::string* file)
+{
+	std::string current(path);
+	for (int links = 0;; links++) {
+		struct stat st;
+		if (lstat(current.c_str(), &st) != 0) {
+			if (errno == ENOENT)
+				break;
+			return status_for_errno(errno);
+		}
+		if (!S_ISLNK(st.st_mode))
+			break;
+		if (links == kMostLinksFollowed)
+			return status_for_errno(ELOOP);
+
+		std::vector<char> target(PATH_MAX);
+		ssize_t length = readlink(current.c_str(), target.data(), target.size());
+		if (length < 0)
+			return status_for_errno(errno);
+		if (length == 0)
+			return status_for_errno(ENOENT);
+		if (static_cast<size_t>(length) == target.size())
+			return status_for_errno(ENAMETOOLONG);
+		std::string next(target.data(), static_cast<size_t>(length));
+		size_t slash = current.rfind('/');
+		if (next[0] != '/' && slash != std::string::npos)
+			next.insert(0, current, 0, slash + 1);
+		current = next;
+	}
+	*file = current;
+	return B_OK;
+}
+
+
 status_t
 WriteFileAtomically(const char* path, const std::function<bool(FILE*)>& write)
 {
-	std::string target(path);
+	std::string target;
+	status_t status = FileBehindLinks(path, &target);
+	if (status != B_OK)
+		return status;
 	size_t slash = target.rfind('/');
 	std::string folder = slash == std::string::npos ? "." : target.substr(0, slash);
 	std::string leaf = slash == std::string::npos ? target : target.substr(slash + 1);
@@ -93,7 +142,7 @@ WriteFileAtomically(const char* path, const std::function<bool(FILE*)>& write)
 	// The new file keeps the old one's permissions (mkstemp makes 0600).
 	struct stat st;
 	mode_t mode = 0644;
-	if (stat(path, &st) == 0)
+	if (stat(target.c_str(), &st) == 0)
 		mode = st.st_mode & 07777;
 	else {
 		mode_t mask = umask(0);
@@ -104,13 +153,12 @@ WriteFileAtomically(const char* path, const std::function<bool(FILE*)>& write)
 
 	FILE* file = fdopen(fd, "wb");
 	if (file == NULL) {
-		status_t status = status_for_errno(errno);
+		status = status_for_errno(errno);
 		close(fd);
 		unlink(temporary.c_str());
 		return status;
 	}
 
-	status_t status = B_OK;
 	if (!write(file))
 		status = B_ERROR;
 	if (status == B_OK && (fflush(file) != 0 || ferror(file)))
@@ -119,7 +167,7 @@ WriteFileAtomically(const char* path, const std::function<bool(FILE*)>& write)
 		status = status_for_errno(errno);
 	if (fclose(file) != 0 && status == B_OK)
 		status = status_for_errno(errno);
-	if (status == B_OK && rename(temporary.c_str(), path) != 0)
+	if (status == B_OK && rename(temporary.c_str(), target.c_str()) != 0)
 		status = status_for_errno(errno);
 	if (status != B_OK) {
 		unlink(temporary.c_str());
@@ -233,15 +281,23 @@ ClosedMarkerLine(time_t moment)
 status_t
 AppendClosedMarker(const char* path, time_t moment)
 {
-	int fd = open(path, O_WRONLY | O_APPEND | O_CLOEXEC);
+	// Read access too, to see how the file ends.
+	int fd = open(path, O_RDWR | O_APPEND | O_CLOEXEC);
 	if (fd < 0) {
 		printf("open.err: '%s'\n", path);
 		return status_for_errno(errno);
 	}
-	// A full disk may take part of the line: what it took is cut off again,
-	// or a marker cut after its start would close the week at the next read.
 	off_t oldSize = lseek(fd, 0, SEEK_END);
 	std::string line = ClosedMarkerLine(moment);
+	// The marker only counts at the start of a line. A file whose last line
+	// has no line end (edited by hand, or copied) would hide it behind that
+	// line, and the week would stay open.
+	char last = '\n';
+	if (oldSize > 0 && pread(fd, &last, 1, oldSize - 1) == 1 && last != '\n')
+		line.insert(0, "\n");
+
+	// A full disk may take part of the line: what it took is cut off again,
+	// or a marker cut after its start would close the week at the next read.
 	status_t status = B_OK;
 	size_t written = 0;
 	while (written < line.size()) {

@@ -75,10 +75,15 @@ status_t CreateOrderFile(const char* path, const BList* menuRows);
 // disk leaves the old file or the new one, never a mix: the text goes into a
 // new file in the same folder, which is flushed to disk and renamed over the
 // old one; then the folder is flushed. write answers false to give up.
+// Through a symbolic link (or a chain of them) the file the link leads to is
+// replaced, in its own folder, and made when it does not exist yet; the link
+// stays. A loop of links is an error, and nothing is written.
 status_t WriteFileAtomically(const char* path, const std::function<bool(FILE*)>& write);
 
-// Appends the closed marker with the moment of closing, flushed to disk.
-// When that fails, whatever part of the line got in is cut off again.
+// Appends the closed marker with the moment of closing, flushed to disk. The
+// marker always starts a line of its own, so a line end goes before it when
+// the file's last line has none. When that fails, whatever part got in is
+// cut off again.
 status_t AppendClosedMarker(const char* path, time_t moment);
 
 // The marker line for a moment, line end included.

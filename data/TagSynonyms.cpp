@@ -1,6 +1,11 @@
 #include "TagSynonyms.h"
 
+#include <errno.h>
+#include <fcntl.h>
 #include <stdio.h>
+#include <string.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <string>
 
@@ -12,22 +17,86 @@
 static const size_t kMinimumEntryLength = 9;
 
 
-bool
-FindSynonym(const char* path, BString* tag)
+static void
+SetProblem(BString* problem, const char* path, const char* reason)
 {
-	// An empty tag would begin every line and log the first person in.
-	if (tag == NULL || tag->IsEmpty())
-		return false;
-	FILE* file = path != NULL ? fopen(path, "rb") : NULL;
+	problem->SetToFormat("Tag synonym file '%s': %s", path != NULL ? path : "", reason);
+}
+
+
+// Opens the synonym file for reading, or says why it cannot be used. The
+// file is opened without waiting, so that a path that names a named pipe
+// or a device cannot hang a login, and the open file itself is asked what
+// it is: the name may have been given to another file meanwhile.
+//
+// The bound on its size: a line per person (a tag of ten digits, a TAB and
+// a name, some 40 bytes) makes 4 MB room for about 100,000 persons, more
+// than any canteen has, and a login reads the whole file while the person
+// waits at the reader. A larger file is not a synonym file, but a wrong
+// path.
+static FILE*
+OpenSynonymFile(const char* path, BString* problem)
+{
+	if (path == NULL || path[0] == '\0') {
+		SetProblem(problem, path, "no file is set");
+		return NULL;
+	}
+	int fd = open(path, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+	if (fd < 0) {
+		SetProblem(problem, path, errno == ENOENT ? "not found" : strerror(errno));
+		return NULL;
+	}
+
+	struct stat st;
+	const char* reason = NULL;
+	char tooLarge[32];
+	snprintf(tooLarge, sizeof(tooLarge), "larger than %d MB",
+		static_cast<int>(kLargestSynonymFile / (1024 * 1024)));
+	if (fstat(fd, &st) != 0)
+		reason = strerror(errno);
+	else if (!S_ISREG(st.st_mode))
+		reason = "not a regular file";
+	else if (st.st_size > kLargestSynonymFile)
+		reason = tooLarge;
+	// A regular file reads the same either way; blocking reads are what
+	// the reader below expects.
+	else if (fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0)
+		reason = strerror(errno);
+	FILE* file = reason == NULL ? fdopen(fd, "rb") : NULL;
 	if (file == NULL) {
-		printf("[SFile not found]\n");
+		SetProblem(problem, path, reason != NULL ? reason : strerror(errno));
+		close(fd);
+	}
+	return file;
+}
+
+
+bool
+FindSynonym(const char* path, BString* tag, BString* problem)
+{
+	BString unused;
+	if (problem == NULL)
+		problem = &unused;
+	problem->Truncate(0);
+	FILE* file = OpenSynonymFile(path, problem);
+	if (file == NULL) {
+		printf("[SFile not found] %s\n", problem->String());
+		return false;
+	}
+
+	// An empty tag would begin every line and log the first person in.
+	if (tag == NULL || tag->IsEmpty()) {
+		fclose(file);
 		return false;
 	}
 
 	LineChunkReader reader(file);
 	std::string chunk;
 	bool found = false;
-	while (!found && reader.Next(&chunk)) {
+	// A file that grows while it is read is read up to the bound.
+	int64 bytesRead = 0;
+	while (!found && bytesRead <= kLargestSynonymFile && reader.Next(&chunk)) {
+		bytesRead += chunk.size();
 		if (chunk[0] == '#' || LineChunkReader::LengthWithLineEnd(chunk) < kMinimumEntryLength)
 			continue;
 		BString line(LineChunkReader::WithoutLineEnds(chunk).c_str());
@@ -41,13 +110,17 @@ FindSynonym(const char* path, BString* tag)
 		*tag = line;
 		found = true;
 	}
+	if (ferror(file)) {
+		SetProblem(problem, path, strerror(errno != 0 ? errno : EIO));
+		printf("[SFile not readable] %s\n", problem->String());
+	}
 	fclose(file);
 	return found;
 }
 
 
 void
-Look4Synonym(BString& tag)
+Look4Synonym(BString& tag, BString* problem)
 {
-	FindSynonym(Prefs::getSTPrefs()->fSynFile, &tag);
+	FindSynonym(Prefs::getSTPrefs()->fSynFile, &tag, problem);
 }

@@ -75,6 +75,36 @@ NextEntry(const BString* line, int32 start, int32* hash, int32* next)
 }
 
 
+// An entry's name as the person lists know it: without ":", "." and ";",
+// so that the order line's own ":." never sticks to the first name. A person
+// is found by this name too, or A.Guest, listed as AGuest, would have no
+// meals. Most names hold none of these and are answered as they are; the
+// others are built in buffer, which keeps its room from one entry to the
+// next.
+static inline bool
+IsLeftOutOfNames(char c)
+{
+	return c == ':' || c == '.' || c == ';';
+}
+
+
+static std::string_view
+ListedName(std::string_view entry, std::string* buffer)
+{
+	size_t kept = 0;
+	while (kept < entry.size() && !IsLeftOutOfNames(entry[kept]))
+		kept++;
+	if (kept == entry.size())
+		return entry;
+	buffer->assign(entry.data(), kept);
+	for (size_t i = kept + 1; i < entry.size(); i++) {
+		if (!IsLeftOutOfNames(entry[i]))
+			buffer->push_back(entry[i]);
+	}
+	return *buffer;
+}
+
+
 // Walks the entries of an order line as the person lists read them: from
 // behind the line's ":." on, up to an empty entry. Only a broken line has
 // one, and what follows it is not trusted. visit answers false to stop.
@@ -219,6 +249,7 @@ CollectPersonNames(const SummaryDay& day, BList* names)
 			known.insert(name->String());
 	}
 
+	std::string buffer;
 	for (int32 i = 0; i < CountRecords(day); i++) {
 		const BxString* record = RecordAt(day, i);
 		for (int32 j = 0; j < record->CLines(); j++) {
@@ -228,16 +259,13 @@ CollectPersonNames(const SummaryDay& day, BList* names)
 			int32 hash;
 			int32 next;
 			while (NextEntry(line, start, &hash, &next)) {
-				std::string candidate;
-				for (int32 k = start; k < hash; k++) {
-					if (chars[k] != ':' && chars[k] != '.' && chars[k] != ';')
-						candidate += chars[k];
-				}
+				std::string_view candidate =
+					ListedName(std::string_view(chars + start, hash - start), &buffer);
 				start = next;
 				// Three characters or fewer make no person name for the lists.
-				if (candidate.length() <= 3 || !known.insert(candidate).second)
+				if (candidate.length() <= 3 || !known.insert(std::string(candidate)).second)
 					continue;
-				names->AddItem(new BString(candidate.c_str()));
+				names->AddItem(new BString(candidate.data(), candidate.length()));
 			}
 		}
 	}
@@ -249,13 +277,14 @@ AppendPersonMeals(
 	const SummaryDay& day, const BString& person, const SummaryColumns& columns, BString* text)
 {
 	std::string_view name(person.String(), person.Length());
+	std::string buffer;
 	for (int32 i = 0; i < CountRecords(day); i++) {
 		const BxString* record = RecordAt(day, i);
 		int32 found = -1;
 		for (int32 j = 0; j < record->CLines() && found < 0; j++) {
 			ForEachListedEntry(
 				record->OrderLineAt(j), [&](std::string_view entry, const char* afterHash) {
-					if (entry == name)
+					if (ListedName(entry, &buffer) == name)
 						found = ReadEntryCount(afterHash, kSummaryCountDigits);
 					return found < 0;
 				});
@@ -290,6 +319,7 @@ AppendPersonLists(const SummaryDay days[kDaysPerWeek], const SummaryColumns& col
 	std::vector<BString> meals(persons);
 	std::vector<int64> seenIn(persons, -1);
 	int64 serial = 0;
+	std::string buffer;
 	for (int32 day = 0; day < kDaysPerWeek; day++) {
 		for (int32 i = 0; i < CountRecords(days[day]); i++, serial++) {
 			const BxString* record = RecordAt(days[day], i);
@@ -297,7 +327,7 @@ AppendPersonLists(const SummaryDay days[kDaysPerWeek], const SummaryColumns& col
 			for (int32 j = 0; j < record->CLines(); j++) {
 				ForEachListedEntry(
 					record->OrderLineAt(j), [&](std::string_view entry, const char* afterHash) {
-						auto person = numberOf.find(entry);
+						auto person = numberOf.find(ListedName(entry, &buffer));
 						if (person == numberOf.end() || seenIn[person->second] == serial)
 							return true;
 						// A hand-edited negative count is passed over, as if

@@ -75,7 +75,8 @@ void CollectPersonNames(const SummaryDay& day, BList* names);
 
 // The person's meals of the day, one line each with the portions, the day,
 // the date, the menu name and the meal text: for every meal the person's
-// first entry is read, and a meal at 00 is left out.
+// first entry is read, and a meal at 00 is left out. An entry is the
+// person's when its name, read as CollectPersonNames reads it, is person.
 void AppendPersonMeals(
 	const SummaryDay& day, const BString& person, const SummaryColumns& columns, BString* text);
 

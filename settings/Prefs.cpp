@@ -46,6 +46,12 @@ static const BRect kDefaultResWinRect(140, 140, 700, 740);
 static const BRect kDefaultConfWinRect(150, 150, 650, 405);
 static const int32 kDefaultTimeFormat = 0;
 
+// The result window's font sizes; the text is unreadable below and
+// overflows the window above.
+static const int32 kSmallestResultFontSize = 8;
+static const int32 kLargestResultFontSize = 13;
+static const int32 kUsualResultFontSize = 10;
+
 // A flattened message kept in the settings is never larger than this.
 static const off_t kMaxMessageSize = 1024 * 1024;
 
@@ -77,6 +83,15 @@ DefaultLogoPath(char* out)
 }
 
 
+int32
+ResultFontSizeOf(int64 size)
+{
+	if (size < kSmallestResultFontSize || size > kLargestResultFontSize)
+		return kUsualResultFontSize;
+	return static_cast<int32>(size);
+}
+
+
 Prefs*
 Prefs::getSTPrefs()
 {
@@ -92,7 +107,7 @@ Prefs::Prefs() :
 	fMainWinRect(130, 130, 530, 430),
 	fResWinRect(kDefaultResWinRect),
 	fConfWinRect(kDefaultConfWinRect),
-	fFontSize(10),
+	fFontSize(kUsualResultFontSize),
 	fFieldDate(kDefaultFieldDate),
 	fFieldDay(kDefaultFieldDay),
 	fFieldMenue(kDefaultFieldMenue),
@@ -246,45 +261,41 @@ Prefs::LoadPrefs()
 	const int32 fieldIngredience = fFieldIngredience;
 	const int32 hasDevice = fHasDevice;
 
+	// Every key is loaded, whatever happened to the one before it: a key
+	// that cannot be read has its default by then, and stopping would leave
+	// the keys after it at values the file does not hold.
 	bool ok = true;
 	if (!GetRect(kKeyMainWinRect, &fMainWinRect, &kDefaultMainWinRect)) {
 		fMainWinRect = kDefaultMainWinRect;
 		ok = false;
-	} else if (!GetRect(kKeyResWinRect, &fResWinRect, &kDefaultResWinRect)) {
+	}
+	if (!GetRect(kKeyResWinRect, &fResWinRect, &kDefaultResWinRect)) {
 		fResWinRect = kDefaultResWinRect;
 		ok = false;
-	} else if (!GetRect(kKeyConfWinRect, &fConfWinRect, &kDefaultConfWinRect)) {
+	}
+	if (!GetRect(kKeyConfWinRect, &fConfWinRect, &kDefaultConfWinRect)) {
 		fConfWinRect = kDefaultConfWinRect;
 		ok = false;
-	}
-	if (!ok) {
-		fError = true;
-		return false;
 	}
 
 	// The bool and int32 keys fall back on the values in memory; the texts
 	// fall back on their defaults, put in the field before it is read.
-	ok = GetBool(kKeySingleMode, &fSingleMode, &singleMode)
-		&& GetInt(kKeyFontSize, &fFontSize, &fontSize)
-		&& GetInt(kKeyFieldDate, &fFieldDate, &fieldDate)
-		&& GetInt(kKeyFieldDay, &fFieldDay, &fieldDay)
-		&& GetInt(kKeyFieldMenue, &fFieldMenue, &fieldMenue)
-		&& GetInt(kKeyFieldMeal, &fFieldMeal, &fieldMeal)
-		&& GetInt(kKeyFieldIngredience, &fFieldIngredience, &fieldIngredience)
-		&& GetInt(kKeyHasDevice, &fHasDevice, &hasDevice)
-		&& GetInt(kKeyTimeFormat, &fTimeFormat, &kDefaultTimeFormat);
-	if (ok) {
-		DefaultSynFile(fSynFile);
-		ok = GetStr(kKeySynFile, fSynFile, fSynFile);
-	}
-	if (ok) {
-		DefaultLogoPath(fLogoPath);
-		ok = GetStr(kKeyLogo, fLogoPath, fLogoPath);
-	}
-	if (ok) {
-		SetText(fDateForm, kDefaultDateForm);
-		ok = GetStr(kKeyDateForm, fDateForm, fDateForm);
-	}
+	ok = GetBool(kKeySingleMode, &fSingleMode, &singleMode) && ok;
+	ok = GetInt(kKeyFontSize, &fFontSize, &fontSize) && ok;
+	fFontSize = ResultFontSizeOf(fFontSize);
+	ok = GetInt(kKeyFieldDate, &fFieldDate, &fieldDate) && ok;
+	ok = GetInt(kKeyFieldDay, &fFieldDay, &fieldDay) && ok;
+	ok = GetInt(kKeyFieldMenue, &fFieldMenue, &fieldMenue) && ok;
+	ok = GetInt(kKeyFieldMeal, &fFieldMeal, &fieldMeal) && ok;
+	ok = GetInt(kKeyFieldIngredience, &fFieldIngredience, &fieldIngredience) && ok;
+	ok = GetInt(kKeyHasDevice, &fHasDevice, &hasDevice) && ok;
+	ok = GetInt(kKeyTimeFormat, &fTimeFormat, &kDefaultTimeFormat) && ok;
+	DefaultSynFile(fSynFile);
+	ok = GetStr(kKeySynFile, fSynFile, fSynFile) && ok;
+	DefaultLogoPath(fLogoPath);
+	ok = GetStr(kKeyLogo, fLogoPath, fLogoPath) && ok;
+	SetText(fDateForm, kDefaultDateForm);
+	ok = GetStr(kKeyDateForm, fDateForm, fDateForm) && ok;
 	if (!ok)
 		fError = true;
 	return ok;
@@ -322,7 +333,9 @@ Prefs::SaveWin()
 bool
 Prefs::_WriteDefault(const char* key, type_code type, const void* value, size_t size)
 {
-	if (fFile->WriteAttr(key, type, 0, value, size) != static_cast<ssize_t>(size)) {
+	ssize_t written = fFile != NULL ? fFile->WriteAttr(key, type, 0, value, size)
+									: static_cast<ssize_t>(B_NO_INIT);
+	if (written != static_cast<ssize_t>(size)) {
 		printf("WriteAttr on %s died\n", key);
 		fError = true;
 		return false;
@@ -331,45 +344,48 @@ Prefs::_WriteDefault(const char* key, type_code type, const void* value, size_t 
 }
 
 
+// A key whose value cannot be read gets its default; the diagnostic says so.
+static void
+ReportUnreadable(const char* key, status_t status)
+{
+	printf("Unknown error reading %s:\n%s\n", key, error_text(status));
+	printf("Prefs: '%s' cannot be read; its default is used\n", key);
+}
+
+
 // The type and size of a key's attribute. Any answer but "there" and "not
-// there" is an error of the store.
+// there" means the value cannot be read; the caller puts the default in its
+// place.
 status_t
 Prefs::_AttrInfo(const char* key, attr_info* info)
 {
 	status_t status = fFile != NULL ? fFile->GetAttrInfo(key, info) : (status_t)B_NO_INIT;
-	if (status != B_OK && status != B_ENTRY_NOT_FOUND) {
-		printf("Unknown error reading %s:\n%s\n", key, error_text(status));
-		fError = true;
-	}
+	if (status != B_OK && status != B_ENTRY_NOT_FOUND)
+		ReportUnreadable(key, status);
 	return status;
 }
 
 
-// Reads a value of a fixed size. A missing attribute, or one of another type
-// or size (written by something else), gets the fallback, which is written
-// back at once.
+// Reads a value of a fixed size. A missing attribute, one of another type
+// or size (written by something else) and one that cannot be read at all
+// get the fallback, which is written back at once: a damaged key costs
+// that key alone, and the next start reads a whole value again.
 bool
 Prefs::_ReadTyped(const char* key, type_code type, void* out, size_t size, const void* fallback)
 {
 	attr_info info;
 	status_t status = _AttrInfo(key, &info);
-	if (status != B_OK && status != B_ENTRY_NOT_FOUND)
-		return false;
-	if (status == B_OK && (info.type != type || info.size != static_cast<off_t>(size)))
+	if (status == B_OK && info.type == type && info.size == static_cast<off_t>(size)) {
+		ssize_t bytesRead = fFile->ReadAttr(key, type, 0, out, size);
+		if (bytesRead == static_cast<ssize_t>(size))
+			return true;
+		ReportUnreadable(
+			key, bytesRead < 0 ? static_cast<status_t>(bytesRead) : (status_t)B_IO_ERROR);
+	} else if (status == B_OK)
 		printf("Prefs: '%s' has the wrong type or size; the default is used\n", key);
-	if (status != B_OK || info.type != type || info.size != static_cast<off_t>(size)) {
-		memmove(out, fallback, size);
-		return _WriteDefault(key, type, out, size);
-	}
 
-	ssize_t bytesRead = fFile->ReadAttr(key, type, 0, out, size);
-	if (bytesRead != static_cast<ssize_t>(size)) {
-		printf("Unknown error reading %s:\n%s\n", key,
-			error_text(bytesRead < 0 ? static_cast<status_t>(bytesRead) : B_IO_ERROR));
-		fError = true;
-		return false;
-	}
-	return true;
+	memmove(out, fallback, size);
+	return _WriteDefault(key, type, out, size);
 }
 
 
@@ -438,13 +454,25 @@ Prefs::GetStr(const char* key, char* out, const char* defaultValue)
 {
 	attr_info info;
 	status_t status = _AttrInfo(key, &info);
-	if (status != B_OK && status != B_ENTRY_NOT_FOUND)
-		return false;
 	// A text fits when it has at most kPrefsStringSize - 1 characters, with
 	// or without its terminator.
 	bool fits = status == B_OK && info.type == B_STRING_TYPE && info.size <= kPrefsStringSize;
 	if (status == B_OK && !fits)
 		printf("Prefs: '%s' has the wrong type or size; the default is used\n", key);
+
+	char value[kPrefsStringSize];
+	ssize_t bytesRead = 0;
+	if (fits) {
+		bytesRead = fFile->ReadAttr(key, B_STRING_TYPE, 0, value, sizeof(value));
+		if (bytesRead < 0 || bytesRead != info.size) {
+			ReportUnreadable(
+				key, bytesRead < 0 ? static_cast<status_t>(bytesRead) : (status_t)B_IO_ERROR);
+			fits = false;
+		} else if (bytesRead == kPrefsStringSize && value[kPrefsStringSize - 1] != '\0') {
+			printf("Prefs: '%s' is too long; the default is used\n", key);
+			fits = false;
+		}
+	}
 	if (!fits) {
 		if (out != defaultValue)
 			SetText(out, defaultValue);
@@ -452,20 +480,6 @@ Prefs::GetStr(const char* key, char* out, const char* defaultValue)
 		return _WriteDefault(key, B_STRING_TYPE, out, strlen(out));
 	}
 
-	char value[kPrefsStringSize];
-	ssize_t bytesRead = fFile->ReadAttr(key, B_STRING_TYPE, 0, value, sizeof(value));
-	if (bytesRead < 0 || bytesRead != info.size) {
-		printf("Unknown error reading %s:\n%s\n", key,
-			error_text(bytesRead < 0 ? static_cast<status_t>(bytesRead) : B_IO_ERROR));
-		fError = true;
-		return false;
-	}
-	if (bytesRead == kPrefsStringSize && value[kPrefsStringSize - 1] != '\0') {
-		printf("Prefs: '%s' is too long; the default is used\n", key);
-		if (out != defaultValue)
-			SetText(out, defaultValue);
-		return _WriteDefault(key, B_STRING_TYPE, out, strlen(out));
-	}
 	if (bytesRead < kPrefsStringSize)
 		value[bytesRead] = '\0';
 	SetText(out, value);

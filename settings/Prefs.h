@@ -79,6 +79,11 @@ private:
 	char fPath[1024];
 };
 
+// The result window's font size for a size that was stored or typed: 8 to
+// 13 as it is, any other the usual 10. The configuration window offers no
+// other, and a size far outside draws nothing but empty boxes.
+int32 ResultFontSizeOf(int64 size);
+
 // Reads the whole number stored under key in the settings file without
 // making or changing any file or folder. False when there is no settings
 // file or no value of that type and size under key.

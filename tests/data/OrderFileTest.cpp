@@ -1,10 +1,13 @@
 #include <dirent.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <time.h>
 #include <unistd.h>
 
+#include <filesystem>
+#include <map>
 #include <random>
 #include <string>
 #include <vector>
@@ -21,6 +24,9 @@
 
 
 namespace {
+
+std::vector<std::string> RecordsOf(const BList& records);
+
 
 time_t
 LocalMoment(int year, int month, int day, int hour, int minute, int second)
@@ -154,6 +160,186 @@ TEST(OrderFileTest, AFailedWriteLeavesTheOldFile)
 	EXPECT_NE(B_OK, WriteFileAtomically(folder.PathOf("no/such/folder.order").c_str(), [](FILE*) {
 		return true;
 	}));
+}
+
+
+TEST(OrderFileTest, TheClosedMarkerAlwaysStartsALineOfItsOwn)
+{
+	const time_t moment = LocalMoment(2004, 5, 17, 12, 30, 0);
+	const std::string marker = ClosedMarkerLine(moment);
+	const struct
+	{
+		const char* name;
+		std::string before;
+		std::string after;
+	} cases[] = {
+		{"with a last line end", ">d1;MON;Menu 1;Pasta\n:.Guest#01;\n",
+			">d1;MON;Menu 1;Pasta\n:.Guest#01;\n" + marker},
+		{"without one", ">d1;MON;Menu 1;Pasta\n:.Guest#01;",
+			">d1;MON;Menu 1;Pasta\n:.Guest#01;\n" + marker},
+		{"ending in CR LF", ">d1;MON;Menu 1;Pasta\r\n:.Guest#01;\r\n",
+			">d1;MON;Menu 1;Pasta\r\n:.Guest#01;\r\n" + marker},
+		{"ending in a CR alone", ">d1;MON;Menu 1;Pasta\n:.Guest#01;\r",
+			">d1;MON;Menu 1;Pasta\n:.Guest#01;\r\n" + marker},
+		{"empty", "", marker},
+	};
+	BList dayMenuLines[kDaysPerWeek];
+	dayMenuLines[0].AddItem(new BString("d1;MON;Menu 1;Pasta"));
+	for (const auto& test : cases) {
+		TempFolder folder;
+		std::string path = folder.WriteFile("Menu.order", test.before);
+		ASSERT_EQ(B_OK, AppendClosedMarker(path.c_str(), moment)) << test.name;
+		EXPECT_EQ(test.after, ReadWholeFile(path)) << test.name;
+
+		// The week reads closed, and the last order line keeps its entries.
+		std::vector<OrderFileLine> lines;
+		ASSERT_TRUE(ReadOrderFile(path.c_str(), &lines));
+		BList records[kDaysPerWeek];
+		BList* days[kDaysPerWeek];
+		for (int32 day = 0; day < kDaysPerWeek; day++)
+			days[day] = &records[day];
+		EXPECT_TRUE(FillDayRecords(lines, dayMenuLines, days).closed) << test.name;
+		std::vector<std::string> monday = RecordsOf(records[0]);
+		if (!test.before.empty()) {
+			EXPECT_EQ(std::vector<std::string>{">d1;MON;Menu 1;Pasta|:.Guest#01;"}, monday)
+				<< test.name;
+		}
+	}
+	EmptyStringList(&dayMenuLines[0]);
+}
+
+
+TEST(OrderFileTest, AFailedCloseLeavesTheFileAsItWas)
+{
+	// The disk takes one more byte: the line end goes in, the marker does
+	// not. A child process has that limit, so the test's own files do not.
+	const struct
+	{
+		const char* name;
+		std::string before;
+	} cases[] = {
+		{"without a last line end", ">d1;MON;Menu 1;Pasta\n:.Guest#01;"},
+		{"with one", ">d1;MON;Menu 1;Pasta\n:.Guest#01;\n"},
+	};
+	for (const auto& test : cases) {
+		TempFolder folder;
+		std::string path = folder.WriteFile("Menu.order", test.before);
+		pid_t child = fork();
+		ASSERT_GE(child, 0);
+		if (child == 0) {
+			signal(SIGXFSZ, SIG_IGN);
+			struct rlimit limit;
+			limit.rlim_cur = limit.rlim_max = test.before.size() + 1;
+			setrlimit(RLIMIT_FSIZE, &limit);
+			_exit(AppendClosedMarker(path.c_str(), time(NULL)) == B_OK ? 0 : 1);
+		}
+		int status = 0;
+		ASSERT_EQ(child, waitpid(child, &status, 0));
+		ASSERT_TRUE(WIFEXITED(status)) << test.name;
+		EXPECT_EQ(1, WEXITSTATUS(status)) << test.name << ": the close was reported done";
+		EXPECT_EQ(test.before, ReadWholeFile(path)) << test.name;
+	}
+}
+
+
+// The kinds of a folder's entries by name: "link to TARGET", "file: CONTENT"
+// or "folder".
+std::map<std::string, std::string>
+EntriesOf(const std::string& folder)
+{
+	std::map<std::string, std::string> entries;
+	for (const std::string& name : FilesIn(folder)) {
+		std::string path = folder + "/" + name;
+		struct stat st;
+		if (lstat(path.c_str(), &st) != 0)
+			continue;
+		if (S_ISLNK(st.st_mode)) {
+			char target[4096];
+			ssize_t length = readlink(path.c_str(), target, sizeof(target));
+			entries[name] = "link to " + std::string(target, length > 0 ? length : 0);
+		} else if (S_ISDIR(st.st_mode))
+			entries[name] = "folder";
+		else
+			entries[name] = "file: " + ReadWholeFile(path);
+	}
+	return entries;
+}
+
+
+TEST(OrderFileTest, SavingThroughALinkReplacesWhatTheLinkLeadsTo)
+{
+	TempFolder home;
+	const std::string menus = home.PathOf("meals_cvs");
+	const std::string store = home.PathOf("store");
+	const struct
+	{
+		const char* name;
+		// The links, each a path in home and what it leads to; the first
+		// is the order file the program saves.
+		std::vector<std::pair<std::string, std::string>> links;
+		// What the file behind them held before, if it was there.
+		const char* old;
+	} cases[] = {
+		{"absolute", {{"meals_cvs/Menu_KW05.order", store + "/week05.order"}}, "old\n"},
+		{"relative", {{"meals_cvs/Menu_KW05.order", "../store/week05.order"}}, "old\n"},
+		{"a chain",
+			{{"meals_cvs/Menu_KW05.order", "current.order"},
+				{"meals_cvs/current.order", store + "/link"}, {"store/link", "week05.order"}},
+			"old\n"},
+		{"to a file not made yet", {{"meals_cvs/Menu_KW05.order", "../store/week05.order"}}, NULL},
+	};
+	const std::string saved = store + "/week05.order";
+	for (const auto& test : cases) {
+		SCOPED_TRACE(test.name);
+		std::filesystem::remove_all(menus);
+		std::filesystem::remove_all(store);
+		ASSERT_EQ(0, mkdir(menus.c_str(), 0755));
+		ASSERT_EQ(0, mkdir(store.c_str(), 0755));
+		for (const auto& [name, target] : test.links)
+			ASSERT_EQ(0, symlink(target.c_str(), home.PathOf(name).c_str())) << name;
+		if (test.old != NULL) {
+			home.WriteFile("store/week05.order", test.old);
+			chmod(saved.c_str(), 0640);
+		}
+		std::map<std::string, std::string> menuFolder = EntriesOf(menus);
+		std::map<std::string, std::string> storeFolder = EntriesOf(store);
+		storeFolder["week05.order"] = "file: >d1;MON;Menu 1;Pasta\n";
+
+		EXPECT_EQ(
+			B_OK, WriteFileAtomically(home.PathOf(test.links[0].first).c_str(), [](FILE* file) {
+				fputs(">d1;MON;Menu 1;Pasta\n", file);
+				return true;
+			}));
+		EXPECT_EQ(menuFolder, EntriesOf(menus)) << "the links stay as they were";
+		EXPECT_EQ(storeFolder, EntriesOf(store)) << "the file behind them has the orders";
+		struct stat st;
+		ASSERT_EQ(0, stat(saved.c_str(), &st));
+		if (test.old != NULL) {
+			EXPECT_EQ(0640u, st.st_mode & 0777) << "the file keeps its permissions";
+		}
+	}
+}
+
+
+TEST(OrderFileTest, ALoopOfLinksIsRefusedAndNothingIsWritten)
+{
+	TempFolder folder;
+	ASSERT_EQ(0, symlink("Menu_KW05.order", folder.PathOf("Menu_KW05.order").c_str()));
+	ASSERT_EQ(0, symlink("b.order", folder.PathOf("Menu_KW06.order").c_str()));
+	ASSERT_EQ(
+		0, symlink(folder.PathOf("Menu_KW06.order").c_str(), folder.PathOf("b.order").c_str()));
+	const std::map<std::string, std::string> before = EntriesOf(folder.Path());
+
+	for (const char* name : {"Menu_KW05.order", "Menu_KW06.order"}) {
+		bool written = false;
+		EXPECT_NE(B_OK, WriteFileAtomically(folder.PathOf(name).c_str(), [&written](FILE* file) {
+			written = true;
+			fputs("new\n", file);
+			return true;
+		})) << name;
+		EXPECT_FALSE(written) << name;
+		EXPECT_EQ(before, EntriesOf(folder.Path())) << name;
+	}
 }
 
 

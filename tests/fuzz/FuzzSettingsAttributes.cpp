@@ -56,6 +56,9 @@ static const char* const kKeys[] = {
 	kLongKey.c_str(),
 };
 static const size_t kKeyCount = sizeof(kKeys) / sizeof(kKeys[0]);
+// The first of kKeys are the settings keys, in the order of the load: three
+// rectangles, a bool, eight whole numbers and three texts.
+static const size_t kSettingsKeyCount = 15;
 
 static const type_code kTypes[] = {
 	B_RECT_TYPE,
@@ -161,6 +164,34 @@ CheckLoaded(const Prefs* prefs)
 	CheckText(prefs->fSynFile);
 	CheckText(prefs->fLogoPath);
 	CheckText(prefs->fDateForm);
+	if (prefs->fFontSize < 8 || prefs->fFontSize > 13)
+		abort();
+}
+
+
+// After a load without error every key is in the file, of its kind: a key
+// that could not be read got its default written back, and none after it
+// was skipped.
+static void
+CheckEveryKeyStored(const Prefs* prefs)
+{
+	if (prefs->fError)
+		return;
+	BNode node(sSettingsFile.c_str());
+	for (size_t i = 0; i < kSettingsKeyCount; i++) {
+		attr_info info;
+		if (node.GetAttrInfo(kKeys[i], &info) != B_OK)
+			abort();
+		type_code expected = B_INT32_TYPE;
+		if (i < 3)
+			expected = B_RECT_TYPE;
+		else if (i == 3)
+			expected = B_BOOL_TYPE;
+		else if (i >= 12)
+			expected = B_STRING_TYPE;
+		if (info.type != expected)
+			abort();
+	}
 }
 
 
@@ -215,6 +246,7 @@ LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 	if (prefs == NULL)
 		abort();
 	CheckLoaded(prefs);
+	CheckEveryKeyStored(prefs);
 	prefs->LoadPrefs();
 	CheckLoaded(prefs);
 	for (const char* key : kKeys) {

@@ -34,8 +34,12 @@ LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 	std::string tagText(tagLine);
 	BString tag(tagText.c_str());
 	BString asRead(tag);
-	bool found = FindSynonym(path.c_str(), &tag);
+	BString problem("left from before");
+	bool found = FindSynonym(path.c_str(), &tag, &problem);
 	if (!found && tag != asRead)
+		abort();
+	// The file is a regular one, well below the size bound: it was read.
+	if (!problem.IsEmpty())
 		abort();
 	// An empty tag matches nothing, and a name has neither line ends, nor
 	// TABs, nor "_".
@@ -45,9 +49,12 @@ LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 		abort();
 	}
 
-	// A file that is not there leaves the tag alone.
+	// A file that is not there leaves the tag alone, and says so.
 	BString again(asRead);
-	if (FindSynonym((FuzzFolder() + "/missing.txt").c_str(), &again) || again != asRead)
+	std::string missing = FuzzFolder() + "/missing.txt";
+	if (FindSynonym(missing.c_str(), &again, &problem) || again != asRead
+		|| problem.FindFirst(missing.c_str()) < 0 || problem.FindFirst('\n') >= 0) {
 		abort();
+	}
 	return 0;
 }

@@ -1,8 +1,12 @@
 #include <math.h>
+#include <stdint.h>
+#include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 
+#include <filesystem>
 #include <map>
 #include <string>
 
@@ -76,7 +80,8 @@ WriteAttribute(const char* name, type_code type, const void* data, size_t size)
 }
 
 
-class PrefsTest : public testing::Test {
+class PrefsTest : public testing::Test
+{
 protected:
 	void TearDown() override
 	{
@@ -86,10 +91,7 @@ protected:
 	}
 
 	// Starts the program's settings once and releases them, as a run does.
-	static void StartAndQuit()
-	{
-		Prefs::getSTPrefs()->DeleteMe();
-	}
+	static void StartAndQuit() { Prefs::getSTPrefs()->DeleteMe(); }
 };
 
 
@@ -114,7 +116,8 @@ TEST_F(PrefsTest, FirstStartWritesEveryDefault)
 	const float confRect[4] = {150, 150, 650, 405};
 	const uint8 single = 1;
 	const int32 ints[] = {10, 1, 2, 3, 4, 5, 10, 0};
-	const struct {
+	const struct
+	{
 		const char* key;
 		type_code type;
 		std::string value;
@@ -314,15 +317,160 @@ TEST_F(PrefsTest, MessagesRoundTrip)
 }
 
 
-TEST_F(PrefsTest, UnreadableAttributesAreRewrittenOnce)
+// The values of every key in memory, by key, as texts.
+std::map<std::string, std::string>
+Fields(const Prefs* prefs)
 {
-	// Keep the attributes in a side file and spoil it: every read fails, so
-	// the store writes all values anew and reads them back.
+	auto rect = [](const BRect& r) {
+		char text[128];
+		snprintf(text, sizeof(text), "%g,%g,%g,%g", r.left, r.top, r.right, r.bottom);
+		return std::string(text);
+	};
+	return {
+		{"mWinRect", rect(prefs->fMainWinRect)},
+		{"rwin_rect", rect(prefs->fResWinRect)},
+		{"cwin_rect", rect(prefs->fConfWinRect)},
+		{"singlemode", prefs->fSingleMode ? "true" : "false"},
+		{"font_size", std::to_string(prefs->fFontSize)},
+		{"field_date", std::to_string(prefs->fFieldDate)},
+		{"field_day", std::to_string(prefs->fFieldDay)},
+		{"field_menue", std::to_string(prefs->fFieldMenue)},
+		{"field_meal", std::to_string(prefs->fFieldMeal)},
+		{"field_ingredience", std::to_string(prefs->fFieldIngredience)},
+		{"has_device", std::to_string(prefs->fHasDevice)},
+		{"time_format", std::to_string(prefs->fTimeFormat)},
+		{"synfile", prefs->fSynFile},
+		{"logo_tesk", prefs->fLogoPath},
+		{"date_form", prefs->fDateForm},
+	};
+}
+
+
+// A canteen's settings, none of them the default.
+void
+SetCanteenValues(Prefs* prefs)
+{
+	prefs->fMainWinRect.Set(11, 12, 613, 714);
+	prefs->fResWinRect.Set(21, 22, 623, 724);
+	prefs->fConfWinRect.Set(31, 32, 633, 734);
+	prefs->fSingleMode = false;
+	prefs->fFontSize = 12;
+	prefs->fFieldDate = 5;
+	prefs->fFieldDay = 4;
+	prefs->fFieldMenue = 2;
+	prefs->fFieldMeal = 1;
+	prefs->fFieldIngredience = 3;
+	prefs->fHasDevice = 1;
+	prefs->fTimeFormat = 2;
+	Prefs::SetText(prefs->fSynFile, "/srv/canteen/tags.txt");
+	Prefs::SetText(prefs->fLogoPath, "/srv/canteen/logo.png");
+	Prefs::SetText(prefs->fDateForm, "%d.%m.%Y");
+}
+
+
+TEST_F(PrefsTest, ADamagedKeyGetsItsDefaultAndEveryOtherKeyKeepsItsValue)
+{
+	const struct
+	{
+		bool sideFile;
+		const char* key;
+	} cases[] = {
+		// The first key: a load that stopped there would lose all others.
+		{false, "mWinRect"},
+		{false, "singlemode"},
+		{false, "field_date"},
+		{false, "synfile"},
+		{false, "has_device"},
+		{true, "mWinRect"},
+		{true, "singlemode"},
+		{true, "field_date"},
+		{true, "synfile"},
+	};
+	for (const auto& test : cases) {
+		SCOPED_TRACE(
+			std::string(test.sideFile ? "side file, " : "extended attribute, ") + test.key);
+		std::filesystem::remove_all(SettingsFolder());
+		BPrivate::ForceAttributeSideFiles(test.sideFile);
+
+		Prefs* prefs = Prefs::getSTPrefs();
+		const std::map<std::string, std::string> defaults = Fields(prefs);
+		SetCanteenValues(prefs);
+		ASSERT_TRUE(prefs->Save());
+		std::map<std::string, std::string> expected = Fields(prefs);
+		prefs->DeleteMe();
+		expected[test.key] = defaults.at(test.key);
+
+		if (test.sideFile) {
+			// The side file keeps its records whole; the value in it is
+			// empty, too short for any kind but a text, which gets no text's
+			// type.
+			attr_info info;
+			ASSERT_EQ(B_OK, BNode(SettingsPath().c_str()).GetAttrInfo(test.key, &info));
+			type_code type = info.type == B_STRING_TYPE ? (type_code)B_RAW_TYPE : info.type;
+			WriteAttribute(test.key, type, "", 0);
+			ASSERT_NE("", ReadWholeFile(SettingsFolder() + "/.KV_settings.attrs"));
+		} else {
+			// Shorter than the type code every value starts with.
+			std::string name = std::string("user.") + test.key;
+			ASSERT_EQ(0, setxattr(SettingsPath().c_str(), name.c_str(), "\x07\x01", 2, 0));
+		}
+
+		prefs = Prefs::getSTPrefs();
+		EXPECT_FALSE(prefs->fError);
+		EXPECT_EQ(expected, Fields(prefs));
+		if (strcmp(test.key, "has_device") != 0)
+			EXPECT_EQ(1, prefs->fHasDevice) << "the reader question would be asked again";
+		else
+			EXPECT_EQ(kReaderNotAsked, prefs->fHasDevice);
+		prefs->DeleteMe();
+
+		// The default took the damaged value's place: the next start reads
+		// the same, with every key whole.
+		prefs = Prefs::getSTPrefs();
+		EXPECT_FALSE(prefs->fError);
+		EXPECT_EQ(expected, Fields(prefs));
+		prefs->DeleteMe();
+	}
+}
+
+
+TEST_F(PrefsTest, ReloadingKeepsEveryKeyButADamagedOne)
+{
+	Prefs* prefs = Prefs::getSTPrefs();
+	SetCanteenValues(prefs);
+	ASSERT_TRUE(prefs->Save());
+	std::map<std::string, std::string> expected = Fields(prefs);
+
+	uint8 single = 1;
+	WriteAttribute("singlemode", B_BOOL_TYPE, &single, 1);
+	ASSERT_EQ(0, setxattr(SettingsPath().c_str(), "user.cwin_rect", "x", 1, 0));
+	expected["singlemode"] = "true";
+	expected["cwin_rect"] = "150,150,650,405";
+
+	EXPECT_TRUE(prefs->LoadPrefs());
+	EXPECT_FALSE(prefs->fError);
+	EXPECT_EQ(expected, Fields(prefs));
+	type_code type = 0;
+	EXPECT_EQ(16u, Attribute("cwin_rect", &type).size());
+	EXPECT_EQ((type_code)B_RECT_TYPE, type);
+}
+
+
+TEST_F(PrefsTest, ADamagedSideFileIsKeptAsideAndTheDefaultsWritten)
+{
+	// Keep the attributes in a side file and spoil it: nothing in it can be
+	// trusted, so every key gets its default in a new side file, and the
+	// spoiled one stays for a person to look at.
 	BPrivate::ForceAttributeSideFiles(true);
-	StartAndQuit();
+	Prefs* prefs = Prefs::getSTPrefs();
+	const std::map<std::string, std::string> defaults = Fields(prefs);
+	SetCanteenValues(prefs);
+	ASSERT_TRUE(prefs->Save());
+	prefs->DeleteMe();
+
 	std::string sideFile = SettingsFolder() + "/.KV_settings.attrs";
-	ASSERT_NE("", ReadWholeFile(sideFile));
 	std::string spoiled = ReadWholeFile(sideFile);
+	ASSERT_NE("", spoiled);
 	spoiled.resize(spoiled.size() / 2);
 	for (size_t i = 8; i < spoiled.size(); i += 7)
 		spoiled[i] = static_cast<char>(0xff);
@@ -330,16 +478,66 @@ TEST_F(PrefsTest, UnreadableAttributesAreRewrittenOnce)
 	fwrite(spoiled.data(), 1, spoiled.size(), file);
 	fclose(file);
 
-	Prefs* prefs = Prefs::getSTPrefs();
-	EXPECT_TRUE(prefs->fError);
-	EXPECT_EQ(BRect(130, 130, 760, 680), prefs->fMainWinRect);
-	EXPECT_EQ(10, prefs->fFontSize);
+	prefs = Prefs::getSTPrefs();
+	EXPECT_FALSE(prefs->fError);
+	EXPECT_EQ(defaults, Fields(prefs));
+	EXPECT_EQ(spoiled, ReadWholeFile(sideFile + ".damaged"));
 
 	// The file is whole again for the next start.
 	prefs->DeleteMe();
 	prefs = Prefs::getSTPrefs();
 	EXPECT_FALSE(prefs->fError);
+	EXPECT_EQ(defaults, Fields(prefs));
 	EXPECT_EQ(10, IntAttribute("font_size"));
+}
+
+
+TEST_F(PrefsTest, FontSizesOutside8To13ReadAsTheUsual10)
+{
+	const struct
+	{
+		int32 stored;
+		int32 read;
+	} cases[] = {
+		{10000, 10},
+		{14, 10},
+		{7, 10},
+		{0, 10},
+		{-12, 10},
+		{INT32_MAX, 10},
+		{INT32_MIN, 10},
+		{8, 8},
+		{13, 13},
+		{11, 11},
+	};
+	StartAndQuit();
+	for (const auto& test : cases) {
+		WriteAttribute("font_size", B_INT32_TYPE, &test.stored, sizeof(test.stored));
+		Prefs* prefs = Prefs::getSTPrefs();
+		EXPECT_EQ(test.read, prefs->fFontSize) << test.stored << " at the start";
+
+		// The same when the settings are read again.
+		prefs->fFontSize = 9;
+		ASSERT_TRUE(prefs->LoadPrefs());
+		EXPECT_EQ(test.read, prefs->fFontSize) << test.stored << " read again";
+		prefs->DeleteMe();
+	}
+
+	const struct
+	{
+		int64 size;
+		int32 usable;
+	} sizes[] = {
+		{8, 8},
+		{13, 13},
+		{7, 10},
+		{14, 10},
+		{-1, 10},
+		// A size that would wrap to a usable one as a 32-bit number.
+		{(int64(1) << 32) + 9, 10},
+	};
+	for (const auto& test : sizes)
+		EXPECT_EQ(test.usable, ResultFontSizeOf(test.size)) << test.size;
 }
 
 } // namespace
