@@ -148,13 +148,19 @@ void
 KV_Window::_LogIn(const char* tag)
 {
 	BString synonym(tag);
-	Look4Synonym(synonym);
+	BString problem;
+	Look4Synonym(synonym, &problem);
 	BString person = PersonOfTag(tag, synonym);
 	*fInfoText = person;
+	// The tag as read, and why the synonym file gave no name when it could
+	// not be used: the canteen's IT person sees it at the first login.
+	BString shown = WithoutControlCharacters(tag);
+	if (!problem.IsEmpty())
+		shown << " (" << WithoutControlCharacters(problem.String()) << ")";
 
 	Lock();
 	fLoginButton->SetLabel(getLabel(kLabelLogoff));
-	fLastRfid->SetText(WithoutControlCharacters(tag).String());
+	fLastRfid->SetText(shown.String());
 	TLinkView::IsLogged = true;
 	// A closed week takes no orders, so nothing is there to save either.
 	fSaveButton->SetEnabled(!BxString::ClosedWeek);

@@ -70,10 +70,7 @@ FieldTarget(BPoint where)
 int32
 ResultFontSize(const char* text)
 {
-	long size = text != NULL ? strtol(text, NULL, 10) : 0;
-	if (size < kSmallestFontSize || size > kLargestFontSize)
-		return kUsualFontSize;
-	return static_cast<int32>(size);
+	return ResultFontSizeOf(text != NULL ? strtoll(text, NULL, 10) : 0);
 }
 
 

@@ -32,11 +32,6 @@ const char* const kExampleRow =
 // The field pop-up offers this many fields of the example, counted from 1.
 const int32 kOfferedFields = 8;
 
-// The result window's font sizes; anything else becomes the usual one.
-const int32 kSmallestFontSize = 8;
-const int32 kLargestFontSize = 13;
-const int32 kUsualFontSize = 10;
-
 // What a click on the example's meal list chooses the field for.
 enum
 {

@@ -313,6 +313,21 @@ TEST_F(RfidLoginTest, HostileNamesNeitherBreakTheOrderFileNorRefuseClicks)
 }
 
 
+TEST_F(RfidLoginTest, ASynonymPathToAPipeLogsInUnderTheTagAndSaysWhy)
+{
+	std::string pipe = fFolder.PathOf("tags.fifo");
+	ASSERT_EQ(0, mkfifo(pipe.c_str(), 0600));
+	fSynonyms = pipe;
+	OpenInMode(false);
+
+	LogIn(kTag);
+	EXPECT_STREQ(kTag, BxString::LUser);
+	std::string info(InfoLine());
+	EXPECT_EQ(0u, info.find(kTag)) << info;
+	EXPECT_NE(std::string::npos, info.find(pipe + "': not a regular file")) << info;
+}
+
+
 // The steps of a week's life that must never open a closed week again.
 enum class Step
 {
