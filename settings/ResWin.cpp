@@ -5,7 +5,6 @@
 #include <stdio.h>
 #include <string.h>
 #include <sys/wait.h>
-#include <time.h>
 #include <unistd.h>
 
 #include <AppDefs.h>
@@ -35,9 +34,6 @@ ResWin* ResWin::mmr_Zgr = NULL;
 // to it: the mouse, the keys, the wheel, the pulse the text view asked for.
 static const uint32 kMsgMouseDownMore = '_MDM';
 static const uint32 kMsgDragDropped = '_DPD';
-
-// Where the date pattern's result has to fit.
-static const size_t kDateTextSize = 36;
 
 static const rgb_color kBackViewColor = {242, 240, 237, 0};
 static const rgb_color kTextViewColor = {250, 250, 245, 10};
@@ -90,13 +86,7 @@ ResWin::ResWin(BRect frame) :
 	fScrollView = new BScrollView(
 		"scroll_view", fTextView, B_FOLLOW_ALL_SIDES, 0, true, true, B_PLAIN_BORDER);
 
-	fFont.SetSize(fPrefs->fFontSize);
-	fTextView->SetFontAndColor(&fFont, B_FONT_ALL);
-	fTextView->SetViewColor(kTextViewColor);
-	fTextView->SetTabWidth(28);
-	fTextView->SetWordWrap(true);
-	fTextView->MakeSelectable(true);
-	// It stays editable: people like to amend a summary before they print it.
+	SetUpSummaryTextView(fTextView, &fFont, fPrefs->fFontSize);
 
 	fBackView->AddChild(fScrollView);
 	_FitTextRect();
@@ -194,9 +184,7 @@ ResWin::GetHeaderText()
 	BPath path;
 	if (GetAppFolder(&path) != B_OK)
 		path.SetTo("/");
-	BString name(path.Path());
-	name << "/Language/kv_contact";
-
+	BString name = ContactHeaderPath(path.Path());
 	if (!ReadContactHeader(name.String(), &fHeader))
 		printf("open.err: '%s'\n", name.String());
 }
@@ -205,51 +193,8 @@ ResWin::GetHeaderText()
 void
 ResWin::FillWithText(BString* text, int kind)
 {
-	char date[kDateTextSize];
-	time_t now = CurrentTime();
-	struct tm local;
-	localtime_r(&now, &local);
-	if (strftime(date, sizeof(date), fPrefs->fDateForm, &local) == 0)
-		date[0] = '\0';
-
-	if (text != NULL) {
-		BString front;
-		switch (kind) {
-		case kHeaderPlain:
-			front = " ";
-			break;
-
-		case 1:
-			front = "-HE_ABS-\n";
-			break;
-
-		case 2:
-			front = "-HE_TAR-\n";
-			break;
-
-		case 3:
-			front = "-HE_MAIL-\n";
-			break;
-
-		case 4:
-			front = "-HE_URL-\n";
-			break;
-
-		case kHeaderContact:
-			front = fHeader;
-			break;
-
-		case 6:
-			front = "-HE_ERR-\n";
-			break;
-
-		default:
-			front = "... ";
-			break;
-		}
-		front << getLabel(kLabelDate) << date << "\n";
-		text->Prepend(front);
-	}
+	if (text != NULL)
+		PrependResultHeader(text, kind, fHeader.String(), fPrefs->fDateForm, CurrentTime());
 
 	if (Lock()) {
 		// The font size may have changed in the configuration window since
@@ -296,10 +241,29 @@ ResWin::JumpToUser(const char* name)
 void
 ResWin::_FitTextRect()
 {
-	BRect rect = fScrollView->Bounds();
+	fTextView->SetTextRect(SummaryTextRect(fScrollView->Bounds()));
+}
+
+
+void
+SetUpSummaryTextView(BTextView* view, BFont* font, int32 fontSize)
+{
+	font->SetSize(fontSize);
+	view->SetFontAndColor(font, B_FONT_ALL);
+	view->SetViewColor(kTextViewColor);
+	view->SetTabWidth(28);
+	view->SetWordWrap(true);
+	view->MakeSelectable(true);
+}
+
+
+BRect
+SummaryTextRect(BRect scrollViewBounds)
+{
+	BRect rect = scrollViewBounds;
 	rect.right -= 17;
 	rect.InsetBy(2, 3);
-	fTextView->SetTextRect(rect);
+	return rect;
 }
 
 

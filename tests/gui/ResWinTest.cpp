@@ -1,6 +1,7 @@
 // ResWin: the header and date line in front of a summary, the contact file,
 // a NULL text, the jump to the person logged in, the single instance, the
-// frame kept on closing, printing; the main window's summaries shown in it;
+// frame kept on closing; printing every line of
+// short, long and wide summaries; the main window's summaries shown in it;
 // and OpenWithTracker handing an odd path to the desktop's opener.
 
 #include <stdio.h>
@@ -27,6 +28,7 @@
 #include "Labels.h"
 #include "MainWindowTest.h"
 #include "MessageCodes.h"
+#include "PdfText.h"
 #include "Now.h"
 #include "Prefs.h"
 #include "ResWin.h"
@@ -97,6 +99,38 @@ protected:
 		WriteMenu(fWeek, kMenu);
 		WriteOrders(fWeek, kOrders);
 		MainWindowTest::Open();
+	}
+
+	// A person presses "print"; the responder sends the job to the PDF file.
+	std::string PrintByButton(ResWin* window)
+	{
+		BPoint middle(30, 9);
+		BPrivate::SimulateMouseDown(window->fPrintButton, middle);
+		BPrivate::ProcessEvents();
+		BPrivate::SimulateMouseUp(window->fPrintButton, middle);
+		BPrivate::ProcessEvents();
+		return PdfText(fResponder.fOutputPath);
+	}
+
+	// Person lists of about so many lines.
+	static BString PersonLists(int lines)
+	{
+		BString text(" \n");
+		for (int person = 1; lines > 0; person++) {
+			text << "\n --- (" << person << ") Person" << person << "\n";
+			for (int day = 0; day < 5 && lines > 0; day++, lines--)
+				text << "[  1x] MON 2004/05/17 Menu " << day << "  Pasta of day " << day << "\n";
+			lines -= 2;
+		}
+		text << "\n*******\n";
+		return text;
+	}
+
+	BRect PrintableRect()
+	{
+		BPrintJob probe("probe");
+		probe.ConfigPage();
+		return probe.PrintableRect();
 	}
 };
 
@@ -241,33 +275,69 @@ TEST_F(ResWinTest, ClosingKeepsTheFrameInTheSettings)
 }
 
 
-TEST_F(ResWinTest, ThePrintButtonPrintsALongSummaryOnAsManyPagesAsItNeeds)
+TEST_F(ResWinTest, ThePrintButtonPutsEveryLineOnPaperOnceAndWhole)
+{
+	fFolder.WriteFile("Language/kv_contact", "Canteen Nord\nRoom 12, phone 4711\n");
+	ResWin* window = Open();
+	const struct
+	{
+		int lines;
+		int kind;
+		int pages;
+	} cases[] = {
+		{40, kHeaderContact, 1},
+		{700, kHeaderPlain, 10},
+		{7000, kHeaderPlain, 100},
+	};
+	for (const auto& test : cases) {
+		SCOPED_TRACE(test.lines);
+		BString text = PersonLists(test.lines);
+		window->FillWithText(&text, test.kind);
+		BPrivate::ProcessEvents();
+
+		std::string printed = PrintByButton(window);
+		// The header and the date line are on paper too.
+		EXPECT_EQ("", PrintedTextDiffers(Shown(window), printed));
+		EXPECT_NE(
+			std::string::npos, printed.find(test.kind == kHeaderContact ? "Canteen" : "Date"));
+		if (test.pages == 1)
+			EXPECT_EQ(1, PdfTextPages(printed));
+		else
+			EXPECT_GE(PdfTextPages(printed), test.pages);
+	}
+	EXPECT_EQ(3u, fResponder.fPrintDialogs.size());
+}
+
+
+TEST_F(ResWinTest, AWidenedWindowPrintsLinesWiderThanThePaperWhole)
 {
 	ResWin* window = Open();
-	BString text;
-	for (int i = 0; i < 300; i++)
-		text << "[  1x] MON 2004/05/17 Menu 1  Pasta of line " << i << "\n";
+	window->Lock();
+	window->ResizeTo(1150, 500);
+	window->Unlock();
+	BPrivate::ProcessEvents();
+	window->Lock();
+	BRect textRect = window->fTextView->TextRect();
+	window->Unlock();
+	ASSERT_GT(textRect.Width(), PrintableRect().Width());
+
+	// The meal details of a busy day: order lines as wide as the window.
+	BString text(" \n------2004/05/17---Monday\n");
+	for (int meal = 1; meal <= 4; meal++) {
+		text << "  " << 60 << "x  Menu " << meal << " Pasta\n       ";
+		for (int person = 0; person < 60; person++)
+			text << "Person" << meal << "_" << person << ": 01x | ";
+		text << "\n";
+	}
 	window->FillWithText(&text, kHeaderPlain);
 	BPrivate::ProcessEvents();
 
-	// The pages the text needs on the paper the responder sets up.
-	BPrintJob probe("probe");
-	ASSERT_EQ(B_OK, probe.ConfigPage());
+	std::string printed = PrintByButton(window);
+	EXPECT_EQ("", PrintedTextDiffers(Shown(window), printed));
+	EXPECT_GT(WordsByLine(printed).size(), WordsByLine(Shown(window)).size()) << "nothing wrapped";
 	window->Lock();
-	size_t needed = ViewPrintPages(
-		window->fTextView->Bounds(), window->fTextView->TextRect(), probe.PrintableRect())
-						.size();
+	EXPECT_EQ(textRect.Width(), window->fTextView->TextRect().Width());
 	window->Unlock();
-	ASSERT_GE(needed, 4u);
-
-	BMessage print(kMsgResultPrint);
-	window->Lock();
-	window->MessageReceived(&print);
-	window->Unlock();
-	BPrivate::ProcessEvents();
-
-	EXPECT_EQ(1u, fResponder.fPrintDialogs.size());
-	EXPECT_EQ(static_cast<int>(needed), CountPdfPages(ReadWholeFile(fResponder.fOutputPath)));
 }
 
 
