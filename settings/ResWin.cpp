@@ -97,8 +97,12 @@ ResWin::ResWin(BRect frame) :
 
 ResWin::~ResWin()
 {
-	fPrefs->fResWinRect = Frame();
-	fPrefs->SaveWin();
+	// The main window closes us before it lets the settings go; should they
+	// be gone all the same, the frame stays unsaved.
+	if (fPrefs == Prefs::aPrefsZgr) {
+		fPrefs->fResWinRect = Frame();
+		fPrefs->SaveWin();
+	}
 	mmr_Zgr = NULL;
 
 	// Synchronous, so the main window has dropped its pointer before this

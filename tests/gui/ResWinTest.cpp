@@ -1,6 +1,6 @@
 // ResWin: the header and date line in front of a summary, the contact file,
 // a NULL text, the jump to the person logged in, the single instance, the
-// frame kept on closing; printing every line of
+// frame kept on closing, also with the main window; printing every line of
 // short, long and wide summaries; the main window's summaries shown in it;
 // and OpenWithTracker handing an odd path to the desktop's opener.
 
@@ -338,6 +338,46 @@ TEST_F(ResWinTest, AWidenedWindowPrintsLinesWiderThanThePaperWhole)
 	window->Lock();
 	EXPECT_EQ(textRect.Width(), window->fTextView->TextRect().Width());
 	window->Unlock();
+}
+
+
+TEST_F(ResWinTest, ClosingTheMainWindowClosesTheResultWindowBeforeTheSettingsGo)
+{
+	OpenMainWindow();
+	Send(kMsgResume);
+	ResWin* window = ResWin::mmr_Zgr;
+	ASSERT_NE(nullptr, window);
+	window->Lock();
+	window->MoveTo(260, 270);
+	BRect frame = window->Frame();
+	window->Unlock();
+
+	fWindow->Lock();
+	fWindow->Quit();
+	fWindow = NULL;
+	// Gone with the main window, and not later from its queue, when the
+	// settings it stores its frame into would be gone.
+	EXPECT_EQ(nullptr, ResWin::mmr_Zgr);
+	BPrivate::ProcessEvents();
+
+	// The frame is in the settings file of the last save.
+	EXPECT_EQ(frame, Prefs::getSTPrefs()->fResWinRect);
+}
+
+
+TEST_F(ResWinTest, AResultWindowClosingAfterTheSettingsWentLeavesThemAlone)
+{
+	ResWin* window = Open();
+	window->Lock();
+	window->MoveTo(260, 270);
+	window->Unlock();
+	BRect stored = Prefs::aPrefsZgr->fResWinRect;
+	Prefs::aPrefsZgr->DeleteMe();
+
+	window->PostMessage(B_QUIT_REQUESTED);
+	BPrivate::ProcessEvents();
+	EXPECT_EQ(nullptr, ResWin::mmr_Zgr);
+	EXPECT_EQ(stored, Prefs::getSTPrefs()->fResWinRect);
 }
 
 
