@@ -17,6 +17,7 @@
 #include <TextView.h>
 #include <View.h>
 
+#include "Alerts.h"
 #include "ContactHeader.h"
 #include "KV_Window.h"
 #include "Labels.h"
@@ -34,6 +35,10 @@ ResWin* ResWin::mmr_Zgr = NULL;
 // to it: the mouse, the keys, the wheel, the pulse the text view asked for.
 static const uint32 kMsgMouseDownMore = '_MDM';
 static const uint32 kMsgDragDropped = '_DPD';
+
+// The desktop's program that opens a file with what the person chose for
+// its type.
+static const char* const kOpener = "xdg-open";
 
 static const rgb_color kBackViewColor = {242, 240, 237, 0};
 static const rgb_color kTextViewColor = {250, 250, 245, 10};
@@ -279,20 +284,35 @@ OpenWithTracker(const char* path)
 	// The opener gets the path as its one argument, past no shell, so no
 	// quote or "$(...)" in a file name can turn into a command. The middle
 	// child starts it and ends at once, so nobody has to wait for the
-	// opener and it leaves no zombie behind.
+	// opener and it leaves no zombie behind; its exit status is the reason
+	// the opener could not be started, or 0.
+	int failure = 0;
 	pid_t child = fork();
-	if (child < 0) {
-		perror("OpenWithTracker fork");
-		return;
-	}
-	if (child == 0) {
+	if (child < 0)
+		failure = errno;
+	else if (child == 0) {
 		setsid();
 		pid_t opener;
-		char* const argv[] = {(char*)"xdg-open", (char*)path, NULL};
-		int status = posix_spawnp(&opener, "xdg-open", NULL, NULL, argv, environ);
-		_exit(status == 0 ? 0 : 127);
+		char* const argv[] = {(char*)kOpener, (char*)path, NULL};
+		int status = posix_spawnp(&opener, kOpener, NULL, NULL, argv, environ);
+		_exit(status > 0 && status < 256 ? status : (status == 0 ? 0 : 255));
+	} else {
+		int status = 0;
+		pid_t done;
+		while ((done = waitpid(child, &status, 0)) < 0 && errno == EINTR) {
+		}
+		if (done == child && WIFEXITED(status))
+			failure = WEXITSTATUS(status);
+		else if (done == child)
+			failure = ECHILD;
 	}
-	int status;
-	while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
-	}
+	if (failure == 0)
+		return;
+
+	printf("OpenWithTracker: cannot start %s: %s\n", kOpener, strerror(failure));
+	// Nothing opens: the person must hear it, and which file it was.
+	BString text;
+	text.SetToFormat("Cannot open\n%s\n\nThe desktop's opener (%s) could not be started: %s.", path,
+		kOpener, strerror(failure));
+	AnyAlert(text.String(), false);
 }

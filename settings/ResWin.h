@@ -72,7 +72,8 @@ void SetUpSummaryTextView(BTextView* view, BFont* font, int32 fontSize);
 // and bottom.
 BRect SummaryTextRect(BRect scrollViewBounds);
 
-// Opens path with the desktop's opener, without waiting for it.
+// Opens path with the desktop's opener, without waiting for it. When there
+// is no opener or it cannot be started, an alert names the file.
 void OpenWithTracker(const char* path);
 
 #endif // RES_WIN_H

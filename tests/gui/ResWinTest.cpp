@@ -2,7 +2,8 @@
 // a NULL text, the jump to the person logged in, the single instance, the
 // frame kept on closing, also with the main window; printing every line of
 // short, long and wide summaries; the main window's summaries shown in it;
-// and OpenWithTracker handing an odd path to the desktop's opener.
+// and OpenWithTracker handing an odd path to the desktop's opener, or
+// saying which file it could not open.
 
 #include <stdio.h>
 #include <stdlib.h>
@@ -455,19 +456,38 @@ protected:
 		const char* path = getenv("PATH");
 		fOldPath = path != NULL ? path : "";
 		fRecord = fFolder.PathOf("arguments");
-		std::string script = "#!/bin/sh\nfor a in \"$@\"; do printf '[%s]\\n' \"$a\"; done > '"
-			+ fRecord + ".part'\nmv '" + fRecord + ".part' '" + fRecord + "'\n";
-		std::string opener = fFolder.WriteFile("bin/xdg-open", script);
-		chmod(opener.c_str(), 0755);
-		setenv("PATH", (fFolder.PathOf("bin") + ":" + fOldPath).c_str(), 1);
+		BPrivate::SetModalResponder(&fResponder);
 	}
 
-	void TearDown() override { setenv("PATH", fOldPath.c_str(), 1); }
+	void TearDown() override
+	{
+		BPrivate::SetModalResponder(NULL);
+		setenv("PATH", fOldPath.c_str(), 1);
+	}
+
+	// The PATH holds the folder bin of the test and nothing else, with a
+	// stand-in opener that writes its arguments down, or with one that
+	// cannot be started, or with none.
+	void UseOpener(const char* script, mode_t mode)
+	{
+		mkdir(fFolder.PathOf("bin").c_str(), 0755);
+		if (script != NULL) {
+			std::string opener = fFolder.WriteFile("bin/xdg-open", script);
+			chmod(opener.c_str(), mode);
+		}
+		setenv("PATH", fFolder.PathOf("bin").c_str(), 1);
+	}
+
+	std::string RecordingScript() const
+	{
+		return "#!/bin/sh\nfor a in \"$@\"; do printf '[%s]\\n' \"$a\"; done > '" + fRecord
+			+ ".part'\n/bin/mv '" + fRecord + ".part' '" + fRecord + "'\n";
+	}
 
 	// The opener runs on its own; its record appears when it is done.
 	std::string WaitForRecord() const
 	{
-		for (int i = 0; i < 500; i++) {
+		for (int i = 0; i < 1000; i++) {
 			if (access(fRecord.c_str(), F_OK) == 0)
 				return ReadWholeFile(fRecord);
 			usleep(10000);
@@ -476,6 +496,7 @@ protected:
 	}
 
 	TempFolder fFolder;
+	BPrivate::RecordingResponder fResponder;
 	std::string fOldPath;
 	std::string fRecord;
 };
@@ -483,11 +504,40 @@ protected:
 
 TEST_F(OpenWithTrackerTest, TheOpenerGetsAnOddPathAsOneArgument)
 {
+	UseOpener(RecordingScript().c_str(), 0755);
 	std::string odd = fFolder.PathOf("it's a \"week\" $(touch pwned); rm -rf x.pdf");
 	OpenWithTracker(odd.c_str());
 
 	EXPECT_EQ("[" + odd + "]\n", WaitForRecord());
 	EXPECT_NE(0, access(fFolder.PathOf("pwned").c_str(), F_OK));
+	EXPECT_TRUE(fResponder.fAlerts.empty());
+}
+
+
+TEST_F(OpenWithTrackerTest, AnOpenerThatCannotBeStartedIsToldNamingTheFile)
+{
+	const struct
+	{
+		const char* what;
+		bool installed;
+		mode_t mode;
+	} cases[] = {
+		{"no opener on the PATH", false, 0},
+		{"an opener that may not be run", true, 0644},
+	};
+	for (const auto& test : cases) {
+		SCOPED_TRACE(test.what);
+		UseOpener(test.installed ? RecordingScript().c_str() : NULL, test.mode);
+		std::string week = fFolder.PathOf("Menu_KW20 (final).pdf");
+		fResponder.fAlerts.clear();
+		OpenWithTracker(week.c_str());
+
+		ASSERT_EQ(1u, fResponder.fAlerts.size());
+		EXPECT_EQ("Autsch", fResponder.fAlerts[0].title);
+		EXPECT_NE(std::string::npos, fResponder.fAlerts[0].text.find(week));
+		EXPECT_NE(0, access(fRecord.c_str(), F_OK));
+		unlink(fFolder.PathOf("bin/xdg-open").c_str());
+	}
 }
 
 } // namespace
