@@ -197,25 +197,6 @@ TEST_F(ViewPrintTest, TextPagesEndWhereLinesEnd)
 }
 
 
-TEST_F(ViewPrintTest, EveryLineOfALongTextIsPrintedOnceAndWhole)
-{
-	BWindow* window = new BWindow(BRect(50, 50, 449, 349), "Resume", B_TITLED_WINDOW, 0);
-	BTextView* view = new BTextView(
-		BRect(0, 0, 399, 299), "text", BRect(2, 3, 380, 296), B_FOLLOW_ALL, B_WILL_DRAW);
-	window->AddChild(view);
-	std::string text = Lines(700, 5);
-	view->SetText(text.c_str());
-
-	EXPECT_EQ(B_OK, ViewPrint(view));
-	std::string printed = PdfText(fPdfPath);
-	EXPECT_EQ("", PrintedTextDiffers(text, printed));
-	window->Lock();
-	EXPECT_EQ(ViewPrintPages(view, PrintableRect()).size(), size_t(PdfTextPages(printed)));
-	window->Quit();
-	EXPECT_GE(PdfTextPages(printed), 10);
-}
-
-
 TEST_F(ViewPrintTest, TextWiderThanThePaperIsWrappedAndLaidOutAgainAfter)
 {
 	// Lines of long words and of one word longer than the paper is wide.
