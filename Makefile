@@ -42,8 +42,12 @@ run: app-folder
 test: build
 	@cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 
-# The GUI-free tests once more, built with clang under AddressSanitizer and
-# UndefinedBehaviorSanitizer, with the fuzz targets run for a bounded time.
+# Every test once more, built with clang under AddressSanitizer and
+# UndefinedBehaviorSanitizer: the GUI-free ones, the windows and views on
+# Qt's offscreen platform (tests/gui, tests/widgets), the program's command
+# lines (tests/app) and the end-to-end runs, so that a use after free in a
+# window fails here as one in the data does; and the fuzz targets for a
+# bounded time.
 test-sanitize: deps
 	@CC=clang CXX=clang++ cmake -S . -B $(SANBUILD) -DCMAKE_BUILD_TYPE=Debug \
 		-DVANTUK_SANITIZE=ON -DVANTUK_FUZZ=ON >/dev/null

@@ -6,6 +6,7 @@
 #include "KVApplication.h"
 #include "KV_Window.h"
 #include "SummaryCommand.h"
+#include "SummaryPrint.h"
 
 
 static void
@@ -31,6 +32,11 @@ PrintUsage(FILE* out)
 		"                       person lists to standard output and quit; needs\n"
 		"                       no display and changes no file (the order file\n"
 		"                       beside MENU.csv is read when it exists)\n"
+		"  --summary totals|meals|persons MENU.csv --pdf OUT.pdf\n"
+		"                       print that summary as the result window prints\n"
+		"                       it (header and date line included) into the PDF\n"
+		"                       file OUT.pdf and quit; needs no display, asks\n"
+		"                       nothing and writes no other file\n"
 		"  --help               show this text and quit\n"
 		"  --version            show the version and quit\n");
 }
@@ -57,6 +63,13 @@ main(int argc, char** argv)
 			if (i + 2 >= argc) {
 				fprintf(stderr, "Vantuk: --summary needs a summary name and a menu file\n");
 				return 2;
+			}
+			if (i + 3 < argc && strcmp(argv[i + 3], "--pdf") == 0) {
+				if (i + 4 >= argc || argv[i + 4][0] == '\0') {
+					fprintf(stderr, "Vantuk: --pdf needs a file name\n");
+					return 2;
+				}
+				return RunSummaryPdfCommand(argv[i + 1], argv[i + 2], argv[i + 4]);
 			}
 			return RunSummaryCommand(argv[i + 1], argv[i + 2]);
 		}

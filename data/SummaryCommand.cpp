@@ -83,8 +83,8 @@ Refuse(BString* error, const char* what, const char* path, const char* reason)
 
 
 bool
-SummarizeWeekFiles(
-	const char* menuPath, int type, const SummaryColumns& columns, BString* text, BString* error)
+SummarizeWeekFiles(const char* menuPath, int type, const SummaryColumns& columns, BString* text,
+	BString* error, int* headerKind)
 {
 	BEntry menu(menuPath, true);
 	if (!menu.Exists())
@@ -130,7 +130,9 @@ SummarizeWeekFiles(
 
 	BString orderName(orderPath);
 	orderName.Remove(0, orderName.FindLast('/') + 1);
-	BuildWeekSummary(type, days, orderName.String(), columns, text);
+	int kind = BuildWeekSummary(type, days, orderName.String(), columns, text);
+	if (headerKind != NULL)
+		*headerKind = kind;
 	return true;
 }
 

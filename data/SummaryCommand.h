@@ -17,9 +17,10 @@ int SummaryTypeNamed(const char* name);
 // records of the order file beside it; a week without an order file is read
 // as if the file had just been made from the menu. Nothing is written.
 // False, with error telling why, when the menu file or an existing order
-// file cannot be read.
-bool SummarizeWeekFiles(
-	const char* menuPath, int type, const SummaryColumns& columns, BString* text, BString* error);
+// file cannot be read. headerKind, when given, gets the header the result
+// window shows above the summary.
+bool SummarizeWeekFiles(const char* menuPath, int type, const SummaryColumns& columns,
+	BString* text, BString* error, int* headerKind = NULL);
 
 // The command itself: writes the summary named name of the week of
 // menuPath to standard output, and everything else the program says to

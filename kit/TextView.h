@@ -4,6 +4,7 @@
 #include <Font.h>
 #include <GraphicsDefs.h>
 #include <InterfaceDefs.h>
+#include <Point.h>
 #include <Rect.h>
 #include <SupportDefs.h>
 #include <View.h>
@@ -66,9 +67,22 @@ public:
 	void SetAlignment(alignment flag);
 	alignment Alignment() const;
 
+	// Lines are counted from 0, as laid out; points are in the view's
+	// coordinates, where the text lies unscrolled (the text rectangle's top
+	// is the top of line 0).
 	int32 CountLines() const;
+	// The line that holds the character at offset (the last line for an
+	// offset past the end), and the line at a point's height (line 0 above
+	// the text, the last line below it).
+	int32 LineAt(int32 offset) const;
+	int32 LineAt(BPoint point) const;
+	// The character's place: its left edge on the top of its line; height
+	// gets the line's height.
+	BPoint PointAt(int32 offset, float* height = NULL) const;
+	// The offset of a line's first character; TextLength() past the last.
+	int32 OffsetAt(int32 line) const;
 	// The height of a line, and of the lines startLine to endLine (both
-	// included), in pixels.
+	// included): from the top of the first to the bottom of the last.
 	float LineHeight(int32 lineNumber = 0) const;
 	float TextHeight(int32 startLine, int32 endLine) const;
 

@@ -249,11 +249,12 @@ KV_Window::_ConfigWindow()
 
 KV_Window::~KV_Window()
 {
-	if (_ResultWindow() != NULL && fResWin->Lock()) {
-		fResWin->PostMessage(B_QUIT_REQUESTED);
-		fResWin->Unlock();
-	}
+	// The result window stores its frame into the settings when it closes:
+	// it closes now, not when its queue is next served, after they are gone.
+	ResWin* resultWindow = _ResultWindow();
 	fResWin = NULL;
+	if (resultWindow != NULL && resultWindow->Lock())
+		resultWindow->Quit();
 	// The configuration window saves the settings when it closes; it must
 	// do so now, before the last save below and before the settings go.
 	ConfWin* configWindow = _ConfigWindow();

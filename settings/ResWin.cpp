@@ -5,7 +5,6 @@
 #include <stdio.h>
 #include <string.h>
 #include <sys/wait.h>
-#include <time.h>
 #include <unistd.h>
 
 #include <AppDefs.h>
@@ -18,6 +17,7 @@
 #include <TextView.h>
 #include <View.h>
 
+#include "Alerts.h"
 #include "ContactHeader.h"
 #include "KV_Window.h"
 #include "Labels.h"
@@ -36,8 +36,9 @@ ResWin* ResWin::mmr_Zgr = NULL;
 static const uint32 kMsgMouseDownMore = '_MDM';
 static const uint32 kMsgDragDropped = '_DPD';
 
-// Where the date pattern's result has to fit.
-static const size_t kDateTextSize = 36;
+// The desktop's program that opens a file with what the person chose for
+// its type.
+static const char* const kOpener = "xdg-open";
 
 static const rgb_color kBackViewColor = {242, 240, 237, 0};
 static const rgb_color kTextViewColor = {250, 250, 245, 10};
@@ -90,13 +91,7 @@ ResWin::ResWin(BRect frame) :
 	fScrollView = new BScrollView(
 		"scroll_view", fTextView, B_FOLLOW_ALL_SIDES, 0, true, true, B_PLAIN_BORDER);
 
-	fFont.SetSize(fPrefs->fFontSize);
-	fTextView->SetFontAndColor(&fFont, B_FONT_ALL);
-	fTextView->SetViewColor(kTextViewColor);
-	fTextView->SetTabWidth(28);
-	fTextView->SetWordWrap(true);
-	fTextView->MakeSelectable(true);
-	// It stays editable: people like to amend a summary before they print it.
+	SetUpSummaryTextView(fTextView, &fFont, fPrefs->fFontSize);
 
 	fBackView->AddChild(fScrollView);
 	_FitTextRect();
@@ -107,8 +102,12 @@ ResWin::ResWin(BRect frame) :
 
 ResWin::~ResWin()
 {
-	fPrefs->fResWinRect = Frame();
-	fPrefs->SaveWin();
+	// The main window closes us before it lets the settings go; should they
+	// be gone all the same, the frame stays unsaved.
+	if (fPrefs == Prefs::aPrefsZgr) {
+		fPrefs->fResWinRect = Frame();
+		fPrefs->SaveWin();
+	}
 	mmr_Zgr = NULL;
 
 	// Synchronous, so the main window has dropped its pointer before this
@@ -194,9 +193,7 @@ ResWin::GetHeaderText()
 	BPath path;
 	if (GetAppFolder(&path) != B_OK)
 		path.SetTo("/");
-	BString name(path.Path());
-	name << "/Language/kv_contact";
-
+	BString name = ContactHeaderPath(path.Path());
 	if (!ReadContactHeader(name.String(), &fHeader))
 		printf("open.err: '%s'\n", name.String());
 }
@@ -205,51 +202,8 @@ ResWin::GetHeaderText()
 void
 ResWin::FillWithText(BString* text, int kind)
 {
-	char date[kDateTextSize];
-	time_t now = CurrentTime();
-	struct tm local;
-	localtime_r(&now, &local);
-	if (strftime(date, sizeof(date), fPrefs->fDateForm, &local) == 0)
-		date[0] = '\0';
-
-	if (text != NULL) {
-		BString front;
-		switch (kind) {
-		case kHeaderPlain:
-			front = " ";
-			break;
-
-		case 1:
-			front = "-HE_ABS-\n";
-			break;
-
-		case 2:
-			front = "-HE_TAR-\n";
-			break;
-
-		case 3:
-			front = "-HE_MAIL-\n";
-			break;
-
-		case 4:
-			front = "-HE_URL-\n";
-			break;
-
-		case kHeaderContact:
-			front = fHeader;
-			break;
-
-		case 6:
-			front = "-HE_ERR-\n";
-			break;
-
-		default:
-			front = "... ";
-			break;
-		}
-		front << getLabel(kLabelDate) << date << "\n";
-		text->Prepend(front);
-	}
+	if (text != NULL)
+		PrependResultHeader(text, kind, fHeader.String(), fPrefs->fDateForm, CurrentTime());
 
 	if (Lock()) {
 		// The font size may have changed in the configuration window since
@@ -296,10 +250,29 @@ ResWin::JumpToUser(const char* name)
 void
 ResWin::_FitTextRect()
 {
-	BRect rect = fScrollView->Bounds();
+	fTextView->SetTextRect(SummaryTextRect(fScrollView->Bounds()));
+}
+
+
+void
+SetUpSummaryTextView(BTextView* view, BFont* font, int32 fontSize)
+{
+	font->SetSize(fontSize);
+	view->SetFontAndColor(font, B_FONT_ALL);
+	view->SetViewColor(kTextViewColor);
+	view->SetTabWidth(28);
+	view->SetWordWrap(true);
+	view->MakeSelectable(true);
+}
+
+
+BRect
+SummaryTextRect(BRect scrollViewBounds)
+{
+	BRect rect = scrollViewBounds;
 	rect.right -= 17;
 	rect.InsetBy(2, 3);
-	fTextView->SetTextRect(rect);
+	return rect;
 }
 
 
@@ -311,20 +284,35 @@ OpenWithTracker(const char* path)
 	// The opener gets the path as its one argument, past no shell, so no
 	// quote or "$(...)" in a file name can turn into a command. The middle
 	// child starts it and ends at once, so nobody has to wait for the
-	// opener and it leaves no zombie behind.
+	// opener and it leaves no zombie behind; its exit status is the reason
+	// the opener could not be started, or 0.
+	int failure = 0;
 	pid_t child = fork();
-	if (child < 0) {
-		perror("OpenWithTracker fork");
-		return;
-	}
-	if (child == 0) {
+	if (child < 0)
+		failure = errno;
+	else if (child == 0) {
 		setsid();
 		pid_t opener;
-		char* const argv[] = {(char*)"xdg-open", (char*)path, NULL};
-		int status = posix_spawnp(&opener, "xdg-open", NULL, NULL, argv, environ);
-		_exit(status == 0 ? 0 : 127);
+		char* const argv[] = {(char*)kOpener, (char*)path, NULL};
+		int status = posix_spawnp(&opener, kOpener, NULL, NULL, argv, environ);
+		_exit(status > 0 && status < 256 ? status : (status == 0 ? 0 : 255));
+	} else {
+		int status = 0;
+		pid_t done;
+		while ((done = waitpid(child, &status, 0)) < 0 && errno == EINTR) {
+		}
+		if (done == child && WIFEXITED(status))
+			failure = WEXITSTATUS(status);
+		else if (done == child)
+			failure = ECHILD;
 	}
-	int status;
-	while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
-	}
+	if (failure == 0)
+		return;
+
+	printf("OpenWithTracker: cannot start %s: %s\n", kOpener, strerror(failure));
+	// Nothing opens: the person must hear it, and which file it was.
+	BString text;
+	text.SetToFormat("Cannot open\n%s\n\nThe desktop's opener (%s) could not be started: %s.", path,
+		kOpener, strerror(failure));
+	AnyAlert(text.String(), false);
 }

@@ -8,6 +8,8 @@
 #include <SupportDefs.h>
 #include <Window.h>
 
+#include "ResultText.h"
+
 class BButton;
 class BMessage;
 class BScrollView;
@@ -18,10 +20,6 @@ class Prefs;
 // The codes the result window handles itself.
 const uint32 kMsgResultPrint = 'RWpr';
 const uint32 kMsgOpenDocument = 'sOTF';
-
-// What the result window shows of the header kinds FillWithText() knows.
-const int kHeaderPlain = 0;
-const int kHeaderContact = 5;
 
 // The window that shows a week summary: the contact header, a date line and
 // the summary text in the fixed font, scrolled to the person logged in, with
@@ -63,7 +61,19 @@ private:
 	void _FitTextRect();
 };
 
-// Opens path with the desktop's opener, without waiting for it.
+// Sets a text view up as the result window shows a summary in it: the
+// fixed font (a copy in font) at fontSize, the window's text colours, tab
+// width 28, words wrapped, selectable; it stays editable, as the platform
+// makes it, so that people can amend a summary before they print it.
+void SetUpSummaryTextView(BTextView* view, BFont* font, int32 fontSize);
+
+// The text rectangle of a summary's text view in a scroll view of these
+// bounds: clear of the scroll bar, 2 in from the sides and 3 from the top
+// and bottom.
+BRect SummaryTextRect(BRect scrollViewBounds);
+
+// Opens path with the desktop's opener, without waiting for it. When there
+// is no opener or it cannot be started, an alert names the file.
 void OpenWithTracker(const char* path);
 
 #endif // RES_WIN_H

@@ -18,24 +18,97 @@ BMessage* gSavedSettings = NULL;
 const char kJobName[] = "mealstats";
 // Where a page's part of the view goes, in the printable rectangle.
 const BPoint kPageOrigin(21, 11);
-// A page's part is this much shorter than the printable height...
+// A page's part is this much shorter than the printable height, so that
+// below the page origin it ends on the printable rectangle's bottom edge.
 const float kPageShortening = 12;
-// ...and the next page repeats this much of it, so that no line is cut
-// in half on both pages.
-const float kPageOverlap = 5;
-// More pages than this is not a summary but a broken rectangle; the page
-// count must stay an integer.
-const double kMaxLastPage = 100000;
+// More pages than this is not a summary but a broken rectangle.
+const size_t kMostPages = 100000;
 
 
-// The part of the view that is printed: its bounds, or for a text view the
-// text rectangle, whose height the text sets and not the view.
-BRect
-PrintRectOf(BView* view)
+// The rightmost place of a view that still reaches the paper, its left
+// edge put at the page origin.
+float
+PaperRight(BRect bounds, BRect printableRect)
 {
-	if (BTextView* textView = dynamic_cast<BTextView*>(view))
-		return textView->TextRect();
-	return view->Bounds();
+	return bounds.left + printableRect.Width() - kPageOrigin.x;
+}
+
+
+// While it lives, a text view's lines are laid out for the paper: no wider
+// than the paper takes them, and wrapped also where the screen does not
+// wrap them. Then they are laid out as they were.
+class PaperLayout
+{
+public:
+	PaperLayout(BView* view, BRect printableRect) :
+		fTextView(dynamic_cast<BTextView*>(view)),
+		fWordWrap(true),
+		fChanged(false)
+	{
+		if (fTextView == NULL)
+			return;
+		fTextRect = fTextView->TextRect();
+		fWordWrap = fTextView->DoesWordWrap();
+
+		BRect paper = fTextRect;
+		float right = PaperRight(fTextView->Bounds(), printableRect);
+		// Lines the screen does not wrap may use the paper's whole width.
+		paper.right = fWordWrap ? min_c(paper.right, right) : right;
+		paper.right = max_c(paper.right, paper.left + 1);
+		if (paper.right == fTextRect.right && fWordWrap)
+			return;
+
+		fChanged = true;
+		fTextView->SetWordWrap(true);
+		fTextView->SetTextRect(paper);
+	}
+
+	~PaperLayout()
+	{
+		if (!fChanged)
+			return;
+		fTextView->SetTextRect(fTextRect);
+		fTextView->SetWordWrap(fWordWrap);
+	}
+
+private:
+	BTextView* fTextView;
+	BRect fTextRect;
+	bool fWordWrap;
+	bool fChanged;
+};
+
+
+// The pages of a text view: its text rectangle (whose height the text sets,
+// not the view), each page ending above the first line that would not fit
+// on it whole.
+std::vector<BRect>
+TextPages(BTextView* view, BRect printableRect)
+{
+	BRect bounds = view->Bounds();
+	BRect textRect = view->TextRect();
+	float pageHeight = printableRect.Height() - kPageShortening;
+	BRect page(bounds.left, 0, max_c(bounds.right, textRect.right), 0);
+	page.right = max_c(page.left, min_c(page.right, PaperRight(bounds, printableRect)));
+
+	std::vector<BRect> pages;
+	while (true) {
+		if (!(pageHeight > 0) || page.top + pageHeight >= textRect.bottom
+			|| pages.size() + 1 >= kMostPages) {
+			page.bottom = textRect.bottom;
+			pages.push_back(page);
+			return pages;
+		}
+		// The line at the first height past the page begins the next page,
+		// unless it begins this one: then it is higher than a page and is
+		// cut where the page ends.
+		float pastPage = page.top + pageHeight + 1;
+		int32 line = view->LineAt(BPoint(page.left, pastPage));
+		float lineTop = view->PointAt(view->OffsetAt(line)).y;
+		page.bottom = lineTop > page.top ? lineTop - 1 : pastPage - 1;
+		pages.push_back(page);
+		page.top = page.bottom + 1;
+	}
 }
 
 
@@ -69,41 +142,33 @@ Finish(BWindow* window, int32 result)
 }
 
 
+// Spools the view's pages; B_OK when the job was committed.
 int32
-LastPageIndex(BRect printRect, BRect printableRect)
+SpoolPages(BPrintJob& job, BView* view, BRect printableRect)
 {
-	double pages = double(printRect.Height()) / double(printableRect.Height());
-	if (!(printableRect.Height() > 0) || !(pages > 0))
-		return 0;
-	if (pages > kMaxLastPage) {
-		printf("ViewPrint: %g pages are too many, printing %g\n", pages, kMaxLastPage);
-		pages = kMaxLastPage;
+	PaperLayout paper(view, printableRect);
+	std::vector<BRect> pages = ViewPrintPages(view, printableRect);
+
+	job.BeginJob();
+	int32 result = job.CanContinue() ? B_OK : -1;
+	for (size_t i = 0; result == B_OK && i < pages.size(); i++) {
+		job.DrawView(view, pages[i], kPageOrigin);
+		job.SpoolPage();
+		if (!job.CanContinue())
+			result = -1;
 	}
-	return static_cast<int32>(pages);
-}
-
-} // namespace
-
-
-std::vector<BRect>
-ViewPrintPages(BRect bounds, BRect printRect, BRect printableRect)
-{
-	std::vector<BRect> pages;
-	int32 lastPage = LastPageIndex(printRect, printableRect);
-	BRect page = bounds;
-	page.top = 0;
-	for (int32 i = 0; i <= lastPage; i++) {
-		page.bottom = min_c(page.top + (printableRect.Height() - kPageShortening),
-			printRect.bottom);
-		pages.push_back(page);
-		page.top = page.bottom - kPageOverlap;
-	}
-	return pages;
+	if (result == B_OK)
+		job.CommitJob();
+	else
+		printf("ViewPrint: the job cannot continue\n");
+	return result;
 }
 
 
+// The print of both ViewPrint()s: with settings, they stand for what the
+// dialogs would have answered.
 int32
-ViewPrint(BView* view)
+PrintView(BView* view, const BMessage* settings)
 {
 	if (view == NULL)
 		return B_BAD_VALUE;
@@ -116,10 +181,11 @@ ViewPrint(BView* view)
 	view->AllAttached();
 	view->Invalidate();
 
-	BRect printRect = PrintRectOf(view);
-	BRect bounds = view->Bounds();
-
 	BPrintJob job(kJobName);
+	if (settings != NULL) {
+		delete gSavedSettings;
+		gSavedSettings = new BMessage(*settings);
+	}
 	BRect paperRect;
 	BRect printableRect;
 	if (gSavedSettings == NULL) {
@@ -137,10 +203,12 @@ ViewPrint(BView* view)
 		job.SetSettings(new BMessage(*gSavedSettings));
 	paperRect = job.PaperRect();
 	printableRect = job.PrintableRect();
-	status_t result = job.ConfigJob();
-	if (result != B_OK) {
-		printf("<2>result not B_OK\n");
-		return Finish(window, result);
+	if (settings == NULL) {
+		status_t result = job.ConfigJob();
+		if (result != B_OK) {
+			printf("<2>result not B_OK\n");
+			return Finish(window, result);
+		}
 	}
 
 	if (gSavedSettings == NULL) {
@@ -151,22 +219,49 @@ ViewPrint(BView* view)
 	gSavedSettings = job.Settings();
 	paperRect = job.PaperRect();
 	printableRect = job.PrintableRect();
-	printf("ViewPrint: paper %g x %g, printable %g x %g\n", paperRect.Width(),
-		paperRect.Height(), printableRect.Width(), printableRect.Height());
+	printf("ViewPrint: paper %g x %g, printable %g x %g\n", paperRect.Width(), paperRect.Height(),
+		printableRect.Width(), printableRect.Height());
 
-	std::vector<BRect> pages = ViewPrintPages(bounds, printRect, printableRect);
-	job.BeginJob();
-	result = job.CanContinue() ? B_OK : -1;
-	for (size_t i = 0; result == B_OK && i < pages.size(); i++) {
-		job.DrawView(view, pages[i], kPageOrigin);
-		job.SpoolPage();
-		if (!job.CanContinue())
-			result = -1;
-	}
-	if (result == B_OK)
-		job.CommitJob();
-	else
-		printf("ViewPrint: the job cannot continue\n");
+	return Finish(window, SpoolPages(job, view, printableRect));
+}
 
-	return Finish(window, result);
+} // namespace
+
+
+std::vector<BRect>
+ViewPrintPages(BView* view, BRect printableRect)
+{
+	if (BTextView* textView = dynamic_cast<BTextView*>(view))
+		return TextPages(textView, printableRect);
+	return ViewPrintPages(view->Bounds(), view->Bounds(), printableRect);
+}
+
+
+std::vector<BRect>
+ViewPrintPages(BRect bounds, BRect printRect, BRect printableRect)
+{
+	std::vector<BRect> pages;
+	float pageHeight = printableRect.Height() - kPageShortening;
+	BRect page(bounds.left, 0, bounds.right, 0);
+	do {
+		page.bottom =
+			pageHeight > 0 ? min_c(page.top + pageHeight, printRect.bottom) : printRect.bottom;
+		pages.push_back(page);
+		page.top = page.bottom + 1;
+	} while (page.top <= printRect.bottom && pages.size() < kMostPages);
+	return pages;
+}
+
+
+int32
+ViewPrint(BView* view)
+{
+	return PrintView(view, NULL);
+}
+
+
+int32
+ViewPrint(BView* view, const BMessage& settings)
+{
+	return PrintView(view, &settings);
 }

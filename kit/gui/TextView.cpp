@@ -85,6 +85,51 @@ IsTypedText(const QString& text)
 		|| text.at(0).category() != QChar::Other_Control);
 }
 
+
+// A paragraph takes one line even before it is laid out or when it is empty.
+int
+LinesOf(const QTextBlock& block)
+{
+	return std::max(1, block.layout()->lineCount());
+}
+
+
+// Where a line lies in the document, whose coordinates are the view's
+// (unscrolled): its block's place and its own place in the block.
+qreal
+LineTop(const QTextBlock& block, const QTextLine& line)
+{
+	qreal top = block.layout()->position().y();
+	return line.isValid() ? top + line.y() : top;
+}
+
+
+qreal
+LineHeightOf(const QTextLine& line)
+{
+	return line.isValid() ? line.height() : 0;
+}
+
+
+// The block and the line of a line number; false past the last line.
+bool
+FindLine(QTextDocument* document, int32 lineNumber, QTextBlock* block, QTextLine* line)
+{
+	if (lineNumber < 0)
+		return false;
+	int32 index = 0;
+	for (QTextBlock each = document->begin(); each.isValid(); each = each.next()) {
+		int32 count = LinesOf(each);
+		if (lineNumber < index + count) {
+			*block = each;
+			*line = each.layout()->lineAt(lineNumber - index);
+			return true;
+		}
+		index += count;
+	}
+	return false;
+}
+
 } // namespace
 
 
@@ -608,8 +653,25 @@ TextViewPrivate::Print(QPainter* painter, BRect rect)
 	painter->save();
 	painter->translate(-rect.left, -rect.top);
 	painter->setPen(ToQColor(color));
-	edit->document()->drawContents(painter,
-		QRectF(rect.left, rect.top, rect.Width() + 1, rect.Height() + 1));
+
+	// Only the lines that reach into the rectangle. One that just touches
+	// its edge belongs to the part above or below: drawn here too, it would
+	// be clipped away, but its words would still be in this page's text.
+	qreal top = rect.top;
+	qreal bottom = rect.bottom + 1;
+	for (QTextBlock block = edit->document()->begin(); block.isValid(); block = block.next()) {
+		QTextLayout* layout = block.layout();
+		if (layout->lineCount() == 0)
+			continue;
+		if (LineTop(block, layout->lineAt(0)) >= bottom)
+			break;
+		for (int i = 0; i < layout->lineCount(); i++) {
+			QTextLine line = layout->lineAt(i);
+			qreal lineTop = LineTop(block, line);
+			if (lineTop < bottom && lineTop + line.height() > top)
+				line.draw(painter, layout->position());
+		}
+	}
 	painter->restore();
 }
 
@@ -964,8 +1026,92 @@ BTextView::CountLines() const
 	d->LayOutAll();
 	int32 count = 0;
 	for (QTextBlock block = d->edit->document()->begin(); block.isValid(); block = block.next())
-		count += std::max(1, block.layout()->lineCount());
+		count += LinesOf(block);
 	return count;
+}
+
+
+int32
+BTextView::LineAt(int32 offset) const
+{
+	TextViewPrivate* d = fTextPrivate.get();
+	if (d->edit == NULL)
+		return 0;
+	d->LayOutAll();
+	QTextDocument* document = d->edit->document();
+	int position = d->PositionOf(std::clamp(offset, 0, TextLength()));
+	QTextBlock block = document->findBlock(position);
+	if (!block.isValid())
+		return CountLines() - 1;
+	int32 line = 0;
+	for (QTextBlock each = document->begin(); each != block; each = each.next())
+		line += LinesOf(each);
+	QTextLine found = block.layout()->lineForTextPosition(position - block.position());
+	return line + (found.isValid() ? found.lineNumber() : 0);
+}
+
+
+int32
+BTextView::LineAt(BPoint point) const
+{
+	TextViewPrivate* d = fTextPrivate.get();
+	if (d->edit == NULL)
+		return 0;
+	d->LayOutAll();
+	int32 line = 0;
+	for (QTextBlock block = d->edit->document()->begin(); block.isValid(); block = block.next()) {
+		QTextLayout* layout = block.layout();
+		for (int i = 0; i < LinesOf(block); i++, line++) {
+			QTextLine each = layout->lineAt(i);
+			if (point.y < LineTop(block, each) + LineHeightOf(each))
+				return line;
+		}
+	}
+	return std::max(0, line - 1);
+}
+
+
+BPoint
+BTextView::PointAt(int32 offset, float* height) const
+{
+	TextViewPrivate* d = fTextPrivate.get();
+	int position = d->PositionOf(std::clamp(offset, 0, TextLength()));
+	if (d->edit == NULL) {
+		const QFontMetricsF& metrics = BPrivate::MetricsOf(d->font);
+		if (height != NULL)
+			*height = ceilf(metrics.height());
+		return BPoint(metrics.horizontalAdvance(d->line->text().left(position)), 0);
+	}
+
+	d->LayOutAll();
+	QTextBlock block = d->edit->document()->findBlock(position);
+	if (!block.isValid()) {
+		if (height != NULL)
+			*height = 0;
+		return BPoint(0, 0);
+	}
+	QTextLayout* layout = block.layout();
+	int inBlock = position - block.position();
+	QTextLine line = layout->lineForTextPosition(inBlock);
+	if (height != NULL)
+		*height = LineHeightOf(line);
+	float x = layout->position().x() + (line.isValid() ? line.cursorToX(inBlock) : 0);
+	return BPoint(x, LineTop(block, line));
+}
+
+
+int32
+BTextView::OffsetAt(int32 line) const
+{
+	TextViewPrivate* d = fTextPrivate.get();
+	if (line <= 0 || d->edit == NULL)
+		return line <= 0 ? 0 : TextLength();
+	d->LayOutAll();
+	QTextBlock block;
+	QTextLine found;
+	if (!FindLine(d->edit->document(), line, &block, &found))
+		return TextLength();
+	return d->OffsetOf(block.position() + (found.isValid() ? found.textStart() : 0));
 }
 
 
@@ -986,19 +1132,23 @@ BTextView::TextHeight(int32 startLine, int32 endLine) const
 	if (d->edit == NULL)
 		return ceilf(BPrivate::MetricsOf(d->font).height());
 
-	d->LayOutAll();
+	// From the places the lines were laid out at, not from their heights
+	// added up: what lies between lines counts, so that a text rectangle as
+	// tall as the text really ends below its last line.
+	int32 lastLine = CountLines() - 1;
 	startLine = std::max(0, startLine);
-	float height = 0;
-	int32 index = 0;
-	for (QTextBlock block = d->edit->document()->begin(); block.isValid() && index <= endLine;
-		block = block.next()) {
-		QTextLayout* layout = block.layout();
-		for (int i = 0; i < layout->lineCount() && index <= endLine; i++, index++) {
-			if (index >= startLine)
-				height += layout->lineAt(i).height();
-		}
-	}
-	return height;
+	endLine = std::min(endLine, lastLine);
+	if (endLine < startLine)
+		return 0;
+	QTextDocument* document = d->edit->document();
+	QTextBlock firstBlock;
+	QTextLine first;
+	QTextBlock lastBlock;
+	QTextLine last;
+	if (!FindLine(document, startLine, &firstBlock, &first)
+		|| !FindLine(document, endLine, &lastBlock, &last))
+		return 0;
+	return LineTop(lastBlock, last) + LineHeightOf(last) - LineTop(firstBlock, first);
 }
 
 

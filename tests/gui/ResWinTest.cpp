@@ -1,7 +1,9 @@
 // ResWin: the header and date line in front of a summary, the contact file,
 // a NULL text, the jump to the person logged in, the single instance, the
-// frame kept on closing, printing; the main window's summaries shown in it;
-// and OpenWithTracker handing an odd path to the desktop's opener.
+// frame kept on closing, also with the main window; printing every line of
+// short, long and wide summaries; the main window's summaries shown in it;
+// and OpenWithTracker handing an odd path to the desktop's opener, or
+// saying which file it could not open.
 
 #include <stdio.h>
 #include <stdlib.h>
@@ -27,6 +29,7 @@
 #include "Labels.h"
 #include "MainWindowTest.h"
 #include "MessageCodes.h"
+#include "PdfText.h"
 #include "Now.h"
 #include "Prefs.h"
 #include "ResWin.h"
@@ -97,6 +100,38 @@ protected:
 		WriteMenu(fWeek, kMenu);
 		WriteOrders(fWeek, kOrders);
 		MainWindowTest::Open();
+	}
+
+	// A person presses "print"; the responder sends the job to the PDF file.
+	std::string PrintByButton(ResWin* window)
+	{
+		BPoint middle(30, 9);
+		BPrivate::SimulateMouseDown(window->fPrintButton, middle);
+		BPrivate::ProcessEvents();
+		BPrivate::SimulateMouseUp(window->fPrintButton, middle);
+		BPrivate::ProcessEvents();
+		return PdfText(fResponder.fOutputPath);
+	}
+
+	// Person lists of about so many lines.
+	static BString PersonLists(int lines)
+	{
+		BString text(" \n");
+		for (int person = 1; lines > 0; person++) {
+			text << "\n --- (" << person << ") Person" << person << "\n";
+			for (int day = 0; day < 5 && lines > 0; day++, lines--)
+				text << "[  1x] MON 2004/05/17 Menu " << day << "  Pasta of day " << day << "\n";
+			lines -= 2;
+		}
+		text << "\n*******\n";
+		return text;
+	}
+
+	BRect PrintableRect()
+	{
+		BPrintJob probe("probe");
+		probe.ConfigPage();
+		return probe.PrintableRect();
 	}
 };
 
@@ -241,33 +276,109 @@ TEST_F(ResWinTest, ClosingKeepsTheFrameInTheSettings)
 }
 
 
-TEST_F(ResWinTest, ThePrintButtonPrintsALongSummaryOnAsManyPagesAsItNeeds)
+TEST_F(ResWinTest, ThePrintButtonPutsEveryLineOnPaperOnceAndWhole)
+{
+	fFolder.WriteFile("Language/kv_contact", "Canteen Nord\nRoom 12, phone 4711\n");
+	ResWin* window = Open();
+	const struct
+	{
+		int lines;
+		int kind;
+		int pages;
+	} cases[] = {
+		{40, kHeaderContact, 1},
+		{700, kHeaderPlain, 10},
+		{7000, kHeaderPlain, 100},
+	};
+	for (const auto& test : cases) {
+		SCOPED_TRACE(test.lines);
+		BString text = PersonLists(test.lines);
+		window->FillWithText(&text, test.kind);
+		BPrivate::ProcessEvents();
+
+		std::string printed = PrintByButton(window);
+		// The header and the date line are on paper too.
+		EXPECT_EQ("", PrintedTextDiffers(Shown(window), printed));
+		EXPECT_NE(
+			std::string::npos, printed.find(test.kind == kHeaderContact ? "Canteen" : "Date"));
+		if (test.pages == 1)
+			EXPECT_EQ(1, PdfTextPages(printed));
+		else
+			EXPECT_GE(PdfTextPages(printed), test.pages);
+	}
+	EXPECT_EQ(3u, fResponder.fPrintDialogs.size());
+}
+
+
+TEST_F(ResWinTest, AWidenedWindowPrintsLinesWiderThanThePaperWhole)
 {
 	ResWin* window = Open();
-	BString text;
-	for (int i = 0; i < 300; i++)
-		text << "[  1x] MON 2004/05/17 Menu 1  Pasta of line " << i << "\n";
+	window->Lock();
+	window->ResizeTo(1150, 500);
+	window->Unlock();
+	BPrivate::ProcessEvents();
+	window->Lock();
+	BRect textRect = window->fTextView->TextRect();
+	window->Unlock();
+	ASSERT_GT(textRect.Width(), PrintableRect().Width());
+
+	// The meal details of a busy day: order lines as wide as the window.
+	BString text(" \n------2004/05/17---Monday\n");
+	for (int meal = 1; meal <= 4; meal++) {
+		text << "  " << 60 << "x  Menu " << meal << " Pasta\n       ";
+		for (int person = 0; person < 60; person++)
+			text << "Person" << meal << "_" << person << ": 01x | ";
+		text << "\n";
+	}
 	window->FillWithText(&text, kHeaderPlain);
 	BPrivate::ProcessEvents();
 
-	// The pages the text needs on the paper the responder sets up.
-	BPrintJob probe("probe");
-	ASSERT_EQ(B_OK, probe.ConfigPage());
+	std::string printed = PrintByButton(window);
+	EXPECT_EQ("", PrintedTextDiffers(Shown(window), printed));
+	EXPECT_GT(WordsByLine(printed).size(), WordsByLine(Shown(window)).size()) << "nothing wrapped";
 	window->Lock();
-	size_t needed = ViewPrintPages(
-		window->fTextView->Bounds(), window->fTextView->TextRect(), probe.PrintableRect())
-						.size();
+	EXPECT_EQ(textRect.Width(), window->fTextView->TextRect().Width());
 	window->Unlock();
-	ASSERT_GE(needed, 4u);
+}
 
-	BMessage print(kMsgResultPrint);
+
+TEST_F(ResWinTest, ClosingTheMainWindowClosesTheResultWindowBeforeTheSettingsGo)
+{
+	OpenMainWindow();
+	Send(kMsgResume);
+	ResWin* window = ResWin::mmr_Zgr;
+	ASSERT_NE(nullptr, window);
 	window->Lock();
-	window->MessageReceived(&print);
+	window->MoveTo(260, 270);
+	BRect frame = window->Frame();
 	window->Unlock();
+
+	fWindow->Lock();
+	fWindow->Quit();
+	fWindow = NULL;
+	// Gone with the main window, and not later from its queue, when the
+	// settings it stores its frame into would be gone.
+	EXPECT_EQ(nullptr, ResWin::mmr_Zgr);
 	BPrivate::ProcessEvents();
 
-	EXPECT_EQ(1u, fResponder.fPrintDialogs.size());
-	EXPECT_EQ(static_cast<int>(needed), CountPdfPages(ReadWholeFile(fResponder.fOutputPath)));
+	// The frame is in the settings file of the last save.
+	EXPECT_EQ(frame, Prefs::getSTPrefs()->fResWinRect);
+}
+
+
+TEST_F(ResWinTest, AResultWindowClosingAfterTheSettingsWentLeavesThemAlone)
+{
+	ResWin* window = Open();
+	window->Lock();
+	window->MoveTo(260, 270);
+	window->Unlock();
+	BRect stored = Prefs::aPrefsZgr->fResWinRect;
+	Prefs::aPrefsZgr->DeleteMe();
+
+	window->PostMessage(B_QUIT_REQUESTED);
+	BPrivate::ProcessEvents();
+	EXPECT_EQ(nullptr, ResWin::mmr_Zgr);
+	EXPECT_EQ(stored, Prefs::getSTPrefs()->fResWinRect);
 }
 
 
@@ -345,19 +456,38 @@ protected:
 		const char* path = getenv("PATH");
 		fOldPath = path != NULL ? path : "";
 		fRecord = fFolder.PathOf("arguments");
-		std::string script = "#!/bin/sh\nfor a in \"$@\"; do printf '[%s]\\n' \"$a\"; done > '"
-			+ fRecord + ".part'\nmv '" + fRecord + ".part' '" + fRecord + "'\n";
-		std::string opener = fFolder.WriteFile("bin/xdg-open", script);
-		chmod(opener.c_str(), 0755);
-		setenv("PATH", (fFolder.PathOf("bin") + ":" + fOldPath).c_str(), 1);
+		BPrivate::SetModalResponder(&fResponder);
 	}
 
-	void TearDown() override { setenv("PATH", fOldPath.c_str(), 1); }
+	void TearDown() override
+	{
+		BPrivate::SetModalResponder(NULL);
+		setenv("PATH", fOldPath.c_str(), 1);
+	}
+
+	// The PATH holds the folder bin of the test and nothing else, with a
+	// stand-in opener that writes its arguments down, or with one that
+	// cannot be started, or with none.
+	void UseOpener(const char* script, mode_t mode)
+	{
+		mkdir(fFolder.PathOf("bin").c_str(), 0755);
+		if (script != NULL) {
+			std::string opener = fFolder.WriteFile("bin/xdg-open", script);
+			chmod(opener.c_str(), mode);
+		}
+		setenv("PATH", fFolder.PathOf("bin").c_str(), 1);
+	}
+
+	std::string RecordingScript() const
+	{
+		return "#!/bin/sh\nfor a in \"$@\"; do printf '[%s]\\n' \"$a\"; done > '" + fRecord
+			+ ".part'\n/bin/mv '" + fRecord + ".part' '" + fRecord + "'\n";
+	}
 
 	// The opener runs on its own; its record appears when it is done.
 	std::string WaitForRecord() const
 	{
-		for (int i = 0; i < 500; i++) {
+		for (int i = 0; i < 1000; i++) {
 			if (access(fRecord.c_str(), F_OK) == 0)
 				return ReadWholeFile(fRecord);
 			usleep(10000);
@@ -366,6 +496,7 @@ protected:
 	}
 
 	TempFolder fFolder;
+	BPrivate::RecordingResponder fResponder;
 	std::string fOldPath;
 	std::string fRecord;
 };
@@ -373,11 +504,40 @@ protected:
 
 TEST_F(OpenWithTrackerTest, TheOpenerGetsAnOddPathAsOneArgument)
 {
+	UseOpener(RecordingScript().c_str(), 0755);
 	std::string odd = fFolder.PathOf("it's a \"week\" $(touch pwned); rm -rf x.pdf");
 	OpenWithTracker(odd.c_str());
 
 	EXPECT_EQ("[" + odd + "]\n", WaitForRecord());
 	EXPECT_NE(0, access(fFolder.PathOf("pwned").c_str(), F_OK));
+	EXPECT_TRUE(fResponder.fAlerts.empty());
+}
+
+
+TEST_F(OpenWithTrackerTest, AnOpenerThatCannotBeStartedIsToldNamingTheFile)
+{
+	const struct
+	{
+		const char* what;
+		bool installed;
+		mode_t mode;
+	} cases[] = {
+		{"no opener on the PATH", false, 0},
+		{"an opener that may not be run", true, 0644},
+	};
+	for (const auto& test : cases) {
+		SCOPED_TRACE(test.what);
+		UseOpener(test.installed ? RecordingScript().c_str() : NULL, test.mode);
+		std::string week = fFolder.PathOf("Menu_KW20 (final).pdf");
+		fResponder.fAlerts.clear();
+		OpenWithTracker(week.c_str());
+
+		ASSERT_EQ(1u, fResponder.fAlerts.size());
+		EXPECT_EQ("Autsch", fResponder.fAlerts[0].title);
+		EXPECT_NE(std::string::npos, fResponder.fAlerts[0].text.find(week));
+		EXPECT_NE(0, access(fRecord.c_str(), F_OK));
+		unlink(fFolder.PathOf("bin/xdg-open").c_str());
+	}
 }
 
 } // namespace

@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <Application.h>
+#include <Font.h>
 #include <Message.h>
 #include <ModalResponder.h>
 #include <PrintJob.h>
@@ -18,6 +19,7 @@
 #include <View.h>
 #include <Window.h>
 
+#include "PdfText.h"
 #include "TempFolder.h"
 #include "ViewPrint.h"
 
@@ -83,6 +85,22 @@ protected:
 		return job.PrintableRect();
 	}
 
+	// Numbered lines of a summary; every wrapEvery-th one is long enough to
+	// be wrapped into several lines.
+	static std::string Lines(int count, int wrapEvery)
+	{
+		std::string text;
+		for (int i = 0; i < count; i++) {
+			text += "[  1x] MON 2004/05/17 Menu 1  Pasta " + std::to_string(i);
+			if (i % wrapEvery == 0) {
+				for (int person = 0; person < 12; person++)
+					text += " Person" + std::to_string(person) + ": 01x |";
+			}
+			text += "\n";
+		}
+		return text;
+	}
+
 	BApplication fApplication;
 	TempFolder fFolder;
 	std::string fPdfPath;
@@ -92,64 +110,42 @@ protected:
 } // namespace
 
 
-TEST(ViewPrintPagesTest, PagesOverlapAndEndAtTheBottom)
+TEST(ViewPrintPagesTest, PagesTileTheViewWithoutGapOrOverlap)
 {
-	BRect bounds(0, 0, 399, 999);
-	std::vector<BRect> pages = ViewPrintPages(bounds, bounds, BRect(20, 20, 520, 320));
-
-	// 999 / 300 gives the last index 3: four pages, each 300 - 12 high,
-	// the next one 5 above the end of the one before.
-	ASSERT_EQ(4u, pages.size());
-	EXPECT_EQ(BRect(0, 0, 399, 288), pages[0]);
-	EXPECT_EQ(BRect(0, 283, 399, 571), pages[1]);
-	EXPECT_EQ(BRect(0, 566, 399, 854), pages[2]);
-	EXPECT_EQ(BRect(0, 849, 399, 999), pages[3]);
-}
-
-
-TEST(ViewPrintPagesTest, PageCountFollowsThePrintRectangle)
-{
-	BRect printable(0, 0, 500, 300);
-	struct Case
+	// 300 printable: each page takes 288 + 1 of the view.
+	BRect printable(20, 20, 520, 320);
+	const struct
 	{
 		float height;
-		size_t pages;
+		std::vector<BRect> pages;
+	} cases[] = {
+		{999,
+			{BRect(0, 0, 399, 288), BRect(0, 289, 399, 577), BRect(0, 578, 399, 866),
+				BRect(0, 867, 399, 999)}},
+		{288, {BRect(0, 0, 399, 288)}},
+		{289, {BRect(0, 0, 399, 288), BRect(0, 289, 399, 289)}},
+		// Exactly two printable heights, as the spec of old had it: three.
+		{600, {BRect(0, 0, 399, 288), BRect(0, 289, 399, 577), BRect(0, 578, 399, 600)}},
+		{0, {BRect(0, 0, 399, 0)}},
+		// An empty text still gives its one page.
+		{-1, {BRect(0, 0, 399, -1)}},
 	};
-	const Case cases[] = {
-		{600, 3}, // exactly two printable heights
-		{599, 2},
-		{300, 2},
-		{100, 1},
-		{0, 1}, // an empty text
-		{-1, 1},
-	};
-	for (const Case& test : cases) {
+	for (const auto& test : cases) {
 		SCOPED_TRACE(test.height);
-		BRect printRect(0, 0, 200, test.height);
-		EXPECT_EQ(test.pages, ViewPrintPages(BRect(0, 0, 200, 50), printRect, printable).size());
+		EXPECT_EQ(test.pages,
+			ViewPrintPages(BRect(0, 0, 399, 50), BRect(0, 0, 399, test.height), printable));
 	}
-}
-
-
-TEST(ViewPrintPagesTest, PagesTakeTheEdgesOfTheBoundsAndStartAtTop0)
-{
-	// A text rectangle with margins: the pages still span the view's
-	// bounds from left to right and start at the top of the view.
-	std::vector<BRect> pages =
-		ViewPrintPages(BRect(0, 0, 300, 100), BRect(4, 4, 296, 500), BRect(0, 0, 500, 300));
-	ASSERT_EQ(2u, pages.size());
-	EXPECT_EQ(BRect(0, 0, 300, 288), pages[0]);
-	EXPECT_EQ(BRect(0, 283, 300, 500), pages[1]);
 }
 
 
 TEST(ViewPrintPagesTest, BrokenPrintableRectangleGivesFewPages)
 {
+	BRect tall(0, 0, 10, 1000);
 	EXPECT_EQ(
-		1u, ViewPrintPages(BRect(0, 0, 10, 10), BRect(0, 0, 10, 1000), BRect(0, 0, 10, 0)).size());
+		std::vector<BRect>{tall}, ViewPrintPages(BRect(0, 0, 10, 10), tall, BRect(0, 0, 10, 0)));
 	EXPECT_EQ(
-		1u, ViewPrintPages(BRect(0, 0, 10, 10), BRect(0, 0, 10, 1000), BRect(0, 0, -1, -1)).size());
-	EXPECT_EQ(100001u,
+		std::vector<BRect>{tall}, ViewPrintPages(BRect(0, 0, 10, 10), tall, BRect(0, 0, -1, -1)));
+	EXPECT_EQ(100000u,
 		ViewPrintPages(BRect(0, 0, 10, 10), BRect(0, 0, 10, 1e30f), BRect(0, 0, 10, 20)).size());
 }
 
@@ -166,23 +162,94 @@ TEST_F(ViewPrintTest, PrintsTheViewPageByPage)
 }
 
 
-TEST_F(ViewPrintTest, TextViewPrintsItsWholeText)
+TEST_F(ViewPrintTest, TextPagesEndWhereLinesEnd)
 {
-	// The text rectangle grows with the text: lines enough for two printable
-	// heights (and less than three) give three pages, far more than the
-	// view's own 100 pixels would.
-	BRect printable = PrintableRect();
-	BTextView view(BRect(0, 0, 299, 99), "text", BRect(4, 4, 295, 95), B_FOLLOW_ALL, B_WILL_DRAW);
-	std::string text;
-	while (view.TextHeight(0, view.CountLines() - 1) < 2 * printable.Height()) {
-		text += "Monday  Soup of the day\n";
-		view.SetText(text.c_str());
-	}
-	ASSERT_LT(view.TextRect().Height(), 3 * printable.Height());
-	EXPECT_GE(view.TextRect().Height(), 2 * printable.Height());
+	// Line heights that do not divide the page's height, in whole and in
+	// broken pixels, and paragraphs that wrap into several lines.
+	BRect printable(10, 10, 585, 500);
+	float pageHeight = printable.Height() - 12;
+	for (int32 size : {8, 10, 11, 13}) {
+		SCOPED_TRACE(size);
+		BTextView view(
+			BRect(0, 0, 399, 99), "text", BRect(2, 3, 380, 96), B_FOLLOW_ALL, B_WILL_DRAW);
+		BFont font(be_fixed_font);
+		font.SetSize(size);
+		view.SetFontAndColor(&font);
+		view.SetText(Lines(200, 7).c_str());
 
+		std::vector<BRect> pages = ViewPrintPages(&view, printable);
+		ASSERT_GE(pages.size(), 3u);
+		EXPECT_EQ(0, pages.front().top);
+		EXPECT_EQ(view.TextRect().bottom, pages.back().bottom);
+		for (size_t i = 0; i < pages.size(); i++) {
+			EXPECT_LE(pages[i].Height(), pageHeight) << i;
+			if (i + 1 == pages.size())
+				break;
+			EXPECT_EQ(pages[i].bottom + 1, pages[i + 1].top) << i;
+			// The next page begins with a line that would not have fitted.
+			float next = pages[i + 1].top;
+			int32 line = view.LineAt(BPoint(0, next));
+			float lineHeight;
+			EXPECT_EQ(next, view.PointAt(view.OffsetAt(line), &lineHeight).y) << i;
+			EXPECT_GT(next + lineHeight, pages[i].top + pageHeight + 1) << i;
+		}
+	}
+}
+
+
+TEST_F(ViewPrintTest, TextWiderThanThePaperIsWrappedAndLaidOutAgainAfter)
+{
+	// Lines of long words and of one word longer than the paper is wide.
+	std::string text = "Order lines\n";
+	for (int i = 0; i < 40; i++)
+		text += "       Person" + std::to_string(i) + ": 01x | ";
+	text += "\n" + std::string(300, '=') + "\nend\n";
+
+	for (bool wrap : {true, false}) {
+		SCOPED_TRACE(wrap);
+		BWindow* window = new BWindow(BRect(50, 50, 1149, 349), "Resume", B_TITLED_WINDOW, 0);
+		BTextView* view = new BTextView(
+			BRect(0, 0, 1099, 299), "text", BRect(2, 3, 1080, 296), B_FOLLOW_ALL, B_WILL_DRAW);
+		window->AddChild(view);
+		view->SetWordWrap(wrap);
+		view->SetText(text.c_str());
+		BRect textRect = view->TextRect();
+		int32 lines = view->CountLines();
+		ASSERT_GT(textRect.Width(), PrintableRect().Width());
+
+		EXPECT_EQ(B_OK, ViewPrint(view));
+		std::string printed = PdfText(fPdfPath);
+		EXPECT_EQ("", PrintedTextDiffers(text, printed));
+		EXPECT_GT(WordsByLine(printed).size(), WordsByLine(text).size()) << "nothing wrapped";
+
+		// The screen shows the text as before.
+		window->Lock();
+		EXPECT_EQ(textRect, view->TextRect());
+		EXPECT_EQ(wrap, view->DoesWordWrap());
+		EXPECT_EQ(lines, view->CountLines());
+		window->Quit();
+	}
+}
+
+
+TEST_F(ViewPrintTest, GivenSettingsTakeThePlaceOfTheDialogs)
+{
+	BTextView view(BRect(0, 0, 299, 99), "text", BRect(4, 4, 295, 95), B_FOLLOW_ALL, B_WILL_DRAW);
+	view.SetText("Monday  Soup of the day\n");
+	std::string other = fFolder.PathOf("export.pdf");
+	BMessage settings;
+	settings.AddString(BPrivate::kPrintSettingsOutputFile, other.c_str());
+
+	EXPECT_EQ(B_OK, ViewPrint(&view, settings));
+	EXPECT_TRUE(fResponder.fPageSetups.empty());
+	EXPECT_TRUE(fResponder.fPrintDialogs.empty());
+	EXPECT_EQ("", PrintedTextDiffers("Monday Soup of the day", PdfText(other)));
+	EXPECT_FALSE(Exists(fPdfPath));
+
+	// They last for that call alone.
 	EXPECT_EQ(B_OK, ViewPrint(&view));
-	EXPECT_EQ(3, CountPdfPages(ReadWholeFile(fPdfPath)));
+	EXPECT_EQ(1u, fResponder.fPageSetups.size());
+	EXPECT_EQ(1u, fResponder.fPrintDialogs.size());
 }
 
 
