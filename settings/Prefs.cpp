@@ -186,23 +186,66 @@ SettingsFolder(BPath* folder, bool create)
 }
 
 
-bool
-ReadStoredInt(const char* key, int32* value)
+// The stored value under key when it has the type and at most maxSize
+// bytes, read without making or changing any file or folder; its size, or -1.
+static ssize_t
+ReadStoredValue(const char* key, type_code type, void* out, size_t maxSize)
 {
 	BPath path;
 	if (SettingsFolder(&path, false) != B_OK || path.Append(kSettingsFileName) != B_OK)
-		return false;
+		return -1;
 	BNode node(path.Path());
 	attr_info info;
-	if (node.InitCheck() != B_OK || node.GetAttrInfo(key, &info) != B_OK
-		|| info.type != B_INT32_TYPE || info.size != static_cast<off_t>(sizeof(int32))) {
-		return false;
+	if (node.InitCheck() != B_OK || node.GetAttrInfo(key, &info) != B_OK || info.type != type
+		|| info.size < 0 || info.size > static_cast<off_t>(maxSize)) {
+		return -1;
 	}
+	ssize_t size = node.ReadAttr(key, type, 0, out, maxSize);
+	return size == static_cast<ssize_t>(info.size) ? size : -1;
+}
+
+
+bool
+ReadStoredInt(const char* key, int32* value)
+{
 	int32 stored;
-	if (node.ReadAttr(key, B_INT32_TYPE, 0, &stored, sizeof(stored)) != sizeof(stored))
+	if (ReadStoredValue(key, B_INT32_TYPE, &stored, sizeof(stored)) != sizeof(stored))
 		return false;
 	*value = stored;
 	return true;
+}
+
+
+bool
+ReadStoredText(const char* key, char* out)
+{
+	// As the store reads it: at most kPrefsStringSize - 1 characters, with
+	// or without the terminator.
+	char stored[kPrefsStringSize];
+	ssize_t size = ReadStoredValue(key, B_STRING_TYPE, stored, sizeof(stored));
+	if (size < 0 || (size == kPrefsStringSize && stored[kPrefsStringSize - 1] != '\0'))
+		return false;
+	if (size < kPrefsStringSize)
+		stored[size] = '\0';
+	Prefs::SetText(out, stored);
+	return true;
+}
+
+
+void
+StoredDateForm(char* out)
+{
+	if (!ReadStoredText(kKeyDateForm, out))
+		Prefs::SetText(out, kDefaultDateForm);
+}
+
+
+int32
+StoredFontSize()
+{
+	int32 size = kUsualResultFontSize;
+	ReadStoredInt(kKeyFontSize, &size);
+	return ResultFontSizeOf(size);
 }
 
 

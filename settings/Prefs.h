@@ -89,6 +89,15 @@ int32 ResultFontSizeOf(int64 size);
 // file or no value of that type and size under key.
 bool ReadStoredInt(const char* key, int32* value);
 
+// The same for a text: copied into out (kPrefsStringSize bytes) when the
+// key holds one the store would read.
+bool ReadStoredText(const char* key, char* out);
+
+// The result window's date pattern and font size as stored, read so; the
+// defaults where there is none (or, for the size, one outside 8 to 13).
+void StoredDateForm(char* out);
+int32 StoredFontSize();
+
 // The settings keys.
 extern const char* const kKeyMainWinRect;
 extern const char* const kKeyResWinRect;

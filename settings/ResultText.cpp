@@ -2,24 +2,12 @@
 
 #include <string.h>
 
-#include <FindDirectory.h>
-#include <Node.h>
-#include <Path.h>
-#include <TypeConstants.h>
-#include <fs_attr.h>
-
 #include "Labels.h"
 #include "Prefs.h"
 
 
 // Where the date pattern's result has to fit.
 static const size_t kDateTextSize = 36;
-
-// The settings file and the date pattern a fresh one holds, as the
-// settings store names them.
-static const char* const kSettingsFolderName = "_LP_x-vnd.Orv";
-static const char* const kSettingsFileName = "KV_settings";
-static const char* const kDefaultDateForm = "\t(YMD) %Y-%m-%d %H:%M:%S CW:%W\n";
 
 
 BString
@@ -78,29 +66,3 @@ PrependResultHeader(
 	text->Prepend(front);
 }
 
-
-void
-StoredDateForm(char* out)
-{
-	Prefs::SetText(out, kDefaultDateForm);
-
-	BPath path;
-	if (find_directory(B_USER_SETTINGS_DIRECTORY, &path, false) != B_OK
-		|| path.Append(kSettingsFolderName) != B_OK || path.Append(kSettingsFileName) != B_OK)
-		return;
-	BNode node(path.Path());
-	attr_info info;
-	// As the store reads it: a text of at most kPrefsStringSize - 1
-	// characters, with or without its terminator.
-	if (node.InitCheck() != B_OK || node.GetAttrInfo(kKeyDateForm, &info) != B_OK
-		|| info.type != B_STRING_TYPE || info.size < 0 || info.size > kPrefsStringSize)
-		return;
-	char stored[kPrefsStringSize];
-	ssize_t size = node.ReadAttr(kKeyDateForm, B_STRING_TYPE, 0, stored, sizeof(stored));
-	if (size != static_cast<ssize_t>(info.size)
-		|| (size == kPrefsStringSize && stored[kPrefsStringSize - 1] != '\0'))
-		return;
-	if (size < kPrefsStringSize)
-		stored[size] = '\0';
-	Prefs::SetText(out, stored);
-}

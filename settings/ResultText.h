@@ -25,9 +25,4 @@ BString ContactHeaderPath(const char* appFolder);
 void PrependResultHeader(
 	BString* text, int kind, const char* contactHeader, const char* dateForm, time_t moment);
 
-// The date pattern of the stored settings, read without making or changing
-// any file; the settings' default when there is none. out holds
-// kPrefsStringSize bytes.
-void StoredDateForm(char* out);
-
 #endif // RESULT_TEXT_H

@@ -14,7 +14,6 @@
 #include <TextView.h>
 #include <Window.h>
 
-#include "ConfWin.h"
 #include "ContactHeader.h"
 #include "KV_Window.h"
 #include "Labels.h"
@@ -50,18 +49,6 @@ AppContactHeader()
 	if (!ReadContactHeader(path.String(), &header))
 		printf("open.err: '%s'\n", path.String());
 	return header;
-}
-
-
-// The result window's font size as stored, within what the configuration
-// window allows.
-static int32
-StoredFontSize()
-{
-	int32 size = kUsualFontSize;
-	if (!ReadStoredInt(kKeyFontSize, &size) || size < kSmallestFontSize || size > kLargestFontSize)
-		size = kUsualFontSize;
-	return size;
 }
 
 
