@@ -164,5 +164,4 @@ TEST_F(LayoutEndToEndTest, ThirtyMealsADayScrollWithTheWheel)
 	Quit();
 }
 
-
 } // namespace

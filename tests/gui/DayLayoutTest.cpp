@@ -166,6 +166,19 @@ TEST_F(DayLayoutTest, AHigherWeekGrowsTheWindowUntilEveryDayShows)
 	// Sunday's last meal is there to click.
 	EXPECT_EQ(MealList(6), ClickAt(fWindow, RowPoint(6, 7)));
 	EXPECT_EQ(1, Portions(6, 7));
+
+	// A person who makes the window smaller keeps that size: the days
+	// scroll in it.
+	ResizeWindow(600);
+	EXPECT_EQ(600, fWindow->Bounds().Height());
+	ASSERT_FALSE(Bar()->IsHidden());
+	float min = -1;
+	float max = -1;
+	Bar()->GetRange(&min, &max);
+	EXPECT_EQ(726 - (600 - 5 - 47), max);
+	ResizeWindow(778);
+	EXPECT_TRUE(Bar()->IsHidden());
+	EXPECT_EQ(0, Area()->Bounds().top);
 }
 
 
@@ -279,27 +292,6 @@ TEST_F(DayLayoutTest, AWeekThatFitsAgainGivesTheWindowBack)
 	EXPECT_EQ(0, Area()->Bounds().top);
 	ChooseWeek(fWeek + 1);
 	EXPECT_EQ(BRect(130, 130, 760, 130 + 580), fWindow->Frame());
-}
-
-
-TEST_F(DayLayoutTest, AGrownWindowMadeSmallerScrollsWhatNoLongerFits)
-{
-	WriteMenu(fWeek, WeekOfMeals(8));
-	Open();
-	ASSERT_EQ(778, fWindow->Bounds().Height());
-
-	// The person's size stays: the days scroll in it.
-	ResizeWindow(600);
-	EXPECT_EQ(600, fWindow->Bounds().Height());
-	EXPECT_FALSE(Bar()->IsHidden());
-	float min = -1;
-	float max = -1;
-	Bar()->GetRange(&min, &max);
-	EXPECT_EQ(726 - (600 - 5 - 47), max);
-
-	ResizeWindow(778);
-	EXPECT_TRUE(Bar()->IsHidden());
-	EXPECT_EQ(0, Area()->Bounds().top);
 }
 
 } // namespace

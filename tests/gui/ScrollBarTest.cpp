@@ -1,6 +1,7 @@
 // The scroll bar and the view it scrolls: the value keeps to the range and
-// scrolls the target, the target's own scrolling moves the knob, and a
-// person's clicks and wheel move it by the steps.
+// scrolls the target, the target's own scrolling moves the knob, a person's
+// clicks and wheel move it by the steps, and neither outlives the other's
+// knowing of it.
 
 #include <gtest/gtest.h>
 
@@ -65,6 +66,13 @@ TEST_F(ScrollBarTest, ItsValueKeepsToTheRangeAndScrollsTheTarget)
 		EXPECT_FLOAT_EQ(each.value, fBar->Value()) << each.set;
 		EXPECT_FLOAT_EQ(each.value, TargetTop()) << each.set;
 	}
+
+	// The target's own scrolling moves the knob.
+	fTarget->ScrollTo(0, 80);
+	EXPECT_FLOAT_EQ(80, fBar->Value());
+	fTarget->ScrollBy(0, 10);
+	EXPECT_FLOAT_EQ(90, fBar->Value());
+	EXPECT_FLOAT_EQ(90, TargetTop());
 }
 
 
@@ -78,16 +86,6 @@ TEST_F(ScrollBarTest, AHorizontalBarScrollsAcross)
 	fBar->SetValue(50);
 	across->SetValue(40);
 	EXPECT_EQ(BPoint(40, 50), fTarget->Bounds().LeftTop());
-}
-
-
-TEST_F(ScrollBarTest, TheTargetsOwnScrollingMovesTheKnob)
-{
-	fTarget->ScrollTo(0, 80);
-	EXPECT_FLOAT_EQ(80, fBar->Value());
-	fTarget->ScrollBy(0, 10);
-	EXPECT_FLOAT_EQ(90, fBar->Value());
-	EXPECT_FLOAT_EQ(90, TargetTop());
 }
 
 

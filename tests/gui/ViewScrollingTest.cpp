@@ -206,19 +206,6 @@ ClickAt(BWindow* window, BPoint where)
 }
 
 
-TEST_F(ViewScrollingTest, AClickLandsOnTheViewThatShowsThere)
-{
-	fWindow->Show();
-	fView->ScrollTo(0, 100);
-
-	ClickAt(fWindow, BPoint(10, 60));
-
-	ASSERT_EQ(1u, fLow->fDowns.size());
-	EXPECT_EQ(BPoint(10, 10), fLow->fDowns[0]);
-	EXPECT_TRUE(fTop->fDowns.empty());
-}
-
-
 TEST_F(ViewScrollingTest, TheViewUnderAStillPointerHearsOfIt)
 {
 	fWindow->Show();
