@@ -25,7 +25,8 @@ void SimulateMouseDown(BView* view, BPoint where, uint32 button = B_PRIMARY_MOUS
 	int32 clicks = 1);
 // Releases one button; the view that got the press gets the release.
 void SimulateMouseUp(BView* view, BPoint where, uint32 button = B_PRIMARY_MOUSE_BUTTON);
-// Turns the wheel over the view: notches, towards the person positive.
+// Turns the wheel over the view: notches, towards the person positive. A
+// toolkit control at that point (a scroll bar) gets it first.
 void SimulateWheel(BView* view, BPoint where, float notches);
 // Drops files from a file manager onto the view.
 void SimulateDrop(BView* view, BPoint where, const char* const* paths, int32 count);

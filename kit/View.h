@@ -13,6 +13,7 @@
 
 class BBitmap;
 class BMessage;
+class BScrollBar;
 class BWindow;
 
 // Resizing modes: how a view follows its parent's size. Each edge of the view
@@ -50,6 +51,16 @@ enum {
 	B_INPUT_METHOD_AWARE = 0x00400000UL,
 };
 
+// How SetViewBitmap() lays a bitmap out: tiled across and down from the
+// destination's corner, or (without tiling) scaled into the destination,
+// smoothly with B_FILTER_BITMAP_BILINEAR.
+enum {
+	B_TILE_BITMAP_X = 0x00000001,
+	B_TILE_BITMAP_Y = 0x00000002,
+	B_TILE_BITMAP = 0x00000003,
+	B_FILTER_BITMAP_BILINEAR = 0x00000100,
+};
+
 namespace BPrivate {
 class ViewWidget;
 struct ViewPrivate;
@@ -64,6 +75,10 @@ struct ViewPrivate;
 // invalidated; drawing calls made outside Draw() (after a click, while the
 // mouse moves) paint into it too, show at once, and stay until the view is
 // next invalidated.
+//
+// A view scrolls by moving its coordinate system: after ScrollTo(0, 100) its
+// Bounds() start at y 100, and its children (whose frames stay as they were)
+// show 100 pixels higher, cut off at the view's edges.
 class BView : public BHandler {
 public:
 	BView(BRect frame, const char* name, uint32 resizingMode, uint32 flags);
@@ -116,6 +131,16 @@ public:
 	bool IsHidden() const;
 	bool IsFocus() const;
 
+	// Scrolls the view's contents: where becomes the top left corner of
+	// Bounds(). A scroll bar whose target the view is shows the new place.
+	// The views under a pointer that stands still hear of the pointer as if
+	// it had moved (a B_MOUSE_MOVED), as content now lies under it.
+	virtual void ScrollTo(BPoint where);
+	void ScrollTo(float x, float y);
+	void ScrollBy(float dx, float dy);
+	// The scroll bar that scrolls the view in that direction, or NULL.
+	BScrollBar* ScrollBar(orientation direction) const;
+
 	void ConvertToScreen(BPoint* point) const;
 	BPoint ConvertToScreen(BPoint point) const;
 	void ConvertToScreen(BRect* rect) const;
@@ -155,6 +180,12 @@ public:
 	void GetFontHeight(font_height* height) const;
 	// The bitmap drawn as the view's background, tiled from its top left.
 	void SetViewBitmap(const BBitmap* bitmap);
+	// The part source of the bitmap as the background at destination (view
+	// coordinates): tiled from there with B_TILE_BITMAP, else scaled to fill
+	// destination. Only B_FOLLOW_TOP | B_FOLLOW_LEFT is known for
+	// followFlags: the bitmap stays where it was put.
+	void SetViewBitmap(const BBitmap* bitmap, BRect source, BRect destination,
+		uint32 followFlags = B_FOLLOW_TOP | B_FOLLOW_LEFT, uint32 options = B_TILE_BITMAP);
 	void ClearViewBitmap();
 
 	// Drawing

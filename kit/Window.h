@@ -80,6 +80,10 @@ public:
 	// Place and look
 	BRect Bounds() const;
 	BRect Frame() const;
+	// The frame with the title bar and the borders around it, in screen
+	// coordinates; the frame itself while the desktop has not said (some
+	// say only once the window was shown).
+	BRect DecoratorFrame() const;
 	void MoveTo(BPoint where);
 	void MoveTo(float x, float y);
 	void MoveBy(float dx, float dy);

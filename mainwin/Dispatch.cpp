@@ -18,6 +18,7 @@
 #include <MenuItem.h>
 #include <Path.h>
 #include <PopUpMenu.h>
+#include <ScrollBar.h>
 #include <StringView.h>
 #include <View.h>
 
@@ -32,6 +33,10 @@
 #include "ResWin.h"
 #include "WeekMenu.h"
 #include "TLinkView.h"
+
+
+// Meal rows the days scroll by for a notch of the mouse wheel.
+static const float kWheelRows = 3;
 
 
 void
@@ -199,9 +204,25 @@ KV_Window::AddOptionalByWinKey(BMessage* message)
 }
 
 
+// The wheel scrolls the days while the pointer is over them and the week
+// does not fit; anywhere else it does nothing.
 void
-KV_Window::Wheel4Scrollbars(BMessage*)
+KV_Window::Wheel4Scrollbars(BMessage* message)
 {
+	float delta = 0;
+	if (message->FindFloat("be:wheel_delta_y", &delta) != B_OK || delta == 0)
+		return;
+	float min;
+	float range;
+	fDayScrollBar->GetRange(&min, &range);
+	BPoint where;
+	uint32 buttons;
+	fDayArea->GetMouse(&where, &buttons, false);
+	if (range <= 0 || !fDayArea->Bounds().Contains(where))
+		return;
+	float step;
+	fDayScrollBar->GetSteps(&step, NULL);
+	fDayScrollBar->SetValue(fDayScrollBar->Value() + delta * kWheelRows * step);
 }
 
 

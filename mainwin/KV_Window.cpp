@@ -24,6 +24,7 @@
 #include <Node.h>
 #include <NodeInfo.h>
 #include <PopUpMenu.h>
+#include <ScrollBar.h>
 #include <StorageDefs.h>
 #include <StringView.h>
 #include <TranslationDefs.h>
@@ -162,7 +163,14 @@ KV_Window::KV_Window(BRect frame) :
 	fWeekClosed(false),
 	fUnsaved(false),
 	fSaved(false),
-	fLockButtonShown(true)
+	fLockButtonShown(true),
+	fDayArea(NULL),
+	fDayScrollBar(NULL),
+	fPersonHeight(0),
+	fPersonTop(0),
+	fWindowGrown(false),
+	fGrownTop(0),
+	fFittedStackHeight(-1)
 {
 	SetSizeLimits(
 		kMainWindowMinWidth, kMainWindowMaxWidth, kMainWindowMinHeight, kMainWindowMaxHeight);
@@ -189,6 +197,8 @@ KV_Window::KV_Window(BRect frame) :
 	BRect place = OnScreenFrame(fPrefs->fMainWinRect);
 	MoveTo(place.LeftTop());
 	ResizeTo(place.Width(), place.Height());
+	fPersonHeight = Frame().Height();
+	fPersonTop = Frame().top;
 
 	fBackView = new BView(Bounds(), "bview", B_FOLLOW_ALL_SIDES, B_WILL_DRAW);
 	fBackView->SetViewColor(kBackColor);
@@ -208,8 +218,10 @@ KV_Window::KV_Window(BRect frame) :
 	if (fPrefs->fSingleMode) {
 		fLastRfid->Hide();
 		fCsvBox->MoveBy(0, -10);
-		fDayBoxes[0]->MoveBy(0, -10);
+		fDayArea->MoveBy(0, -10);
 	}
+	// The logo came before the buttons and the days that bound its corner.
+	_PlaceLogo();
 
 	BMenuItem* marked = fWeekMenu->FindMarked();
 	if (marked != NULL && marked->Message() != NULL) {
@@ -319,6 +331,11 @@ KV_Window::FrameResized(float, float)
 	fCsvBox->Invalidate();
 	fCsvUser->Invalidate();
 	fLastRfid->Invalidate();
+	// The height a person gives the window is theirs to keep; the one the
+	// program gave it for a high week is not. The frame is asked, not the
+	// message: several resizes may have come before this one.
+	if (!fWindowGrown)
+		fPersonHeight = Bounds().Height();
 	Unlock();
 	MovingChilds();
 }
@@ -328,17 +345,12 @@ void
 KV_Window::MovingChilds()
 {
 	Lock();
-	BRect bar = fCsvBox->Frame();
-	float left = bar.left;
-	float width = bar.Width();
-	float top = bar.bottom + 4;
-	for (int32 day = 0; day < kDaysPerWeek; day++) {
-		WDBox* box = fDayBoxes[day];
-		float height = box->CalcHeight();
-		box->MoveTo(left, top);
-		box->ResizeTo(width, height);
-		top = box->Frame().bottom + 2;
+	float stackHeight = _DayStackHeight();
+	if (stackHeight != fFittedStackHeight) {
+		fFittedStackHeight = stackHeight;
+		_FitWindowToDays(stackHeight);
 	}
+	_LayOutDays(stackHeight);
 	for (int32 day = kDaysPerWeek - 1; day >= 0; day--)
 		fDayBoxes[day]->Draw(Bounds());
 	Unlock();
@@ -427,7 +439,6 @@ KV_Window::ManageLogo(const char* path, float& width)
 		return;
 	}
 
-	BRect bounds = fBackView->Bounds();
 	if (fLogoView != NULL) {
 		fLogoView->RemoveSelf();
 		delete fLogoView;
@@ -441,9 +452,8 @@ KV_Window::ManageLogo(const char* path, float& width)
 		float w = image.right - image.left;
 		float h = image.bottom - image.top;
 		fLogoView = new BView(BRect(0, 0, w, h), "logo", B_FOLLOW_NONE, B_WILL_DRAW);
-		fLogoView->MoveTo(2, (bounds.bottom - bounds.top) - (h + 5));
 		fBackView->AddChild(fLogoView);
-		fLogoView->SetViewBitmap(fLogoBitmap);
+		_PlaceLogo(true);
 		width = w + 8;
 		if (width < kNarrowestLogo)
 			width = kNarrowestLogo;
@@ -622,18 +632,30 @@ KV_Window::_BuildDayBoxes(float logoWidth)
 {
 	BRect bounds = Bounds();
 	BRect bar = fCsvBox->Frame();
-	float top = bar.bottom + 3;
+	// The area of the days looks like the background around it; a week
+	// that fits shows nothing else of it.
+	fDayArea = new BView(BRect(bar.left, bar.bottom + 3, bar.right, bounds.bottom), "days",
+		B_FOLLOW_ALL_SIDES, B_WILL_DRAW);
+	fDayArea->SetViewColor(kBackColor);
+	fBackView->AddChild(fDayArea);
+	float top = 0;
 	for (int32 day = 0; day < kDaysPerWeek; day++) {
-		BRect frame(bar.left, top, bar.right, top + kFirstBoxHeight - 1);
+		BRect frame(0, top, bar.Width(), top + kFirstBoxHeight - 1);
 		fDayViews[day] = new TLinkView(BRect(0, 0, frame.Width() - 4, frame.Height() - 4),
 			kViewNames[day], getLabel(kLabelMonday + day), day + 1, &fDayMeals[day],
 			B_FOLLOW_LEFT | B_FOLLOW_TOP, B_WILL_DRAW);
 		fDayBoxes[day] = new WDBox(frame, kBoxNames[day], day + 1, fDayViews[day],
 			B_FOLLOW_LEFT_RIGHT | B_FOLLOW_TOP, B_WILL_DRAW);
 		fDayBoxes[day]->SetViewColor(cl_LOFF);
-		fBackView->AddChild(fDayBoxes[day]);
+		fDayArea->AddChild(fDayBoxes[day]);
 		top = frame.bottom + 3;
 	}
+	fDayScrollBar = new BScrollBar(BRect(bar.right - B_V_SCROLL_BAR_WIDTH, bar.bottom + 3,
+									   bar.right, fDayArea->Frame().bottom),
+		"daysBar", fDayArea, 0, 0, B_VERTICAL);
+	fDayScrollBar->SetResizingMode(B_FOLLOW_RIGHT | B_FOLLOW_TOP_BOTTOM);
+	fBackView->AddChild(fDayScrollBar);
+	fDayScrollBar->Hide();
 
 	fSynBox = new BBox(
 		BRect(logoWidth + 5, bounds.Height() - 35, bounds.Width() - 10, bounds.Height() - 5),

@@ -19,6 +19,7 @@ class BMessage;
 class BMessageRunner;
 class BMessenger;
 class BPopUpMenu;
+class BScrollBar;
 class BStringView;
 class BTextControl;
 class BView;
@@ -37,7 +38,8 @@ const char* const kProgramVersion = "0.8.0";
 // Where the main window opens when the settings know no better place.
 const BRect kDefaultMainWindowFrame(130, 130, 760, 680);
 
-// The size limits of the main window.
+// The size limits of the main window. A week whose days need more height
+// grows it beyond kMainWindowMaxHeight, as far as the screen allows.
 const float kMainWindowMinWidth = 550;
 const float kMainWindowMaxWidth = 1650;
 const float kMainWindowMinHeight = 550;
@@ -226,6 +228,30 @@ private:
 	bool fSaved;
 	// "Lock" is meant to be seen (whatever the window's own state).
 	bool fLockButtonShown;
+
+	// The days and the logo in the space the window has. The day boxes
+	// stand in an area of their own, which shows what fits of a high week
+	// and scrolls the rest with the scroll bar beside it; the window grows
+	// for such a week as far as the screen allows, and gives the person's
+	// own height back for a week that fits. The logo keeps to its corner.
+	float _DayStackHeight() const;
+	void _FitWindowToDays(float stackHeight);
+	void _LayOutDays(float stackHeight);
+	BRect _LogoArea() const;
+	void _PlaceLogo(bool newBitmap = false);
+
+	BView* fDayArea;
+	BScrollBar* fDayScrollBar;
+	// The window's height as the person gave it, and its top before the
+	// window grew and moved up for a high week (to fGrownTop).
+	float fPersonHeight;
+	float fPersonTop;
+	bool fWindowGrown;
+	float fGrownTop;
+	// The height of the stacked boxes that the window was last fitted to:
+	// the window changes its height for another week, never after a person
+	// sized it.
+	float fFittedStackHeight;
 };
 
 #endif // KV_WINDOW_H

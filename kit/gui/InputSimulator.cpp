@@ -97,15 +97,23 @@ ViewOf(QWidget* widget)
 }
 
 
+// A point of a view in its widget's pixels: a scrolled view shows its
+// Bounds() from the widget's corner.
+QPointF
+WidgetPoint(BView* view, BPoint where)
+{
+	BPoint corner = view != NULL ? view->Bounds().LeftTop() : BPoint(0, 0);
+	return QPointF(where.x - corner.x, where.y - corner.y);
+}
+
+
 // A screen point in a widget's coordinates (views and windows only).
 QPointF
 LocalOf(QWidget* widget, BPoint screenWhere)
 {
 	BView* view = ViewOf(widget);
-	if (view != NULL) {
-		BPoint where = view->ConvertFromScreen(screenWhere);
-		return QPointF(where.x, where.y);
-	}
+	if (view != NULL)
+		return WidgetPoint(view, view->ConvertFromScreen(screenWhere));
 	return QPointF(widget->mapFromGlobal(QPointF(screenWhere.x, screenWhere.y)));
 }
 
@@ -166,8 +174,9 @@ UnderPointer(QWidget* viewWidget, BPoint where)
 {
 	if (viewWidget == NULL)
 		return NULL;
-	QWidget* child = viewWidget->childAt(QPoint(static_cast<int>(where.x),
-		static_cast<int>(where.y)));
+	QPointF local = WidgetPoint(ViewOf(viewWidget), where);
+	QWidget* child =
+		viewWidget->childAt(QPoint(static_cast<int>(local.x()), static_cast<int>(local.y())));
 	if (child == NULL || dynamic_cast<BPrivate::ViewWidget*>(child) != NULL)
 		return viewWidget;
 	return child;
@@ -280,13 +289,15 @@ BPrivate::SimulateWheel(BView* view, BPoint where, float notches)
 	if (view == NULL)
 		return;
 	BPoint screenWhere = view->ConvertToScreen(where);
-	QPointer<QWidget> widget = view->_Widget();
+	// A toolkit control there (a scroll bar) gets the wheel first; what it
+	// does not take goes on to the views around it.
+	QPointer<QWidget> widget = UnderPointer(view->_Widget(), where);
 	Hover(widget, screenWhere);
 	if (widget == NULL)
 		return;
 	// The toolkit's notch is 120, away from the person positive.
 	QPoint angle(0, static_cast<int>(-notches * 120.0f));
-	QWheelEvent wheel(QPointF(where.x, where.y), QPointF(screenWhere.x, screenWhere.y), QPoint(),
+	QWheelEvent wheel(LocalOf(widget, screenWhere), QPointF(screenWhere.x, screenWhere.y), QPoint(),
 		angle, sHeldButtons, Qt::NoModifier, Qt::NoScrollPhase, false);
 	QCoreApplication::sendEvent(widget, &wheel);
 }
@@ -306,7 +317,8 @@ BPrivate::SimulateDrop(BView* view, BPoint where, const char* const* paths, int3
 	data.setUrls(urls);
 
 	QPointer<QWidget> widget = view->_Widget();
-	QPoint local(static_cast<int>(where.x), static_cast<int>(where.y));
+	QPointF widgetPoint = WidgetPoint(view, where);
+	QPoint local(static_cast<int>(widgetPoint.x()), static_cast<int>(widgetPoint.y()));
 	QDragEnterEvent enter(local, Qt::CopyAction, &data, Qt::NoButton, Qt::NoModifier);
 	QCoreApplication::sendEvent(widget, &enter);
 	if (widget == NULL || !enter.isAccepted())

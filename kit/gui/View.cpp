@@ -16,6 +16,7 @@
 #include <QPainterPath>
 #include <QPen>
 #include <QPixmap>
+#include <QPointer>
 #include <QRegion>
 #include <QWheelEvent>
 
@@ -26,6 +27,7 @@
 #include <AppDefs.h>
 #include <Bitmap.h>
 #include <Message.h>
+#include <ScrollBar.h>
 #include <Window.h>
 
 #include "private/AppPrivate.h"
@@ -44,6 +46,9 @@ namespace {
 
 // Views drawing now, one inside the other's Draw() at most.
 int32 sPaintDepth = 0;
+
+// The view the pointer was last seen over (entered or moved inside).
+QPointer<ViewWidget> sPointerWidget;
 
 
 int
@@ -164,6 +169,8 @@ public:
 		} else if (view->EnsureBacking()) {
 			fOwn.emplace(&view->backing);
 			fPainter = &*fOwn;
+			// The backing image shows the scrolled part of the view.
+			fPainter->translate(-view->origin.x, -view->origin.y);
 			view->widget->update();
 		}
 		if (fPainter == NULL)
@@ -276,10 +283,14 @@ RenderTree(BView* view, QPainter* painter, BRect rect)
 		BRect childArea = area & frame;
 		if (!childArea.IsValid())
 			continue;
-		childArea.OffsetBy(-frame.left, -frame.top);
+		// From the parent's coordinates into the child's, which may be
+		// scrolled.
+		BPoint shift = frame.LeftTop() - childData->origin;
+		childArea.OffsetBy(-shift.x, -shift.y);
 		painter->save();
-		painter->translate(frame.left, frame.top);
-		painter->setClipRect(QRectF(0, 0, frame.Width() + 1, frame.Height() + 1),
+		painter->translate(shift.x, shift.y);
+		painter->setClipRect(
+			QRectF(childData->origin.x, childData->origin.y, frame.Width() + 1, frame.Height() + 1),
 			Qt::IntersectClip);
 		RenderTree(child, painter, childArea);
 		painter->restore();
@@ -347,7 +358,8 @@ BPrivate::RenderView(BView* view, QPainter* painter, BRect rect)
 ViewWidget::ViewWidget(BView* view)
 	:
 	QWidget(NULL),
-	fView(view)
+	fView(view),
+	fPointerInside(false)
 {
 	setMouseTracking(true);
 	setAcceptDrops(true);
@@ -423,18 +435,19 @@ void
 ViewWidget::mouseMoveEvent(QMouseEvent* event)
 {
 	event->accept();
-	BPoint where = LocalPoint(event->position());
 	// While a button is held, the view that got the press keeps getting the
 	// moves, also those outside it.
-	uint32 transit = rect().contains(PixelPoint(where)) ? B_INSIDE_VIEW : B_OUTSIDE_VIEW;
-	_DeliverMoved(where, transit, BPrivate::ButtonsOf(event->buttons()), event->modifiers());
+	uint32 transit =
+		rect().contains(PixelPoint(LocalPoint(event->position()))) ? B_INSIDE_VIEW : B_OUTSIDE_VIEW;
+	_DeliverMoved(_ViewPoint(event->position()), transit, BPrivate::ButtonsOf(event->buttons()),
+		event->modifiers());
 }
 
 
 void
 ViewWidget::enterEvent(QEnterEvent* event)
 {
-	_DeliverMoved(LocalPoint(event->position()), B_ENTERED_VIEW, BPrivate::MouseButtons(),
+	_DeliverMoved(_ViewPoint(event->position()), B_ENTERED_VIEW, BPrivate::MouseButtons(),
 		event->modifiers());
 }
 
@@ -458,7 +471,7 @@ ViewWidget::wheelEvent(QWheelEvent* event)
 	event->accept();
 	if (fView == NULL || fView->Window() == NULL)
 		return;
-	BPoint where = LocalPoint(event->position());
+	BPoint where = _ViewPoint(event->position());
 	BPrivate::SetMouseState(fView->ConvertToScreen(where), BPrivate::ButtonsOf(event->buttons()));
 
 	// The toolkit counts a notch as 120, turned away from the person as
@@ -521,8 +534,18 @@ ViewWidget::dropEvent(QDropEvent* event)
 		event->ignore();
 		return;
 	}
-	BPoint where = LocalPoint(event->position());
+	BPoint where = _ViewPoint(event->position());
 	BPrivate::DeliverDrop(fView->Window(), fView, event, fView->ConvertToScreen(where));
+}
+
+
+BPoint
+ViewWidget::_ViewPoint(const QPointF& position) const
+{
+	BPoint where = LocalPoint(position);
+	if (fView != NULL)
+		where += fView->fPrivate->origin;
+	return where;
 }
 
 
@@ -531,7 +554,7 @@ ViewWidget::_DeliverButton(uint32 what, QMouseEvent* event, int32 clicks)
 {
 	if (fView == NULL || fView->Window() == NULL)
 		return;
-	BPoint where = LocalPoint(event->position());
+	BPoint where = _ViewPoint(event->position());
 	BPoint screenWhere = fView->ConvertToScreen(where);
 	// The buttons held now: a press counts its own button, a release no
 	// longer does.
@@ -556,9 +579,23 @@ ViewWidget::_DeliverMoved(BPoint where, uint32 transit, uint32 buttons,
 {
 	if (fView == NULL || fView->Window() == NULL)
 		return;
+	// A view hears once that the pointer came onto it and once that it
+	// left: the kit may have told it before the toolkit notices, when the
+	// view moved under a pointer that stood still (FollowPointer()).
+	if ((transit == B_ENTERED_VIEW && fPointerInside)
+		|| (transit == B_EXITED_VIEW && !fPointerInside))
+		return;
 	BPoint screenWhere = fView->ConvertToScreen(where);
 	if (transit != B_EXITED_VIEW)
 		BPrivate::SetMouseState(screenWhere, buttons);
+	if (transit == B_ENTERED_VIEW || transit == B_INSIDE_VIEW) {
+		fPointerInside = true;
+		sPointerWidget = this;
+	} else if (transit == B_EXITED_VIEW) {
+		fPointerInside = false;
+		if (sPointerWidget == this)
+			sPointerWidget = NULL;
+	}
 
 	BMessage* message = new BMessage(B_MOUSE_MOVED);
 	message->AddInt64("when", Now());
@@ -571,6 +608,52 @@ ViewWidget::_DeliverMoved(BPoint where, uint32 transit, uint32 buttons,
 }
 
 
+void
+ViewWidget::FollowPointer(BWindow* window)
+{
+	if (window == NULL || window->IsHidden())
+		return;
+	QWidget* windowWidget = window->_Private()->widget;
+	BPoint screenWhere = BPrivate::MouseScreenPosition();
+	BPoint local = window->ConvertFromScreen(screenWhere);
+	QPoint pixel(static_cast<int>(floorf(local.x)), static_cast<int>(floorf(local.y)));
+	if (!windowWidget->isVisible() || !windowWidget->rect().contains(pixel))
+		return;
+
+	// The innermost view there; a toolkit control's widget stands for its
+	// view.
+	QPointer<ViewWidget> under;
+	for (QWidget* widget = windowWidget->childAt(pixel); widget != NULL && widget != windowWidget;
+		 widget = widget->parentWidget()) {
+		ViewWidget* viewWidget = dynamic_cast<ViewWidget*>(widget);
+		if (viewWidget != NULL && viewWidget->View() != NULL) {
+			under = viewWidget;
+			break;
+		}
+	}
+	if (under == NULL)
+		return;
+
+	uint32 buttons = BPrivate::MouseButtons();
+	Qt::KeyboardModifiers modifiers = QGuiApplication::keyboardModifiers();
+	QPointer<ViewWidget> before = sPointerWidget;
+	if (before != under) {
+		if (before != NULL && before->View() != NULL && before->View()->Window() == window) {
+			before->_DeliverMoved(
+				before->View()->ConvertFromScreen(screenWhere), B_EXITED_VIEW, buttons, modifiers);
+		}
+		if (under != NULL && under->View() != NULL) {
+			under->_DeliverMoved(
+				under->View()->ConvertFromScreen(screenWhere), B_ENTERED_VIEW, buttons, modifiers);
+		}
+	}
+	if (under != NULL && under->View() != NULL) {
+		under->_DeliverMoved(
+			under->View()->ConvertFromScreen(screenWhere), B_INSIDE_VIEW, buttons, modifiers);
+	}
+}
+
+
 // #pragma mark - ViewPrivate
 
 
@@ -579,6 +662,9 @@ ViewPrivate::ViewPrivate(BView* view, BRect frame, uint32 resizingMode, uint32 f
 	view(view),
 	widget(NULL),
 	frame(frame),
+	origin(0, 0),
+	verticalScroller(NULL),
+	horizontalScroller(NULL),
 	resizingMode(resizingMode),
 	flags(flags),
 	parent(NULL),
@@ -593,6 +679,7 @@ ViewPrivate::ViewPrivate(BView* view, BRect frame, uint32 resizingMode, uint32 f
 	penSize(1.0f),
 	penLocation(0, 0),
 	font(*be_plain_font),
+	viewImageTiled(true),
 	painter(NULL),
 	inLineArray(false),
 	allAttachedPending(false)
@@ -613,7 +700,7 @@ ViewPrivate::WindowOffset() const
 	BPoint offset(0, 0);
 	for (const ViewPrivate* data = this; data != NULL;
 		data = data->parent != NULL ? data->parent->_Private() : NULL) {
-		offset += data->frame.LeftTop();
+		offset += data->frame.LeftTop() - data->origin;
 	}
 	return offset;
 }
@@ -626,7 +713,7 @@ ViewPrivate::SetFrame(BRect newFrame)
 	frame = newFrame;
 	QSize size = PixelSize();
 	if (widget->parentWidget() != NULL)
-		widget->setGeometry(Pixel(frame.left), Pixel(frame.top), size.width(), size.height());
+		PlaceWidget();
 	else
 		widget->resize(size);
 
@@ -651,6 +738,18 @@ ViewPrivate::SetFrame(BRect newFrame)
 			view->FrameResized(frame.Width(), frame.Height());
 		locked->Unlock();
 	}
+}
+
+
+void
+ViewPrivate::PlaceWidget()
+{
+	if (widget->parentWidget() == NULL)
+		return;
+	BPoint scrolled = parent != NULL ? parent->_Private()->origin : BPoint(0, 0);
+	QSize size = PixelSize();
+	widget->setGeometry(
+		Pixel(frame.left - scrolled.x), Pixel(frame.top - scrolled.y), size.width(), size.height());
 }
 
 
@@ -767,9 +866,18 @@ ViewPrivate::UpdateBacking()
 			? QColor(Qt::transparent)
 			: QColor(viewColor.red, viewColor.green, viewColor.blue));
 	backingPainter.setCompositionMode(QPainter::CompositionMode_SourceOver);
-	if (!viewImage.isNull())
-		backingPainter.fillRect(area, QBrush(viewImage));
-	DrawWith(&backingPainter, KitRect(area));
+	if (!viewImage.isNull()) {
+		QRect place = viewImagePlace.translated(-Pixel(origin.x), -Pixel(origin.y));
+		if (viewImageTiled) {
+			QBrush tiles(viewImage);
+			tiles.setTransform(QTransform::fromTranslate(place.left(), place.top()));
+			backingPainter.fillRect(area, tiles);
+		} else
+			backingPainter.drawImage(place.topLeft(), viewImage);
+	}
+	// Draw() works in the view's coordinates, which may be scrolled.
+	backingPainter.translate(-origin.x, -origin.y);
+	DrawWith(&backingPainter, KitRect(area).OffsetByCopy(origin.x, origin.y));
 }
 
 
@@ -908,6 +1016,11 @@ BView::BView(BRect frame, const char* name, uint32 resizingMode, uint32 flags)
 
 BView::~BView()
 {
+	// Scroll bars outlive a target that goes first; they scroll nothing then.
+	if (fPrivate->verticalScroller != NULL)
+		fPrivate->verticalScroller->SetTarget(NULL);
+	if (fPrivate->horizontalScroller != NULL)
+		fPrivate->horizontalScroller->SetTarget(NULL);
 	if (fPrivate->window != NULL && !fPrivate->isTopView) {
 		printf("BView '%s': deleted while in a window; RemoveSelf() it first\n", Name());
 		fPrivate->LeaveWindow();
@@ -1065,10 +1178,8 @@ BView::AddChild(BView* child, BView* before)
 	child->SetNextHandler(this);
 
 	ViewWidget* childWidget = childData->widget;
-	QSize size = childData->PixelSize();
 	childWidget->setParent(fPrivate->widget);
-	childWidget->setGeometry(Pixel(childData->frame.left), Pixel(childData->frame.top),
-		size.width(), size.height());
+	childData->PlaceWidget();
 	if (inFront)
 		childWidget->stackUnder(before->fPrivate->widget);
 	childWidget->setVisible(childData->hideLevel == 0);
@@ -1192,7 +1303,9 @@ BView::FindView(const char* name) const
 BRect
 BView::Bounds() const
 {
-	return BRect(0, 0, fPrivate->frame.Width(), fPrivate->frame.Height());
+	BPoint origin = fPrivate->origin;
+	return BRect(origin.x, origin.y, origin.x + fPrivate->frame.Width(),
+		origin.y + fPrivate->frame.Height());
 }
 
 
@@ -1313,6 +1426,49 @@ BView::IsFocus() const
 
 
 void
+BView::ScrollTo(BPoint where)
+{
+	ViewPrivate* data = fPrivate.get();
+	if (where == data->origin)
+		return;
+	data->origin = where;
+	for (BView* child : data->children)
+		child->_Private()->PlaceWidget();
+	data->dirty = QRect(QPoint(0, 0), data->PixelSize());
+	data->widget->update();
+
+	// A scroll bar that scrolled the view moves nothing further: the view
+	// is there already.
+	if (data->verticalScroller != NULL)
+		data->verticalScroller->SetValue(where.y);
+	if (data->horizontalScroller != NULL)
+		data->horizontalScroller->SetValue(where.x);
+	ViewWidget::FollowPointer(data->window);
+}
+
+
+void
+BView::ScrollTo(float x, float y)
+{
+	ScrollTo(BPoint(x, y));
+}
+
+
+void
+BView::ScrollBy(float dx, float dy)
+{
+	ScrollTo(fPrivate->origin + BPoint(dx, dy));
+}
+
+
+BScrollBar*
+BView::ScrollBar(orientation direction) const
+{
+	return direction == B_VERTICAL ? fPrivate->verticalScroller : fPrivate->horizontalScroller;
+}
+
+
+void
 BView::ConvertToScreen(BPoint* point) const
 {
 	if (point == NULL)
@@ -1372,7 +1528,7 @@ void
 BView::ConvertToParent(BPoint* point) const
 {
 	if (point != NULL)
-		*point += fPrivate->frame.LeftTop();
+		*point += fPrivate->frame.LeftTop() - fPrivate->origin;
 }
 
 
@@ -1380,7 +1536,7 @@ void
 BView::ConvertFromParent(BPoint* point) const
 {
 	if (point != NULL)
-		*point -= fPrivate->frame.LeftTop();
+		*point -= fPrivate->frame.LeftTop() - fPrivate->origin;
 }
 
 
@@ -1577,7 +1733,35 @@ BView::GetFontHeight(font_height* height) const
 void
 BView::SetViewBitmap(const BBitmap* bitmap)
 {
-	fPrivate->viewImage = BPrivate::ImageOf(bitmap).copy();
+	const QImage& image = BPrivate::ImageOf(bitmap);
+	fPrivate->viewImage = image.copy();
+	fPrivate->viewImagePlace = image.rect();
+	fPrivate->viewImageTiled = true;
+	Invalidate();
+}
+
+
+void
+BView::SetViewBitmap(const BBitmap* bitmap, BRect source, BRect destination, uint32, uint32 options)
+{
+	QRect from = PixelRect(source) & BPrivate::ImageOf(bitmap).rect();
+	QRect place = PixelRect(destination);
+	if (from.isEmpty() || place.isEmpty()) {
+		ClearViewBitmap();
+		return;
+	}
+	QImage part = BPrivate::ImageOf(bitmap).copy(from);
+	bool tiled = (options & B_TILE_BITMAP) != 0;
+	// Scaled once here rather than at every update; a smooth scaling looks
+	// at every pixel it leaves out, not only at its neighbours.
+	if (!tiled && part.size() != place.size()) {
+		part = part.scaled(place.size(), Qt::IgnoreAspectRatio,
+			(options & B_FILTER_BITMAP_BILINEAR) != 0 ? Qt::SmoothTransformation
+													  : Qt::FastTransformation);
+	}
+	fPrivate->viewImage = part;
+	fPrivate->viewImagePlace = place;
+	fPrivate->viewImageTiled = tiled;
 	Invalidate();
 }
 
@@ -1586,6 +1770,7 @@ void
 BView::ClearViewBitmap()
 {
 	fPrivate->viewImage = QImage();
+	fPrivate->viewImagePlace = QRect();
 	Invalidate();
 }
 
@@ -1841,7 +2026,8 @@ void
 BView::Invalidate(BRect rect)
 {
 	QSize size = fPrivate->PixelSize();
-	QRect area = PixelRect(rect) & QRect(QPoint(0, 0), size);
+	BPoint origin = fPrivate->origin;
+	QRect area = PixelRect(rect.OffsetByCopy(-origin.x, -origin.y)) & QRect(QPoint(0, 0), size);
 	if (area.isEmpty())
 		return;
 	fPrivate->dirty = fPrivate->dirty.united(area);
@@ -1892,7 +2078,7 @@ rgb_color
 BView::PixelAt(BPoint point)
 {
 	// Only the pixel asked for is put together: tests ask pixel by pixel.
-	QImage picture = fPrivate->Picture(QRect(PixelPoint(point), QSize(1, 1)));
+	QImage picture = fPrivate->Picture(QRect(PixelPoint(point - fPrivate->origin), QSize(1, 1)));
 	if (picture.isNull())
 		return rgb_color{0, 0, 0, 0};
 	QColor color = picture.pixelColor(0, 0);

@@ -105,8 +105,9 @@ ViewAt(BView* view, BPoint point)
 	for (int32 i = view->CountChildren() - 1; i >= 0; i--) {
 		BView* child = view->ChildAt(i);
 		BRect frame = child->Frame();
+		// Into the child's coordinates, which may be scrolled.
 		if (child->_Private()->hideLevel == 0 && frame.Contains(point))
-			return ViewAt(child, point - frame.LeftTop());
+			return ViewAt(child, point - frame.LeftTop() + child->Bounds().LeftTop());
 	}
 	return view;
 }
@@ -628,6 +629,20 @@ BWindow::Frame() const
 {
 	QRect geometry = fPrivate->widget->geometry();
 	return BRect(geometry.left(), geometry.top(), geometry.right(), geometry.bottom());
+}
+
+
+BRect
+BWindow::DecoratorFrame() const
+{
+	// The desktop tells the size of its title bar and borders for a window
+	// it knows: the toolkit's window is made for it now, if the window was
+	// not shown yet. Some desktops tell only once the window is on screen.
+	WindowWidget* widget = fPrivate->widget;
+	if (widget->windowHandle() == NULL)
+		widget->winId();
+	QRect outer = widget->frameGeometry();
+	return BRect(outer.left(), outer.top(), outer.right(), outer.bottom());
 }
 
 

@@ -17,6 +17,7 @@
 #include <Rect.h>
 #include <View.h>
 
+class BScrollBar;
 class QPainter;
 
 namespace BPrivate {
@@ -37,6 +38,11 @@ public:
 	// The view is going; from now on the widget does nothing.
 	void Orphan() { fView = NULL; }
 
+	// The window's contents moved under the pointer, which stands still:
+	// the view now under it hears of the pointer (and the one it was over
+	// before, that it left), as if the pointer had moved.
+	static void FollowPointer(BWindow* window);
+
 protected:
 	bool event(QEvent* event) override;
 	void paintEvent(QPaintEvent* event) override;
@@ -54,11 +60,16 @@ protected:
 	void dropEvent(QDropEvent* event) override;
 
 private:
+	// A point of the widget (pixels) in the view's coordinates.
+	BPoint _ViewPoint(const QPointF& position) const;
 	void _DeliverButton(uint32 what, QMouseEvent* event, int32 clicks);
 	void _DeliverMoved(BPoint where, uint32 transit, uint32 buttons,
 		Qt::KeyboardModifiers modifiers);
 
 	BView* fView;
+	// The view was told that the pointer is on it, and not yet that it
+	// left.
+	bool fPointerInside;
 };
 
 
@@ -73,6 +84,9 @@ struct ViewPrivate {
 	// Moves and sizes the view: the widget follows, the children follow by
 	// their resizing modes, and the frame hooks run.
 	void SetFrame(BRect newFrame);
+	// Puts the widget where the frame is in the parent's scrolled
+	// coordinates.
+	void PlaceWidget();
 	// A view and its children join a window: handlers of its looper, and
 	// AttachedToWindow() from the parents down. AllAttached() follows from
 	// the children up, once everything is in.
@@ -105,6 +119,11 @@ struct ViewPrivate {
 	BView* view;
 	ViewWidget* widget;
 	BRect frame;
+	// The top left corner of Bounds(): where the view is scrolled to.
+	BPoint origin;
+	// The scroll bars whose target the view is.
+	BScrollBar* verticalScroller;
+	BScrollBar* horizontalScroller;
 	uint32 resizingMode;
 	uint32 flags;
 	// The parent, which may be the window's top view (Parent() hides that).
@@ -126,7 +145,11 @@ struct ViewPrivate {
 	BPoint penLocation;
 	BFont font;
 	// A copy, as the platform keeps one: the caller may delete its bitmap.
+	// It lies at viewImagePlace (view coordinates), tiled from there or, as
+	// scaled to its size already, once.
 	QImage viewImage;
+	QRect viewImagePlace;
+	bool viewImageTiled;
 	std::string toolTip;
 
 	QImage backing;

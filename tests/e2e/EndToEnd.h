@@ -98,6 +98,7 @@ class EndToEndTest : public testing::Test
 {
 protected:
 	EndToEndTest() :
+		fScreen("1280x1024x24"),
 		fServer(-1),
 		fProgram(-1)
 	{
@@ -214,14 +215,9 @@ protected:
 		std::vector<std::string> found;
 		if (Xdotool({"search", "--onlyvisible", "--name", "^" + name + "$"}, &output) != 0)
 			return found;
-		size_t start = 0;
-		while (start < output.size()) {
-			size_t end = output.find('\n', start);
-			if (end == std::string::npos)
-				end = output.size();
-			if (end > start)
-				found.push_back(output.substr(start, end - start));
-			start = end + 1;
+		for (const std::string& line : LinesOf(output)) {
+			if (!line.empty())
+				found.push_back(line);
 		}
 		return found;
 	}
@@ -237,6 +233,46 @@ protected:
 			usleep(100000);
 		} while (SecondsNow() < end);
 		return false;
+	}
+
+	// The window's place and size on the screen, as xdotool tells them:
+	// false when it does not.
+	bool WindowGeometry(const std::string& window, int* x, int* y, int* width, int* height)
+	{
+		std::string output;
+		if (Xdotool({"getwindowgeometry", "--shell", window}, &output) != 0)
+			return false;
+		int found = 0;
+		for (const std::string& line : LinesOf(output)) {
+			size_t equals = line.find('=');
+			if (equals == std::string::npos)
+				continue;
+			std::string name = line.substr(0, equals);
+			int value = atoi(line.c_str() + equals + 1);
+			if (name == "X")
+				*x = value;
+			else if (name == "Y")
+				*y = value;
+			else if (name == "WIDTH")
+				*width = value;
+			else if (name == "HEIGHT")
+				*height = value;
+			else
+				continue;
+			found++;
+		}
+		return found == 4;
+	}
+
+	// A person's click on a meal row at a point of the window: the pointer
+	// moves onto the row and within it first, as for the first row below.
+	void ClickRowAt(const std::string& window, int x, int y)
+	{
+		Xdotool({"mousemove", "--window", window, std::to_string(x - 2), std::to_string(y)});
+		usleep(150000);
+		Xdotool({"mousemove", "--window", window, std::to_string(x), std::to_string(y)});
+		usleep(150000);
+		Xdotool({"click", "1"});
 	}
 
 	// A person's click on Monday's first meal row. The list takes a click
@@ -294,6 +330,9 @@ protected:
 		return false;
 	}
 
+	// The virtual screen, as Xvfb takes it; a test may set another before
+	// SetUp().
+	std::string fScreen;
 	TempFolder fFolder;
 	std::string fLog;
 	std::string fDisplay;
@@ -313,7 +352,7 @@ private:
 		if (pipe(ends) != 0)
 			return false;
 		std::vector<std::string> arguments = {"Xvfb", "-displayfd", std::to_string(ends[1]),
-			"-screen", "0", "1280x1024x24", "-nolisten", "tcp"};
+			"-screen", "0", fScreen, "-nolisten", "tcp"};
 		fServer = StartProgram(arguments, environ, fLog);
 		close(ends[1]);
 		if (fServer < 0) {

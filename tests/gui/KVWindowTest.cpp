@@ -135,6 +135,14 @@ protected:
 		return record->fCount;
 	}
 
+	// Where a view shows in the window.
+	BRect InWindow(BView* view) const
+	{
+		BRect frame = view->ConvertToScreen(view->Bounds());
+		BPoint corner = fWindow->Frame().LeftTop();
+		return frame.OffsetByCopy(-corner.x, -corner.y);
+	}
+
 	// What a person does with the week menu: the item gets the mark and
 	// sends its message.
 	void ChooseWeek(int32 week)
@@ -188,11 +196,13 @@ TEST_F(KVWindowTest, MakesTheOrderFileFromTheMenuAndReadsItIntoTheDays)
 	for (int32 day = 2; day < kDaysPerWeek; day++)
 		EXPECT_EQ(fWindow->DayBox(day)->CountRecords(), 0) << "day " << day;
 
-	// The boxes stand below the week bar, 4 pixels under it and 2 apart.
+	// The boxes stand below the week bar, 4 pixels under it and 2 apart,
+	// as wide as the bar.
 	BRect bar = fWindow->CsvBox()->Frame();
-	EXPECT_FLOAT_EQ(monday->Frame().top, bar.bottom + 4);
-	EXPECT_FLOAT_EQ(tuesday->Frame().top, monday->Frame().bottom + 2);
-	EXPECT_FLOAT_EQ(monday->Frame().Width(), bar.Width());
+	EXPECT_EQ(InWindow(monday).top, bar.bottom + 4);
+	EXPECT_EQ(InWindow(tuesday).top, InWindow(monday).bottom + 2);
+	EXPECT_EQ(InWindow(monday).left, bar.left);
+	EXPECT_EQ(InWindow(monday).Width(), bar.Width());
 }
 
 

@@ -1,7 +1,8 @@
 // The logo in the main window's lower left corner: image files decoded into
 // bitmaps, the width reserved for the logo and the column the window keeps
-// for it, its place, what a missing, foreign or broken file leaves behind,
-// and image files dropped on the window.
+// for it, its place, large images shown smaller within the corner, what a
+// missing, foreign or broken file leaves behind, and image files dropped on
+// the window.
 
 #include <string.h>
 #include <sys/stat.h>
@@ -24,6 +25,8 @@
 #include "KV_Window.h"
 #include "MainWindowTest.h"
 #include "Prefs.h"
+#include "WDBox.h"
+#include "WindowPointer.h"
 
 
 namespace {
@@ -105,24 +108,29 @@ TEST_F(LogoTest, GetImageDecodesAnImageFileFollowingALink)
 
 TEST_F(LogoTest, TheReservedWidthIsTheImagesPlusEightWithin80To120)
 {
+	// The corner left of the days is 81 pixels wide (the days start at 85):
+	// a wider image shows that wide, as high as its shape gives.
 	const struct
 	{
 		int32 pixels;
 		float width;
+		BRect shown;
 	} cases[] = {
-		{50, 80},
-		{74, 81},
-		{100, 107},
-		{113, 120},
-		{300, 120},
+		{50, 80, BRect(0, 0, 49, 19)},
+		{74, 81, BRect(0, 0, 73, 19)},
+		{81, 88, BRect(0, 0, 80, 19)},
+		{100, 107, BRect(0, 0, 80, 15)},
+		{113, 120, BRect(0, 0, 80, 13)},
+		{300, 120, BRect(0, 0, 80, 4)},
 	};
 	Open();
+	ASSERT_EQ(85, fWindow->CsvBox()->Frame().left);
 	for (const auto& each : cases) {
 		std::string path = WritePng("logo" + std::to_string(each.pixels) + ".png", each.pixels, 20);
 		EXPECT_EQ(each.width, Manage(path)) << each.pixels;
 		BView* logo = Logo();
 		ASSERT_NE(nullptr, logo) << each.pixels;
-		EXPECT_EQ(BRect(0, 0, each.pixels - 1, 19), logo->Bounds()) << each.pixels;
+		EXPECT_EQ(each.shown, logo->Bounds()) << each.pixels;
 	}
 }
 
@@ -172,6 +180,68 @@ TEST_F(LogoTest, TheLogoSits2FromTheLeftAnd5AboveTheBottom)
 	EXPECT_TRUE(IsNear(kLogoColour, logo->PixelAt(BPoint(0, 0))));
 	EXPECT_TRUE(IsNear(kLogoColour, logo->PixelAt(BPoint(31, 31))));
 	fWindow->Unlock();
+}
+
+
+TEST_F(LogoTest, ADroppedPhotoShowsSmallerInTheCornerAndLeavesTheClicks)
+{
+	WriteMenu(fWeek,
+		"2004/05/17;MON;Menu 1;Pasta;flour, eggs\n"
+		"2004/05/17;MON;Menu 2;Soup;water, salt\n");
+	Open();
+	Drop(WritePng("photo.png", 2000, 1500));
+
+	// The corner: from 2 to 82 across (the days start at 85), from below
+	// the buttons' column to 5 above the bottom. The photo takes its width
+	// and keeps its shape: 81 x 60.
+	BView* logo = Logo();
+	ASSERT_NE(nullptr, logo);
+	float bottom = BackView()->Bounds().bottom;
+	EXPECT_EQ(BRect(2, bottom - 64, 82, bottom - 5), logo->Frame());
+	EXPECT_LT(fWindow->FindView("futB")->Frame().bottom, logo->Frame().top);
+	EXPECT_LT(logo->Frame().right, fWindow->CsvBox()->Frame().left);
+	fWindow->Lock();
+	EXPECT_TRUE(IsNear(kLogoColour, logo->PixelAt(BPoint(0, 0))));
+	EXPECT_TRUE(IsNear(kLogoColour, logo->PixelAt(BPoint(80, 59))));
+	fWindow->Unlock();
+
+	// What shows at the button and at the row takes the clicks there.
+	BPoint row = fWindow->DayBox(0)->fView->ConvertToScreen(BPoint(150, 6));
+	row = fWindow->ConvertFromScreen(row);
+	BPoint save(40, 47);
+	EXPECT_EQ(fWindow->DayBox(0)->fView, ClickAt(fWindow, row));
+	EXPECT_EQ(fWindow->SaveButton(), ClickAt(fWindow, save));
+	EXPECT_NE(ReadWholeFile(OrderPath(fWeek)).find("Pasta;flour, eggs\n:.no subscriber#01;\n"),
+		std::string::npos)
+		<< ReadWholeFile(OrderPath(fWeek));
+}
+
+
+TEST_F(LogoTest, AHighLogoFollowsTheWindowsHeight)
+{
+	OpenWithLogo(WritePng("high.png", 30, 1000));
+	BView* logo = Logo();
+	ASSERT_NE(nullptr, logo);
+	// The corner starts 5 below the lowest button (" Login", to 229).
+	ASSERT_EQ(229, fWindow->FindView("futB")->Frame().bottom);
+
+	// As high as the corner is, and as wide as the shape gives.
+	const struct
+	{
+		float height;
+		BRect frame;
+	} cases[] = {
+		{550, BRect(2, 235, 10, 545)},
+		{600, BRect(2, 235, 11, 595)},
+		{560, BRect(2, 235, 10, 555)},
+	};
+	for (const auto& each : cases) {
+		fWindow->Lock();
+		fWindow->ResizeTo(fWindow->Bounds().Width(), each.height);
+		fWindow->Unlock();
+		BPrivate::ProcessEvents();
+		EXPECT_EQ(each.frame, logo->Frame()) << each.height;
+	}
 }
 
 
