@@ -298,7 +298,7 @@ KV_Window::~KV_Window()
 	delete fTagWaitRunner;
 
 	if (fPrefs != NULL && fPrefs == Prefs::aPrefsZgr) {
-		fPrefs->fMainWinRect = Frame();
+		fPrefs->fMainWinRect = _PersonFrame();
 		fPrefs->Save();
 		fPrefs->DeleteMe();
 	}

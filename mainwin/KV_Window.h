@@ -239,6 +239,7 @@ private:
 	void _LayOutDays(float stackHeight);
 	BRect _LogoArea() const;
 	void _PlaceLogo(bool newBitmap = false);
+	BRect _PersonFrame() const;
 
 	BView* fDayArea;
 	BScrollBar* fDayScrollBar;

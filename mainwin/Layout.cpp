@@ -89,6 +89,21 @@ KV_Window::_FitWindowToDays(float stackHeight)
 }
 
 
+// The frame the person gave the window: a window grown for a high week is
+// stored as it was before, so the next start opens it as the person had it.
+BRect
+KV_Window::_PersonFrame() const
+{
+	BRect frame = Frame();
+	if (!fWindowGrown)
+		return frame;
+	if (frame.top == fGrownTop)
+		frame.OffsetTo(frame.left, fPersonTop);
+	frame.bottom = frame.top + fPersonHeight;
+	return frame;
+}
+
+
 // The boxes stand 4 below the week bar and 2 apart, as wide as the bar, in
 // an area that ends above the window's bottom margin. When they do not all
 // fit there, the scroll bar stands at the area's right and the boxes leave

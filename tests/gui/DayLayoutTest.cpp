@@ -292,6 +292,15 @@ TEST_F(DayLayoutTest, AWeekThatFitsAgainGivesTheWindowBack)
 	EXPECT_EQ(0, Area()->Bounds().top);
 	ChooseWeek(fWeek + 1);
 	EXPECT_EQ(BRect(130, 130, 760, 130 + 580), fWindow->Frame());
+
+	// Closed while grown, the window keeps the person's frame for the next
+	// start.
+	ChooseWeek(fWeek);
+	ASSERT_EQ(BRect(130, 2, 760, 1021), fWindow->Frame());
+	fWindow->Lock();
+	fWindow->Quit();
+	fWindow = NULL;
+	EXPECT_EQ(BRect(130, 130, 760, 130 + 580), Prefs::getSTPrefs()->fMainWinRect);
 }
 
 } // namespace
