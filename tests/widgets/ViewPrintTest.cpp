@@ -124,7 +124,7 @@ TEST(ViewPrintPagesTest, PagesTileTheViewWithoutGapOrOverlap)
 				BRect(0, 867, 399, 999)}},
 		{288, {BRect(0, 0, 399, 288)}},
 		{289, {BRect(0, 0, 399, 288), BRect(0, 289, 399, 289)}},
-		// Exactly two printable heights, as the spec of old had it: three.
+		// Exactly two printable heights still make three pages.
 		{600, {BRect(0, 0, 399, 288), BRect(0, 289, 399, 577), BRect(0, 578, 399, 600)}},
 		{0, {BRect(0, 0, 399, 0)}},
 		// An empty text still gives its one page.
