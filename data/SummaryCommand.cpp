@@ -41,6 +41,18 @@ SummaryTypeNamed(const char* name)
 }
 
 
+int
+CommandSummaryType(const char* name)
+{
+	int type = SummaryTypeNamed(name);
+	if (type == 0) {
+		fprintf(stderr, "Vantuk: unknown summary '%s' (totals, meals or persons)\n",
+			name != NULL ? name : "");
+	}
+	return type;
+}
+
+
 // The week's menu lines by day and its order records by day, owned.
 class WeekRecords
 {
@@ -156,12 +168,9 @@ WriteAll(int fd, const char* data, size_t size)
 int
 RunSummaryCommand(const char* name, const char* menuPath)
 {
-	int type = SummaryTypeNamed(name);
-	if (type == 0) {
-		fprintf(stderr, "Vantuk: unknown summary '%s' (totals, meals or persons)\n",
-			name != NULL ? name : "");
+	int type = CommandSummaryType(name);
+	if (type == 0)
 		return 2;
-	}
 
 	// What the program's parts say while they read goes to standard error;
 	// standard output keeps the text alone.

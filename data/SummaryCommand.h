@@ -12,6 +12,9 @@
 // "persons"); 0 for any other name.
 int SummaryTypeNamed(const char* name);
 
+// The same for the command line: an unknown name is told on standard error.
+int CommandSummaryType(const char* name);
+
 // Builds the summary of a type for the week of the menu file at menuPath,
 // read as the main window reads it: the menu lines by day, and the order
 // records of the order file beside it; a week without an order file is read

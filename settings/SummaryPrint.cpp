@@ -81,12 +81,9 @@ PrintToPdf(const BString& text, int32 fontSize, const char* pdfPath)
 int
 RunSummaryPdfCommand(const char* name, const char* menuPath, const char* pdfPath)
 {
-	int type = SummaryTypeNamed(name);
-	if (type == 0) {
-		fprintf(stderr, "Vantuk: unknown summary '%s' (totals, meals or persons)\n",
-			name != NULL ? name : "");
+	int type = CommandSummaryType(name);
+	if (type == 0)
 		return 2;
-	}
 
 	// What the program's parts say goes to standard error, as for the
 	// summary on standard output.

@@ -318,6 +318,23 @@ protected:
 		return false;
 	}
 
+	// Starts the program with mode ("--single-user", "--multi-user"): its
+	// window, or an empty text when it did not answer, did not say ready (when
+	// asked to) or showed no window in time.
+	std::string StartVantuk(const char* mode, const char* ready = NULL)
+	{
+		fProgram = StartProgram({fFolder.PathOf("app/Vantuk"), mode}, fEnvironment.data(), fLog);
+		if (fProgram <= 0 || !WaitUntilRunning(15) || (ready != NULL && !WaitForOutput(ready, 20)))
+			return "";
+		std::string window;
+		for (int i = 0; i < 50 && window.empty(); i++) {
+			window = FindWindow();
+			if (window.empty())
+				usleep(100000);
+		}
+		return window;
+	}
+
 	// Waits until the program answers on its socket.
 	bool WaitUntilRunning(double seconds)
 	{
@@ -429,19 +446,7 @@ protected:
 	// it did not happen in time.
 	std::string StartWithCompanion()
 	{
-		fProgram =
-			StartProgram({fFolder.PathOf("app/Vantuk"), "--multi-user"}, fEnvironment.data(), fLog);
-		if (fProgram <= 0 || !WaitUntilRunning(15)
-			|| !WaitForOutput("GotRFIDMessage: the reader companion is known", 20)) {
-			return "";
-		}
-		std::string window;
-		for (int i = 0; i < 50 && window.empty(); i++) {
-			window = FindWindow();
-			if (window.empty())
-				usleep(100000);
-		}
-		return window;
+		return StartVantuk("--multi-user", "GotRFIDMessage: the reader companion is known");
 	}
 
 	// Writes a tag into the companion's pipe, once it reads the pipe.

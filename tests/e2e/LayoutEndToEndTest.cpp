@@ -50,22 +50,6 @@ protected:
 		fFolder.WriteFile(fMenuPath.substr(fFolder.Path().size() + 1), menu);
 	}
 
-	// Starts the program in single-user mode: its window, or an empty text.
-	std::string Start()
-	{
-		fProgram = StartProgram(
-			{fFolder.PathOf("app/Vantuk"), "--single-user"}, fEnvironment.data(), fLog);
-		if (fProgram <= 0 || !WaitUntilRunning(15))
-			return "";
-		std::string window;
-		for (int i = 0; i < 50 && window.empty(); i++) {
-			window = FindWindow();
-			if (window.empty())
-				usleep(100000);
-		}
-		return window;
-	}
-
 	// The window's height once it kept the same for a moment (the program
 	// may still lay out the week when the window shows): 0 when xdotool
 	// does not tell.
@@ -119,7 +103,7 @@ protected:
 TEST_F(TallScreenLayoutEndToEndTest, TwelveMealsADayShowAllSevenDays)
 {
 	WriteWeek(12);
-	std::string window = Start();
+	std::string window = StartVantuk("--single-user");
 	ASSERT_FALSE(window.empty()) << "no window";
 
 	// The days start 47 from the top; seven boxes of 12 rows (150 each, 2
@@ -141,7 +125,7 @@ TEST_F(TallScreenLayoutEndToEndTest, TwelveMealsADayShowAllSevenDays)
 TEST_F(LayoutEndToEndTest, ThirtyMealsADayScrollWithTheWheel)
 {
 	WriteWeek(30);
-	std::string window = Start();
+	std::string window = StartVantuk("--single-user");
 	ASSERT_FALSE(window.empty()) << "no window";
 
 	// The window takes the screen's height; the days scroll in it.

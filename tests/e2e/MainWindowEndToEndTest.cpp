@@ -33,14 +33,7 @@ const char* const kAsideY = "600";
 class MainWindowEndToEndTest : public EndToEndTest
 {
 protected:
-	std::string StartSingleUser()
-	{
-		fProgram = StartProgram(
-			{fFolder.PathOf("app/Vantuk"), "--single-user"}, fEnvironment.data(), fLog);
-		if (fProgram <= 0 || !WaitUntilRunning(15) || !WaitForWindow("Vantuk SingleUser", 20))
-			return "";
-		return WindowsNamed("Vantuk SingleUser").front();
-	}
+	std::string StartSingleUser() { return StartVantuk("--single-user"); }
 
 	// The keys go to the window with the input focus; without a window
 	// manager nobody gives it to the main window but us.

@@ -82,18 +82,6 @@ protected:
 			MealList(day)->ConvertToScreen(BPoint(150, kRowHeight * row + 8)));
 	}
 
-	int32 Portions(int32 day, int32 row) const
-	{
-		BxString* record = fWindow->DayBox(day)->RecordAt(row);
-		EXPECT_NE(record, nullptr);
-		if (record == NULL)
-			return -1;
-		bool logged = BxString::IsLogged;
-		BxString::IsLogged = true;
-		record->CalcUserOrder(getLabel(kLabelNoSubscriber), kOrderQuery);
-		BxString::IsLogged = logged;
-		return record->fCount;
-	}
 
 	void ChooseWeek(int32 week)
 	{

@@ -121,19 +121,6 @@ protected:
 		BPrivate::ProcessEvents();
 	}
 
-	// The portions of the person at the machine on a row of a day.
-	int32 Portions(int32 day, int32 row) const
-	{
-		BxString* record = fWindow->DayBox(day)->RecordAt(row);
-		EXPECT_NE(record, nullptr);
-		if (record == NULL)
-			return -1;
-		bool logged = BxString::IsLogged;
-		BxString::IsLogged = true;
-		record->CalcUserOrder(getLabel(kLabelNoSubscriber), kOrderQuery);
-		BxString::IsLogged = logged;
-		return record->fCount;
-	}
 
 	// Where a view shows in the window.
 	BRect InWindow(BView* view) const

@@ -25,12 +25,14 @@
 
 #include "BxString.h"
 #include "KV_Window.h"
+#include "Labels.h"
 #include "MessageCodes.h"
 #include "Now.h"
 #include "Prefs.h"
 #include "ReaderProtocol.h"
 #include "TLinkView.h"
 #include "TempFolder.h"
+#include "WDBox.h"
 
 
 // The main window on an application folder of its own, with the clock at
@@ -154,6 +156,21 @@ protected:
 				return menu->ItemAt(i);
 		}
 		return NULL;
+	}
+
+	// The portions of the person at the machine (single-user mode, nobody
+	// logged in by a tag) on a row of a day.
+	int32 Portions(int32 day, int32 row) const
+	{
+		BxString* record = fWindow->DayBox(day)->RecordAt(row);
+		EXPECT_NE(record, nullptr);
+		if (record == NULL)
+			return -1;
+		bool logged = BxString::IsLogged;
+		BxString::IsLogged = true;
+		record->CalcUserOrder(getLabel(kLabelNoSubscriber), kOrderQuery);
+		BxString::IsLogged = logged;
+		return record->fCount;
 	}
 
 	bool AlertWith(const char* text) const
