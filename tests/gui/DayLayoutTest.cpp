@@ -83,14 +83,6 @@ protected:
 	}
 
 
-	void ChooseWeek(int32 week)
-	{
-		BMenuItem* item = WeekItem(week);
-		ASSERT_NE(item, nullptr);
-		item->SetMarked(true);
-		item->Invoke();
-		BPrivate::ProcessEvents();
-	}
 
 	void ResizeWindow(float height)
 	{

@@ -130,16 +130,6 @@ protected:
 		return frame.OffsetByCopy(-corner.x, -corner.y);
 	}
 
-	// What a person does with the week menu: the item gets the mark and
-	// sends its message.
-	void ChooseWeek(int32 week)
-	{
-		BMenuItem* item = WeekItem(week);
-		ASSERT_NE(item, nullptr);
-		item->SetMarked(true);
-		item->Invoke();
-		BPrivate::ProcessEvents();
-	}
 };
 
 

@@ -173,6 +173,17 @@ protected:
 		return record->fCount;
 	}
 
+	// What a person does with the week menu: the item gets the mark and
+	// sends its message.
+	void ChooseWeek(int32 week)
+	{
+		BMenuItem* item = WeekItem(week);
+		ASSERT_NE(item, nullptr);
+		item->SetMarked(true);
+		item->Invoke();
+		BPrivate::ProcessEvents();
+	}
+
 	bool AlertWith(const char* text) const
 	{
 		for (const auto& alert : fResponder.fAlerts) {

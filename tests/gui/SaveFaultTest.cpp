@@ -107,18 +107,6 @@ protected:
 		Click(1, kFirstRow);
 	}
 
-	// The portions of the person at the machine on a row of a day.
-	int32 Portions(int32 day, int32 row) const
-	{
-		BxString* record = fWindow->DayBox(day)->RecordAt(row);
-		if (record == NULL)
-			return -1;
-		bool logged = BxString::IsLogged;
-		BxString::IsLogged = true;
-		record->CalcUserOrder(getLabel(kLabelNoSubscriber), kOrderQuery);
-		BxString::IsLogged = logged;
-		return record->fCount;
-	}
 
 	// The clicks of Order() are all still in the day boxes, unsaved.
 	void ExpectClicksKept()
