@@ -5,7 +5,6 @@
 #include "KV_Window.h"
 
 #include <stdio.h>
-#include <unistd.h>
 
 #include <string>
 #include <vector>
@@ -19,24 +18,6 @@
 #include "OrderFile.h"
 #include "TLinkView.h"
 #include "WDBox.h"
-
-
-// The closed marker lines of the order file at path, line ends included.
-static std::vector<std::string>
-ClosedMarkersOf(const char* path)
-{
-	std::vector<std::string> markers;
-	if (access(path, F_OK) != 0)
-		return markers;
-	std::vector<OrderFileLine> lines;
-	if (ReadOrderFile(path, &lines)) {
-		for (const OrderFileLine& line : lines) {
-			if (line.kind == kClosedMarkerLine)
-				markers.push_back(line.text + "\n");
-		}
-	}
-	return markers;
-}
 
 
 void

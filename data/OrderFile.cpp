@@ -266,6 +266,32 @@ FillDayRecords(
 }
 
 
+std::vector<std::string>
+ClosedMarkersOf(const char* path)
+{
+	std::vector<std::string> markers;
+	FILE* file = fopen(path, "rb");
+	if (file == NULL)
+		return markers;
+	char* buffer = NULL;
+	size_t capacity = 0;
+	ssize_t length;
+	size_t markerLength = strlen(kClosedMarker);
+	while ((length = getline(&buffer, &capacity, file)) >= 0) {
+		if (static_cast<size_t>(length) < markerLength || buffer[0] != '#'
+			|| strncmp(buffer, kClosedMarker, markerLength) != 0)
+			continue;
+		std::string line(buffer, strnlen(buffer, static_cast<size_t>(length)));
+		while (!line.empty() && (line.back() == '\n' || line.back() == '\r'))
+			line.pop_back();
+		markers.push_back(line + "\n");
+	}
+	free(buffer);
+	fclose(file);
+	return markers;
+}
+
+
 std::string
 ClosedMarkerLine(time_t moment)
 {

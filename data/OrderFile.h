@@ -89,4 +89,9 @@ status_t AppendClosedMarker(const char* path, time_t moment);
 // The marker line for a moment, line end included.
 std::string ClosedMarkerLine(time_t moment);
 
+// The closed marker lines of the file at path, line ends included, in file
+// order: none when it has none or cannot be read. Only those lines are kept,
+// so a large week's file costs no more than reading it.
+std::vector<std::string> ClosedMarkersOf(const char* path);
+
 #endif // ORDER_FILE_H

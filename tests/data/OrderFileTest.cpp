@@ -114,6 +114,14 @@ TEST(OrderFileTest, ReadsMealAndOrderLinesWholeAndTheMarker)
 
 	EXPECT_FALSE(ReadOrderFile(folder.PathOf("missing.order").c_str(), &lines));
 	EXPECT_TRUE(lines.empty());
+
+	// What a save keeps of the file: the markers, and nothing else.
+	const std::vector<std::string> markers = {
+		"#CLOSED-FOR-ORDER# Y2004M05D17 12:30:00 CW:20 \n",
+		"#CLOSED-FOR-ORDER# Y2004M05D18 12:30:00 CW:20 \n",
+	};
+	EXPECT_EQ(markers, ClosedMarkersOf(path.c_str()));
+	EXPECT_TRUE(ClosedMarkersOf(folder.PathOf("missing.order").c_str()).empty());
 }
 
 
