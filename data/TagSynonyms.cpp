@@ -1,16 +1,14 @@
 #include "TagSynonyms.h"
 
 #include <errno.h>
-#include <fcntl.h>
 #include <stdio.h>
 #include <string.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <string>
 
 #include "LineChunkReader.h"
 #include "Prefs.h"
+#include "RegularFile.h"
 
 
 // Shorter lines, line end counted, hold no entry.
@@ -24,49 +22,18 @@ SetProblem(BString* problem, const char* path, const char* reason)
 }
 
 
-// Opens the synonym file for reading, or says why it cannot be used. The
-// file is opened without waiting, so that a path that names a named pipe
-// or a device cannot hang a login, and the open file itself is asked what
-// it is: the name may have been given to another file meanwhile.
-//
-// The bound on its size: a line per person (a tag of ten digits, a TAB and
-// a name, some 40 bytes) makes 4 MB room for about 100,000 persons, more
-// than any canteen has, and a login reads the whole file while the person
-// waits at the reader. A larger file is not a synonym file, but a wrong
-// path.
+// The bound on the synonym file's size: a line per person (a tag of ten
+// digits, a TAB and a name, some 40 bytes) makes 4 MB room for about
+// 100,000 persons, more than any canteen has, and a login reads the whole
+// file while the person waits at the reader. A larger file is not a synonym
+// file, but a wrong path.
 static FILE*
 OpenSynonymFile(const char* path, BString* problem)
 {
-	if (path == NULL || path[0] == '\0') {
-		SetProblem(problem, path, "no file is set");
-		return NULL;
-	}
-	int fd = open(path, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-	if (fd < 0) {
-		SetProblem(problem, path, errno == ENOENT ? "not found" : strerror(errno));
-		return NULL;
-	}
-
-	struct stat st;
-	const char* reason = NULL;
-	char tooLarge[32];
-	snprintf(tooLarge, sizeof(tooLarge), "larger than %d MB",
-		static_cast<int>(kLargestSynonymFile / (1024 * 1024)));
-	if (fstat(fd, &st) != 0)
-		reason = strerror(errno);
-	else if (!S_ISREG(st.st_mode))
-		reason = "not a regular file";
-	else if (st.st_size > kLargestSynonymFile)
-		reason = tooLarge;
-	// A regular file reads the same either way; blocking reads are what
-	// the reader below expects.
-	else if (fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0)
-		reason = strerror(errno);
-	FILE* file = reason == NULL ? fdopen(fd, "rb") : NULL;
-	if (file == NULL) {
-		SetProblem(problem, path, reason != NULL ? reason : strerror(errno));
-		close(fd);
-	}
+	BString reason;
+	FILE* file = OpenRegularFile(path, kLargestSynonymFile, &reason);
+	if (file == NULL)
+		SetProblem(problem, path, reason.String());
 	return file;
 }
 
