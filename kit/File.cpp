@@ -24,6 +24,18 @@ ClampSize(size_t size)
 	return min_c(size, (size_t)SSIZE_MAX);
 }
 
+
+// Linux opens a folder read-only without complaint; a BFile is a file.
+status_t
+KindStatus(const struct stat& st)
+{
+	if (S_ISDIR(st.st_mode))
+		return B_IS_A_DIRECTORY;
+	if (!S_ISREG(st.st_mode))
+		return B_BAD_TYPE;
+	return B_OK;
+}
+
 } // namespace
 
 
@@ -74,20 +86,35 @@ BFile::~BFile()
 status_t
 BFile::SetTo(const char* path, uint32 openMode)
 {
-	status_t status = _SetToPath(path, openMode & kOpenModeFlags);
-	if (status != B_OK)
-		return status;
-
-	// Linux opens a folder read-only without complaint; a BFile is a file.
+	// A file is read and written; a named pipe or a device is not one. Opening
+	// a pipe waits for its other end, and a device may act on being opened,
+	// so what names one is refused before it is opened.
 	struct stat st;
+	if (path != NULL && path[0] != '\0' && stat(path, &st) == 0) {
+		status_t status = KindStatus(st);
+		if (status != B_OK)
+			return _Fail(status);
+	}
+
+	// Without waiting all the same, and asked again on the open descriptor:
+	// the name may have been given to something else meanwhile.
+	uint32 flags = openMode & kOpenModeFlags;
+	status_t status = _SetToPath(path, flags | O_NONBLOCK | O_NOCTTY);
+	if (status != B_OK) {
+		// A pipe without a reader refuses a writer that does not wait.
+		return status == B_ERROR && errno == ENXIO ? _Fail(B_BAD_TYPE) : status;
+	}
 	if (fstat(fFd, &st) != 0)
 		status = status_for_errno(errno);
-	else if (S_ISDIR(st.st_mode))
-		status = B_IS_A_DIRECTORY;
-	if (status != B_OK) {
+	else
+		status = KindStatus(st);
+	// A regular file reads and writes the same either way; its callers
+	// expect the usual blocking calls.
+	if (status == B_OK && fcntl(fFd, F_SETFL, fcntl(fFd, F_GETFL) & ~O_NONBLOCK) != 0)
+		status = status_for_errno(errno);
+	if (status != B_OK)
 		return _Fail(status);
-	}
-	fMode = openMode & kOpenModeFlags;
+	fMode = flags;
 	return B_OK;
 }
 

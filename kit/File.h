@@ -7,6 +7,10 @@
 // A regular file opened with one of the open modes of StorageDefs.h. It is a
 // stream too, so that whatever reads streams (translation) reads files.
 //
+// Only a regular file (or a link to one) is opened: a folder is
+// B_IS_A_DIRECTORY, and a named pipe, a device or a socket B_BAD_TYPE,
+// refused without waiting for a pipe's other end or opening the device.
+//
 // GetSize is both the node's question (BStatable) and the stream's
 // (BPositionIO); BFile answers it once, from the node, for both.
 class BFile : public BNode, public BPositionIO {

@@ -41,7 +41,11 @@
 // a value above the kernel's 64 KiB limit or the file system's room for it
 // (ENOSPC, E2BIG), and a name longer than an extended attribute name may be.
 // Reading looks at the extended attribute first and at the side file when it
-// is not there, so both together are one set of attributes.
+// is not there, so both together are one set of attributes. Named pipes,
+// devices and sockets have no side file (nor extended attributes: Linux
+// keeps those for files and folders only), so they have no attributes, and
+// writing one is B_NOT_SUPPORTED. A side file that is not a regular file (a
+// named pipe in its place) is damaged, and is opened without waiting.
 //
 // The side file is little-endian whatever the host is:
 //
@@ -315,7 +319,9 @@ status_t
 LoadSideFile(const std::string& path, AttributeList* list)
 {
 	list->clear();
-	int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+	// Without waiting: a named pipe in the side file's place must not hang
+	// whoever asks for an attribute. It is no side file, and so damaged.
+	int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
 	if (fd < 0)
 		return errno == ENOENT ? B_OK : status_for_errno(errno);
 
@@ -473,6 +479,8 @@ public:
 
 	status_t Write(const std::string& name, const Attribute& attribute)
 	{
+		if (!_IsFileOrFolder())
+			return B_NOT_SUPPORTED;
 		if (_UsesXattr(name)) {
 			std::vector<uint8> raw = EncodeXattr(name, attribute);
 			std::string xattrName = kXattrPrefix + name;
@@ -538,15 +546,25 @@ public:
 	}
 
 private:
+	bool _IsFileOrFolder() const
+	{
+		struct stat st;
+		return fstat(fFd, &st) == 0 && (S_ISREG(st.st_mode) || S_ISDIR(st.st_mode));
+	}
+
 	bool _UsesXattr(const std::string& name) const
 	{
 		return !gForceSideFiles && strlen(kXattrPrefix) + name.size() <= kXattrNameMax;
 	}
 
 	// Beside the node where it is now, links resolved: the attributes belong
-	// to the node, not to a link that led to it.
+	// to the node, not to a link that led to it. Only files and folders have
+	// one: Linux keeps no user attributes for named pipes and devices either,
+	// and the side file of a link to /dev/zero would be written into /dev.
 	std::string _SideFilePath() const
 	{
+		if (!_IsFileOrFolder())
+			return std::string();
 		std::unique_ptr<char, decltype(&free)> real(realpath(fNodePath.c_str(), NULL), &free);
 		std::string path = real ? real.get() : fNodePath;
 		size_t slash = path.rfind('/');
@@ -568,7 +586,8 @@ private:
 	status_t _StoreSideFile(const AttributeList& list)
 	{
 		std::string path = _SideFilePath();
-		// The root folder has no folder to keep a side file in.
+		// The root folder has no folder to keep a side file in, and a pipe
+		// or a device no side file at all.
 		if (path.empty())
 			return B_NOT_SUPPORTED;
 

@@ -1,7 +1,9 @@
 #include "NodeInfo.h"
 
 #include <string.h>
+#include <sys/stat.h>
 
+#include <File.h>
 #include <Node.h>
 #include <TypeConstants.h>
 
@@ -36,6 +38,31 @@ IsValidMimeType(const char* type)
 		}
 	}
 	return true;
+}
+
+
+// The shared MIME database looks at no more of a file's content than this.
+const qsizetype kSniffedBytes = 16 * 1024;
+
+
+// The freedesktop types of the nodes that are no regular file, as file
+// managers show them; NULL for a regular file.
+const char*
+KindType(mode_t mode)
+{
+	if (S_ISREG(mode))
+		return NULL;
+	if (S_ISDIR(mode))
+		return "inode/directory";
+	if (S_ISFIFO(mode))
+		return "inode/fifo";
+	if (S_ISCHR(mode))
+		return "inode/chardevice";
+	if (S_ISBLK(mode))
+		return "inode/blockdevice";
+	if (S_ISSOCK(mode))
+		return "inode/socket";
+	return "application/octet-stream";
 }
 
 
@@ -118,11 +145,34 @@ BNodeInfo::GetType(char* type) const
 		}
 	}
 
+	// What is no file is known by its kind alone: its content is never read.
+	struct stat st;
+	status_t status = fNode->GetStat(&st);
+	if (status != B_OK)
+		return status;
+	if (const char* kind = KindType(st.st_mode)) {
+		CopyType(kind, strlen(kind), type);
+		return B_OK;
+	}
+
 	// By name and content, as file managers do. Qt answers
 	// application/octet-stream when it knows nothing better, and that is a
-	// fair answer for a node of unknown kind.
+	// fair answer for a node of unknown kind. The content is read here, as
+	// much as the database looks at, from a file that takes nothing but a
+	// regular file and does not wait: Qt would open the path itself, and a
+	// named pipe put there since would hang it. A file we may not read is
+	// known by its name.
 	QMimeDatabase database;
-	QMimeType mimeType = database.mimeTypeForFile(QString::fromUtf8(fNode->NodePath()));
+	QString path = QString::fromUtf8(fNode->NodePath());
+	QMimeType mimeType;
+	BFile file(fNode->NodePath(), B_READ_ONLY);
+	if (file.InitCheck() == B_OK) {
+		QByteArray start(kSniffedBytes, '\0');
+		ssize_t length = file.Read(start.data(), start.size());
+		start.resize(max_c(length, ssize_t(0)));
+		mimeType = database.mimeTypeForFileNameAndData(path, start);
+	} else
+		mimeType = database.mimeTypeForFile(path, QMimeDatabase::MatchExtension);
 	if (!mimeType.isValid())
 		return B_ERROR;
 	QByteArray name = mimeType.name().toUtf8();

@@ -7,7 +7,10 @@
 class BNode;
 
 // The file type of a node: its "user.mime_type" extended attribute when it has
-// one, else what the shared MIME database says from its name and content.
+// one, else what the shared MIME database says from its name and content (at
+// most its first 16 KB, read without waiting). A node that is no regular file
+// is known by its kind alone: "inode/directory", "inode/fifo",
+// "inode/chardevice", "inode/blockdevice", "inode/socket".
 class BNodeInfo {
 public:
 	BNodeInfo();

@@ -7,9 +7,11 @@
 #include <stdio.h>
 #include <string.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <sys/xattr.h>
 #include <unistd.h>
 
+#include <filesystem>
 #include <functional>
 #include <ostream>
 #include <set>
@@ -25,6 +27,7 @@
 #include <TypeConstants.h>
 
 #include "TempFolder.h"
+#include "WithinTime.h"
 
 
 namespace {
@@ -565,6 +568,49 @@ TEST(ExtendedAttributeTest, ForeignAttributesAreListedButNotTrusted)
 }
 
 
+TEST_P(AttributeTest, NamedPipesAndDevicesHaveNoAttributes)
+{
+	// Linux keeps no user attributes for them, and a side file beside a
+	// link to /dev/zero would be written into /dev.
+	std::string pipePath = fFolder.PathOf("pipe");
+	ASSERT_EQ(0, mkfifo(pipePath.c_str(), 0600));
+	std::string zeros = fFolder.PathOf("zeros");
+	ASSERT_EQ(0, symlink("/dev/zero", zeros.c_str()));
+	// A device of our own, beside which a side file would show; only root
+	// makes one.
+	std::string device = fFolder.PathOf("device");
+	bool haveDevice = mknod(device.c_str(), S_IFCHR | 0666, makedev(1, 5)) == 0;
+
+	struct NodeCase
+	{
+		std::string path;
+		bool written;
+	};
+	std::vector<NodeCase> cases = {{pipePath, true}, {zeros, false}};
+	if (haveDevice)
+		cases.push_back({device, true});
+	for (const NodeCase& test : cases) {
+		BNode node(test.path.c_str());
+		ASSERT_EQ(B_OK, node.InitCheck()) << test.path;
+		char buffer[8];
+		attr_info info;
+		char name[B_ATTR_NAME_LENGTH];
+		EXPECT_EQ(B_ENTRY_NOT_FOUND, node.ReadAttr("alpha", B_RAW_TYPE, 0, buffer, 8)) << test.path;
+		EXPECT_EQ(B_ENTRY_NOT_FOUND, node.GetAttrInfo("alpha", &info)) << test.path;
+		EXPECT_EQ(B_ENTRY_NOT_FOUND, node.GetNextAttrName(name)) << test.path;
+		if (test.written) {
+			EXPECT_EQ(B_NOT_SUPPORTED, node.WriteAttr("alpha", B_RAW_TYPE, 0, "new", 3))
+				<< test.path;
+			EXPECT_EQ(B_ENTRY_NOT_FOUND, node.GetAttrInfo("alpha", &info)) << test.path;
+		}
+	}
+	std::vector<std::string> expected = {"KV_settings", "pipe", "zeros"};
+	if (haveDevice)
+		expected.insert(expected.begin() + 1, "device");
+	EXPECT_EQ(expected, FilesIn(fFolder.Path()));
+}
+
+
 // Damaged side files
 
 class ForcedSideFiles {
@@ -715,6 +761,44 @@ TEST_F(DamagedSideFileTest, ExtendedAttributesStillReadBesideADamagedSideFile)
 	attr_info info;
 	EXPECT_EQ(B_BAD_DATA, node.GetAttrInfo("alpha", &info));
 	EXPECT_EQ(B_BAD_DATA, node.GetAttrInfo("missing", &info));
+}
+
+
+TEST_F(DamagedSideFileTest, ASideFileThatIsNoRegularFileIsDamagedAndNeverWaitedFor)
+{
+	// Each in a child, so that one that is never done being opened or read
+	// fails here instead of hanging the settings store.
+	const struct
+	{
+		const char* label;
+		std::function<int(const std::string&)> make;
+	} cases[] = {
+		{"a named pipe", [](const std::string& path) { return mkfifo(path.c_str(), 0600); }},
+		{"a folder", [](const std::string& path) { return mkdir(path.c_str(), 0755); }},
+		{"a file over the bound",
+			[this](const std::string& path) {
+				WriteBytes(path, fValid);
+				return truncate(path.c_str(), 64 * 1024 * 1024 + 1);
+			}},
+	};
+	for (const auto& test : cases) {
+		unlink(fSidePath.c_str());
+		ASSERT_EQ(0, test.make(fSidePath)) << test.label;
+		ChildAnswer answer = AnswerWithin([this]() {
+			ForcedSideFiles forced;
+			BNode node(fPath.c_str());
+			char buffer[16];
+			status_t read = node.ReadAttr("alpha", B_RAW_TYPE, 0, buffer, sizeof(buffer));
+			ssize_t written = node.WriteAttr("charlie", B_RAW_TYPE, 0, "new", 3);
+			return std::to_string(read) + " " + std::to_string(written) + " "
+				+ ReadAll(node, "charlie", 3);
+		});
+		ASSERT_TRUE(answer.finished) << test.label << " hung the reader";
+		EXPECT_EQ(std::to_string(B_BAD_DATA) + " 3 new", answer.text) << test.label;
+		// What stood there is kept aside, as any damaged side file.
+		EXPECT_TRUE(Exists(fSidePath + ".damaged")) << test.label;
+		std::filesystem::remove_all(fSidePath + ".damaged");
+	}
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 #include <string.h>
 #include <sys/stat.h>
 #include <sys/xattr.h>
+#include <unistd.h>
 
 #include <string>
 
@@ -15,6 +16,7 @@
 #include <NodeInfo.h>
 
 #include "TempFolder.h"
+#include "WithinTime.h"
 
 
 namespace {
@@ -179,6 +181,60 @@ TEST(NodeInfoTest, NodeThatIsNotThere)
 	ASSERT_EQ(B_OK, info.SetTo(&node));
 	node.Unset();
 	EXPECT_EQ(B_NO_INIT, info.GetType(type));
+}
+
+
+TEST(NodeInfoTest, WhatIsNoRegularFileIsKnownByItsKindAlone)
+{
+	// Its content is never read: a named pipe would hang the walk of the
+	// menu folder or a drop, a device would never end. Not even a type
+	// stored for it in a side file beside it counts. Each in a child, so
+	// that a hang fails here.
+	TempFolder folder;
+	std::string pipePath = folder.PathOf("logo.png");
+	ASSERT_EQ(0, mkfifo(pipePath.c_str(), 0600));
+	{
+		// The side file a regular logo.png would have, typed as an image.
+		std::string regular = folder.WriteFile("other/logo.png", kPngStart);
+		ForcedSideFiles forced;
+		BNode node(regular.c_str());
+		ASSERT_EQ(B_OK, BNodeInfo(&node).SetType("image/png"));
+		ASSERT_EQ(0,
+			rename(folder.PathOf("other/.logo.png.attrs").c_str(),
+				folder.PathOf(".logo.png.attrs").c_str()));
+	}
+	std::string pipeLink = folder.PathOf("menu.csv");
+	ASSERT_EQ(0, symlink(pipePath.c_str(), pipeLink.c_str()));
+	std::string zeros = folder.PathOf("zeros.png");
+	ASSERT_EQ(0, symlink("/dev/zero", zeros.c_str()));
+	// A menu file of 3 GB, on no disk: what the database looks at is its
+	// start.
+	std::string large = folder.WriteFile("large.csv", "2004/05/17;MON;Menu 1;Pasta\n");
+	ASSERT_EQ(0, truncate(large.c_str(), 3LL * 1024 * 1024 * 1024));
+
+	const struct
+	{
+		std::string path;
+		bool forced;
+		const char* type;
+	} cases[] = {
+		{pipePath, false, "inode/fifo"},
+		{pipePath, true, "inode/fifo"},
+		{pipeLink, false, "inode/fifo"},
+		{"/dev/zero", false, "inode/chardevice"},
+		{zeros, false, "inode/chardevice"},
+		{folder.Path(), false, "inode/directory"},
+		{large, false, "text/csv"},
+	};
+	for (const auto& test : cases) {
+		ChildAnswer answer = AnswerWithin([&test]() {
+			BPrivate::ForceAttributeSideFiles(test.forced);
+			BNode node(test.path.c_str());
+			return TypeOf(&node);
+		});
+		ASSERT_TRUE(answer.finished) << test.path << " hung the type test";
+		EXPECT_EQ(test.type, answer.text) << test.path << (test.forced ? " (side files)" : "");
+	}
 }
 
 } // namespace
