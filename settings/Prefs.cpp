@@ -3,6 +3,7 @@
 #include <math.h>
 #include <stdio.h>
 #include <string.h>
+#include <sys/stat.h>
 
 #include <memory>
 
@@ -186,6 +187,44 @@ SettingsFolder(BPath* folder, bool create)
 }
 
 
+// What stands at path when it is no regular file: "a named pipe", "a
+// device", "a folder", "a socket"; NULL for a regular file (or a link to
+// one) and for nothing at all.
+static const char*
+NotAFileKind(const char* path)
+{
+	struct stat st;
+	if (stat(path, &st) != 0 || S_ISREG(st.st_mode))
+		return NULL;
+	if (S_ISFIFO(st.st_mode))
+		return "a named pipe";
+	if (S_ISCHR(st.st_mode) || S_ISBLK(st.st_mode))
+		return "a device";
+	if (S_ISDIR(st.st_mode))
+		return "a folder";
+	if (S_ISSOCK(st.st_mode))
+		return "a socket";
+	return "no regular file";
+}
+
+
+// True when what stands at the settings path is no regular file: the kit's
+// file takes nothing else, and says so.
+static bool
+IsNoFile(const BFile* file)
+{
+	return file != NULL
+		&& (file->InitCheck() == B_BAD_TYPE || file->InitCheck() == B_IS_A_DIRECTORY);
+}
+
+
+static void
+ReportNotStored(const char* key, const char* path)
+{
+	printf("Prefs: '%s' is not stored: '%s' is not a regular file\n", key, path);
+}
+
+
 // The stored value under key when it has the type and at most maxSize
 // bytes, read without making or changing any file or folder; its size, or -1.
 static ssize_t
@@ -196,8 +235,9 @@ ReadStoredValue(const char* key, type_code type, void* out, size_t maxSize)
 		return -1;
 	BNode node(path.Path());
 	attr_info info;
-	if (node.InitCheck() != B_OK || node.GetAttrInfo(key, &info) != B_OK || info.type != type
-		|| info.size < 0 || info.size > static_cast<off_t>(maxSize)) {
+	// The store keeps nothing in what is no regular file.
+	if (node.InitCheck() != B_OK || !node.IsFile() || node.GetAttrInfo(key, &info) != B_OK
+		|| info.type != type || info.size < 0 || info.size > static_cast<off_t>(maxSize)) {
 		return -1;
 	}
 	ssize_t size = node.ReadAttr(key, type, 0, out, maxSize);
@@ -278,7 +318,15 @@ Prefs::InitCheck()
 	BFile file(fPath, B_READ_WRITE);
 	if (file.InitCheck() == B_OK)
 		file.WriteAt(0, kHello, sizeof(kHello) - 1);
-	else
+	else if (IsNoFile(&file)) {
+		// Said once, here: the store goes on with its defaults, and no
+		// attribute is asked for or written. Removing it is the person's
+		// choice; it may be someone's pipe.
+		const char* kind = NotAFileKind(fPath);
+		printf("Prefs: '%s' is %s, not a regular file: the settings are neither read nor "
+			   "stored. Remove it, and the next start makes the settings file.\n",
+			fPath, kind != NULL ? kind : "no regular file");
+	} else
 		printf("Prefs: cannot open '%s': %s\n", fPath, error_text(file.InitCheck()));
 }
 
@@ -286,8 +334,11 @@ Prefs::InitCheck()
 void
 Prefs::_OpenFile()
 {
+	// The kit's file opens without waiting and takes nothing but a regular
+	// file (or a link to one): a named pipe or a device in its place is
+	// never held open, read or written.
 	fFile = new BFile(fPath, B_READ_WRITE | B_CREATE_FILE);
-	if (fFile->InitCheck() != B_OK)
+	if (fFile->InitCheck() != B_OK && !IsNoFile(fFile))
 		printf("Prefs: cannot open '%s': %s\n", fPath, error_text(fFile->InitCheck()));
 }
 
@@ -376,6 +427,10 @@ Prefs::SaveWin()
 bool
 Prefs::_WriteDefault(const char* key, type_code type, const void* value, size_t size)
 {
+	// Without a settings file the default is the value, and there is nowhere
+	// to keep it.
+	if (IsNoFile(fFile))
+		return true;
 	ssize_t written = fFile != NULL ? fFile->WriteAttr(key, type, 0, value, size)
 									: static_cast<ssize_t>(B_NO_INIT);
 	if (written != static_cast<ssize_t>(size)) {
@@ -402,6 +457,8 @@ ReportUnreadable(const char* key, status_t status)
 status_t
 Prefs::_AttrInfo(const char* key, attr_info* info)
 {
+	if (IsNoFile(fFile))
+		return B_ENTRY_NOT_FOUND;
 	status_t status = fFile != NULL ? fFile->GetAttrInfo(key, info) : (status_t)B_NO_INIT;
 	if (status != B_OK && status != B_ENTRY_NOT_FOUND)
 		ReportUnreadable(key, status);
@@ -435,6 +492,11 @@ Prefs::_ReadTyped(const char* key, type_code type, void* out, size_t size, const
 bool
 Prefs::_WriteTyped(const char* key, type_code type, const void* value, size_t size)
 {
+	if (IsNoFile(fFile)) {
+		ReportNotStored(key, fPath);
+		fError = true;
+		return false;
+	}
 	ssize_t written = fFile != NULL ? fFile->WriteAttr(key, type, 0, value, size)
 									: static_cast<ssize_t>(B_NO_INIT);
 	if (written != static_cast<ssize_t>(size)) {
@@ -580,6 +642,11 @@ Prefs::PutInt(const char* key, const int32* value)
 bool
 Prefs::PutStr(const char* key, const char* value)
 {
+	if (IsNoFile(fFile)) {
+		ReportNotStored(key, fPath);
+		fError = true;
+		return false;
+	}
 	char text[kPrefsStringSize];
 	SetText(text, value);
 	size_t size = strlen(text) + 1;
@@ -598,6 +665,11 @@ Prefs::PutStr(const char* key, const char* value)
 bool
 Prefs::PutMsg(const char* key, const BMessage* value)
 {
+	if (IsNoFile(fFile)) {
+		ReportNotStored(key, fPath);
+		fError = true;
+		return false;
+	}
 	ssize_t size = value->FlattenedSize();
 	std::unique_ptr<char[]> buffer(new char[static_cast<size_t>(size > 0 ? size : 1)]);
 	status_t status = size > 0 ? value->Flatten(buffer.get(), size) : B_BAD_VALUE;

@@ -1,14 +1,19 @@
+#include <errno.h>
 #include <math.h>
 #include <stdint.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <sys/xattr.h>
+#include <unistd.h>
 
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -20,6 +25,7 @@
 
 #include "Prefs.h"
 #include "TempFolder.h"
+#include "WithinTime.h"
 
 
 namespace {
@@ -538,6 +544,116 @@ TEST_F(PrefsTest, FontSizesOutside8To13ReadAsTheUsual10)
 	};
 	for (const auto& test : sizes)
 		EXPECT_EQ(test.usable, ResultFontSizeOf(test.size)) << test.size;
+}
+
+
+// The keys in memory as one text, to come back from a child.
+std::string
+FieldsText(const Prefs* prefs)
+{
+	std::string text;
+	for (const auto& [key, value] : Fields(prefs))
+		text += key + "=" + value + "\x1f";
+	return text;
+}
+
+
+// What the settings store of a start made of what stands at its path,
+// started in a child: its keys, its error flag, whether a save said it
+// stored them, and its diagnostic lines.
+struct StoreStart
+{
+	ChildAnswer answer;
+	std::string log;
+};
+
+
+StoreStart
+StartStoreWithin(const std::string& logPath)
+{
+	StoreStart start;
+	start.answer = AnswerWithin([&logPath]() {
+		if (freopen(logPath.c_str(), "w", stdout) == NULL)
+			return std::string("no log");
+		Prefs* prefs = Prefs::getSTPrefs();
+		std::string text = std::string(prefs->fError ? "1" : "0") + FieldsText(prefs);
+		text += prefs->Save() ? "1" : "0";
+		prefs->DeleteMe();
+		fflush(stdout);
+		return text;
+	});
+	start.log = ReadWholeFile(logPath);
+	return start;
+}
+
+
+TEST_F(PrefsTest, WhatIsNoRegularFileIsNeitherReadNorWritten)
+{
+	// The defaults, as a start on a fresh file has them.
+	Prefs* prefs = Prefs::getSTPrefs();
+	const std::string defaults = FieldsText(prefs);
+	prefs->DeleteMe();
+	ASSERT_EQ(0, unlink(SettingsPath().c_str()));
+
+	TempFolder elsewhere;
+	std::string pipePath = elsewhere.PathOf("pipe");
+	ASSERT_EQ(0, mkfifo(pipePath.c_str(), 0600));
+	const std::string settings = SettingsPath();
+	const struct
+	{
+		const char* label;
+		std::function<int()> make;
+		const char* kind;
+	} cases[] = {
+		{"a named pipe", [&]() { return mkfifo(settings.c_str(), 0600); }, "a named pipe"},
+		{"a device", [&]() { return mknod(settings.c_str(), S_IFCHR | 0666, makedev(1, 5)); },
+			"a device"},
+		{"a link to a device", [&]() { return symlink("/dev/zero", settings.c_str()); },
+			"a device"},
+		{"a folder", [&]() { return mkdir(settings.c_str(), 0755); }, "a folder"},
+		{"a link to a named pipe", [&]() { return symlink(pipePath.c_str(), settings.c_str()); },
+			"a named pipe"},
+	};
+	for (const auto& test : cases) {
+		std::filesystem::remove_all(settings);
+		if (test.make() != 0) {
+			// Only root makes a device.
+			EXPECT_STREQ("a device", test.label) << strerror(errno);
+			continue;
+		}
+		struct stat before;
+		ASSERT_EQ(0, lstat(settings.c_str(), &before)) << test.label;
+
+		StoreStart start = StartStoreWithin(elsewhere.PathOf("log"));
+		ASSERT_TRUE(start.answer.finished) << test.label << " hung the start";
+		// The defaults, no error at the start, and a save that says it
+		// stored nothing.
+		EXPECT_EQ("0" + defaults + "0", start.answer.text) << test.label;
+		EXPECT_NE(std::string::npos,
+			start.log.find("'" + settings + "' is " + test.kind + ", not a regular file"))
+			<< test.label << ":\n"
+			<< start.log;
+
+		// What stands there stays, and no attribute went anywhere.
+		struct stat after;
+		ASSERT_EQ(0, lstat(settings.c_str(), &after)) << test.label;
+		EXPECT_EQ(before.st_mode, after.st_mode) << test.label;
+		EXPECT_EQ(before.st_ino, after.st_ino) << test.label;
+		EXPECT_EQ((std::vector<std::string>{"KV_settings"}), FilesIn(SettingsFolder()))
+			<< test.label;
+		EXPECT_EQ((std::vector<std::string>{"log", "pipe"}), FilesIn(elsewhere.Path()))
+			<< test.label;
+	}
+	std::filesystem::remove_all(settings);
+
+	// A named pipe in the side file's place is no side file (the kit's
+	// attribute tests try the other kinds there): the start does not wait
+	// for it, and keeps every key in the file's own attributes.
+	ASSERT_EQ(0, mkfifo((SettingsFolder() + "/.KV_settings.attrs").c_str(), 0600));
+	StoreStart start = StartStoreWithin(elsewhere.PathOf("log"));
+	ASSERT_TRUE(start.answer.finished) << "a side file that is a named pipe hung the start";
+	EXPECT_EQ(defaults + "1", start.answer.text.substr(1));
+	EXPECT_EQ(10, IntAttribute("font_size"));
 }
 
 } // namespace
