@@ -1,35 +1,55 @@
 #include "ContactHeader.h"
 
 #include <stdio.h>
-#include <stdlib.h>
 #include <string.h>
+
+#include <string>
+
+#include "RegularFile.h"
 
 
 bool
-ReadContactHeader(const char* path, BString* header)
+ReadContactHeader(const char* path, BString* header, BString* reason)
 {
+	BString unused;
+	if (reason == NULL)
+		reason = &unused;
 	header->SetTo("");
-	FILE* file = path != NULL ? fopen(path, "r") : NULL;
+	if (path == NULL)
+		path = "";
+
+	FILE* file = OpenRegularFile(path, kLargestContactHeader, reason);
 	if (file == NULL) {
-		*header << " missing: " << (path != NULL ? path : "") << "\n";
+		if (*reason == "not found")
+			*header << " missing: " << path << "\n";
+		else
+			*header << " unusable: " << path << " (" << *reason << ")\n";
 		return false;
 	}
 
+	// At most the bound, should the file grow while it is read.
+	std::string content(kLargestContactHeader, '\0');
+	size_t length = fread(content.data(), 1, content.size(), file);
+	content.resize(length);
+	fclose(file);
+	reason->Truncate(0);
+
 	// Whole lines: a piece of a long line that happens to begin with "#"
 	// is no comment.
-	char* line = NULL;
-	size_t capacity = 0;
-	ssize_t length;
-	while ((length = getline(&line, &capacity, file)) > 0) {
-		if (line[0] == '#' || line[0] == ';')
-			continue;
-		size_t text = strlen(line);
-		header->Append(line, static_cast<int32>(text));
-		// A NUL byte ends the text, not the line.
-		if (text < static_cast<size_t>(length) && line[length - 1] == '\n')
-			header->Append("\n");
+	size_t start = 0;
+	while (start < content.size()) {
+		size_t end = content.find('\n', start);
+		bool lineEnd = end != std::string::npos;
+		if (!lineEnd)
+			end = content.size();
+		if (content[start] != '#' && content[start] != ';') {
+			// A NUL byte ends the text, not the line.
+			const char* line = content.data() + start;
+			header->Append(line, static_cast<int32>(strnlen(line, end - start)));
+			if (lineEnd)
+				header->Append("\n");
+		}
+		start = end + 1;
 	}
-	free(line);
-	fclose(file);
 	return true;
 }

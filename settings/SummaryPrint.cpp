@@ -46,8 +46,9 @@ AppContactHeader()
 	}
 	BString path = ContactHeaderPath(folder.Path());
 	BString header;
-	if (!ReadContactHeader(path.String(), &header))
-		printf("open.err: '%s'\n", path.String());
+	BString reason;
+	if (!ReadContactHeader(path.String(), &header, &reason))
+		printf("open.err: '%s': %s\n", path.String(), reason.String());
 	return header;
 }
 

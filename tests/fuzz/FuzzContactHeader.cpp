@@ -20,9 +20,13 @@ LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 	std::string_view bytes(reinterpret_cast<const char*>(data), size);
 	WriteFuzzFile(path, bytes);
 
+	// Every file within the bound is read; a larger one is refused whole.
 	BString header("left over");
-	if (!ReadContactHeader(path.c_str(), &header))
+	bool read = ReadContactHeader(path.c_str(), &header);
+	if (read != (size <= static_cast<size_t>(kLargestContactHeader)))
 		abort();
+	if (!read)
+		return 0;
 	// The header is made of the file's bytes: never more of them, and no
 	// line of it is a comment.
 	if (static_cast<size_t>(header.Length()) > size)

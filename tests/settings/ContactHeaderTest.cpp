@@ -1,4 +1,7 @@
+#include <string.h>
+
 #include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -6,6 +9,7 @@
 
 #include "ContactHeader.h"
 #include "TempFolder.h"
+#include "WithinTime.h"
 
 
 namespace {
@@ -48,8 +52,47 @@ TEST(ContactHeaderTest, AMissingFileIsNamed)
 	TempFolder folder;
 	std::string path = folder.PathOf("Language/kv_contact");
 	BString header("before");
-	EXPECT_FALSE(ReadContactHeader(path.c_str(), &header));
+	BString reason;
+	EXPECT_FALSE(ReadContactHeader(path.c_str(), &header, &reason));
 	EXPECT_EQ(" missing: " + path + "\n", header.String());
+	EXPECT_STREQ("not found", reason.String());
+}
+
+
+TEST(ContactHeaderTest, OnlyARegularFileWithinTheBoundIsRead)
+{
+	// In the place of the header: whatever a person or an unpacked archive
+	// may leave there. Each is read in a child, so one that is never done
+	// being read fails here instead of hanging the result window.
+	TempFolder folder;
+	std::vector<NotAFile> cases =
+		MakeNotAFiles(folder.Path(), "kv_contact", kLargestContactHeader, "Canteen\n");
+	ASSERT_EQ(6u, cases.size());
+	for (const NotAFile& test : cases) {
+		ChildAnswer answer = AnswerWithin([&test]() {
+			BString header("before");
+			BString reason;
+			bool read = ReadContactHeader(test.path.c_str(), &header, &reason);
+			return std::string(read ? "1" : "0") + reason.String() + "\n" + header.String();
+		});
+		ASSERT_TRUE(answer.finished) << test.label << " was read without end";
+		EXPECT_EQ('0', answer.text[0]) << test.label;
+		std::string expected = strcmp(test.label, "a file over the bound") == 0
+			? "larger than " + std::to_string(kLargestContactHeader) + " bytes"
+			: "not a regular file";
+		EXPECT_EQ(
+			expected + "\n unusable: " + test.path + " (" + expected + ")\n", answer.text.substr(1))
+			<< test.label;
+	}
+
+	// The largest header that is read is read whole.
+	std::string largest =
+		folder.WriteFile("largest", std::string(kLargestContactHeader - 1, 'x') + "\n");
+	BString header;
+	BString reason("before");
+	EXPECT_TRUE(ReadContactHeader(largest.c_str(), &header, &reason));
+	EXPECT_EQ(kLargestContactHeader, header.Length());
+	EXPECT_STREQ("", reason.String());
 }
 
 } // namespace
