@@ -22,10 +22,12 @@
 #include <StringView.h>
 #include <View.h>
 
+#include "Alerts.h"
 #include "BxString.h"
 #include "CSVFields.h"
 #include "ConfWin.h"
 #include "Labels.h"
+#include "LogoFile.h"
 #include "MessageCodes.h"
 #include "Now.h"
 #include "OrderFile.h"
@@ -402,7 +404,18 @@ KV_Window::_DropFile(BMessage* message)
 	if (message->FindRef("refs", &ref) != B_OK)
 		return;
 	BPath path(&ref);
-	if (path.InitCheck() != B_OK || !IsNodeTypeOk(path.Path(), "image"))
+	if (path.InitCheck() != B_OK)
+		return;
+	// Asked before its type: what is no regular file (a named pipe, a
+	// device, a folder) has none worth reading for, and the person who
+	// dropped it, or a file too large for a logo, hears why nothing shows.
+	BString problem;
+	if (!IsUsableLogoFile(path.Path(), &problem)) {
+		printf("dropped file '%s': %s\n", path.Path(), problem.String());
+		AnyAlert(LogoProblemText(path.Path(), problem.String()).String(), false);
+		return;
+	}
+	if (!IsNodeTypeOk(path.Path(), "image"))
 		return;
 
 	// The settings keep at most 255 bytes of a path; a cut path would name

@@ -11,6 +11,7 @@
 #include <BitmapStream.h>
 #include <Box.h>
 #include <Button.h>
+#include <DataIO.h>
 #include <Directory.h>
 #include <Entry.h>
 #include <File.h>
@@ -31,9 +32,11 @@
 #include <TranslatorRoster.h>
 #include <View.h>
 
+#include "Alerts.h"
 #include "BxString.h"
 #include "ConfWin.h"
 #include "Labels.h"
+#include "LogoFile.h"
 #include "MessageCodes.h"
 #include "Prefs.h"
 #include "ResWin.h"
@@ -396,13 +399,14 @@ KV_Window::PrintWDList(BList* list, const char* title)
 BBitmap*
 GetImage(const char* path)
 {
-	BEntry entry(path, true);
-	BFile file(&entry, B_READ_ONLY);
-	if (file.InitCheck() != B_OK)
+	// Read as every file from a path a person set is read: a named pipe or
+	// a device there is refused, and so is a file larger than any logo.
+	BMallocIO data;
+	if (!ReadLogoFile(path, &data))
 		return NULL;
 
 	BBitmapStream stream;
-	if (BTranslatorRoster::Default()->Translate(&file, NULL, NULL, &stream, B_TRANSLATOR_BITMAP)
+	if (BTranslatorRoster::Default()->Translate(&data, NULL, NULL, &stream, B_TRANSLATOR_BITMAP)
 		!= B_OK)
 		return NULL;
 	BBitmap* bitmap = NULL;
@@ -418,6 +422,15 @@ KV_Window::ManageLogo(const char* path, float& width)
 	width = kNarrowestLogo;
 	if (path == NULL) {
 		printf("ManageLogo BAD ''\n");
+		return;
+	}
+	BString problem;
+	if (!IsUsableLogoFile(path, &problem)) {
+		printf("ManageLogo BAD '%s': %s\n", path, problem.String());
+		// No file at the path is the usual case of the default path, but
+		// what a person set there and cannot be shown, they hear of.
+		if (problem != "not found")
+			AnyAlert(LogoProblemText(path, problem.String()).String(), false);
 		return;
 	}
 	BNode node(path);

@@ -18,15 +18,19 @@
 #include <Box.h>
 #include <InputSimulator.h>
 #include <InterfaceDefs.h>
+#include <Node.h>
+#include <NodeInfo.h>
 #include <View.h>
 
 #include "CSVFields.h"
 #include "ImageFiles.h"
 #include "KV_Window.h"
+#include "LogoFile.h"
 #include "MainWindowTest.h"
 #include "Prefs.h"
 #include "WDBox.h"
 #include "WindowPointer.h"
+#include "WithinTime.h"
 
 
 namespace {
@@ -76,6 +80,44 @@ protected:
 	{
 		Prefs::SetText(Prefs::getSTPrefs()->fLogoPath, path.c_str());
 		Open();
+	}
+
+	// What may stand at a logo path and is no logo file to read: the kinds
+	// every such test tries, a large file that begins as a PNG image, and a
+	// named pipe for which a side file beside it claims an image type.
+	std::vector<NotAFile> NotALogo()
+	{
+		std::vector<NotAFile> cases = MakeNotAFiles(fFolder.PathOf("bad").c_str(), "logo.png",
+			kLargestLogoFile, OneColourPng(20, 20, kLogoPixel));
+		std::string typed = fFolder.PathOf("bad/typed.png");
+		std::string regular = WritePng("typed.png", 20, 20);
+		BPrivate::ForceAttributeSideFiles(true);
+		BNode node(regular.c_str());
+		BNodeInfo(&node).SetType("image/png");
+		BPrivate::ForceAttributeSideFiles(false);
+		if (rename(fFolder.PathOf(".typed.png.attrs").c_str(),
+				fFolder.PathOf("bad/.typed.png.attrs").c_str())
+				== 0
+			&& mkfifo(typed.c_str(), 0600) == 0) {
+			cases.push_back({"a named pipe typed as an image", typed});
+		}
+		return cases;
+	}
+
+	int LogoAlerts() const
+	{
+		int count = 0;
+		for (const auto& alert : fResponder.fAlerts)
+			count += alert.text.find("The logo image") != std::string::npos ? 1 : 0;
+		return count;
+	}
+
+	// The reason a person hears for a case of NotALogo.
+	static std::string ReasonFor(const NotAFile& test)
+	{
+		if (strcmp(test.label, "a file over the bound") == 0)
+			return "larger than " + std::to_string(kLargestLogoFile / (1024 * 1024)) + " MB";
+		return "not a regular file";
 	}
 
 	void Drop(const std::string& path)
@@ -386,6 +428,76 @@ TEST_F(LogoTest, ADroppedImageWithAPathOfExactly255BytesIsTaken)
 	EXPECT_EQ(longest, LogoPath());
 	ASSERT_NE(nullptr, Logo());
 	EXPECT_EQ(BRect(0, 0, 19, 19), Logo()->Bounds());
+}
+
+
+TEST_F(LogoTest, ALogoPathToWhatIsNoLogoFileIsNamedAndNeverRead)
+{
+	// A person set the path; whatever stands there now, the window opens
+	// at once, says why no logo shows, and keeps the path for the person
+	// to mend. A hang ends the test program here.
+	mkdir(fFolder.PathOf("bad").c_str(), 0755);
+	std::vector<NotAFile> cases = NotALogo();
+	ASSERT_EQ(7u, cases.size());
+	TimeLimit limit(120);
+	for (const NotAFile& test : cases) {
+		EXPECT_EQ(nullptr, GetImage(test.path.c_str())) << test.label;
+		fResponder.fAlerts.clear();
+		OpenWithLogo(test.path);
+
+		EXPECT_EQ(nullptr, Logo()) << test.label;
+		EXPECT_EQ(test.path, LogoPath()) << test.label;
+		EXPECT_EQ(1, LogoAlerts()) << test.label;
+		EXPECT_TRUE(AlertWith(
+			("The logo image\n'" + test.path + "'\ncannot be used: " + ReasonFor(test) + ".")
+				.c_str()))
+			<< test.label;
+		fWindow->Lock();
+		fWindow->Quit();
+		fWindow = NULL;
+		BPrivate::ProcessEvents();
+	}
+
+	// A logo path that names nothing is the usual default: no alert.
+	fResponder.fAlerts.clear();
+	OpenWithLogo(fFolder.PathOf("logoimage"));
+	EXPECT_EQ(0, LogoAlerts());
+}
+
+
+TEST_F(LogoTest, ADroppedFileThatIsNoLogoFileIsNamedAndChangesNothing)
+{
+	std::string shown = WritePng("shown.png", 40, 40);
+	OpenWithLogo(shown);
+	BView* before = Logo();
+	ASSERT_NE(nullptr, before);
+	mkdir(fFolder.PathOf("bad").c_str(), 0755);
+	std::vector<NotAFile> cases = NotALogo();
+	ASSERT_EQ(7u, cases.size());
+
+	TimeLimit limit(120);
+	for (const NotAFile& test : cases) {
+		fResponder.fAlerts.clear();
+		Drop(test.path);
+
+		EXPECT_EQ(shown, LogoPath()) << test.label;
+		EXPECT_EQ(before, Logo()) << test.label;
+		EXPECT_EQ(1, LogoAlerts()) << test.label;
+		EXPECT_TRUE(AlertWith(
+			("The logo image\n'" + test.path + "'\ncannot be used: " + ReasonFor(test) + ".")
+				.c_str()))
+			<< test.label;
+	}
+
+	// The largest logo file there may be is taken.
+	std::string largest = WritePng("largest.png", 30, 30);
+	ASSERT_EQ(0, truncate(largest.c_str(), kLargestLogoFile));
+	fResponder.fAlerts.clear();
+	Drop(largest);
+	EXPECT_EQ(largest, LogoPath());
+	ASSERT_NE(nullptr, Logo());
+	EXPECT_EQ(BRect(0, 0, 29, 29), Logo()->Bounds());
+	EXPECT_EQ(0, LogoAlerts());
 }
 
 } // namespace
