@@ -3,6 +3,7 @@
 #include <ctype.h>
 #include <stdio.h>
 #include <string.h>
+#include <sys/stat.h>
 
 #include <Directory.h>
 #include <Entry.h>
@@ -57,12 +58,44 @@ IsOfferedWeek(int32 week, int32 currentWeek)
 }
 
 
+// What an entry of the menu folder is, when it is no regular file.
+static const char*
+EntryKind(mode_t mode)
+{
+	if (S_ISLNK(mode))
+		return "a symbolic link";
+	if (S_ISFIFO(mode))
+		return "a named pipe";
+	if (S_ISCHR(mode) || S_ISBLK(mode))
+		return "a device";
+	if (S_ISDIR(mode))
+		return "a folder";
+	if (S_ISSOCK(mode))
+		return "a socket";
+	return "no regular file";
+}
+
+
+// Only a regular file is offered (a link is not followed), and only one
+// whose type is text. The type test reads no more than the start of a
+// file, and what is no regular file it never reads, so no entry can keep
+// the walk, and with it the start, waiting. An entry named as a menu file
+// that is not offered is named, so that a person finds out why.
 static bool
 IsMenuCandidate(BEntry& entry, const BPath& path)
 {
 	struct stat st;
-	if (entry.GetStat(&st) != B_OK || !S_ISREG(st.st_mode))
+	if (entry.GetStat(&st) != B_OK)
 		return false;
+	if (!S_ISREG(st.st_mode)) {
+		const char* name = path.Leaf();
+		size_t length = strlen(name);
+		size_t endingLength = strlen(kMenuFileEnding);
+		if (length >= endingLength && strcmp(name + length - endingLength, kMenuFileEnding) == 0)
+			printf(
+				"'%s' is %s, not a menu file: not offered\n", path.Path(), EntryKind(st.st_mode));
+		return false;
+	}
 	return IsNodeTypeOk(path.Path(), "text");
 }
 

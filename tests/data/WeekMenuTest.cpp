@@ -1,6 +1,7 @@
 #include <dirent.h>
 #include <stdio.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <set>
@@ -11,6 +12,7 @@
 
 #include "TempFolder.h"
 #include "WeekMenu.h"
+#include "WithinTime.h"
 
 
 namespace {
@@ -163,6 +165,55 @@ TEST(WeekMenuTest, SkipsFoldersOtherTypesAndBadNames)
 	ASSERT_EQ(1u, items.size());
 	EXPECT_EQ(folder.PathOf("20.csv"), items[0].path.String());
 	EXPECT_TRUE(items[0].marked);
+}
+
+
+TEST(WeekMenuTest, WhatIsNoRegularFileIsNamedAndNeverRead)
+{
+	// The walk happens before the window shows: an entry that is never done
+	// being read would keep the program from starting. In a child, so that
+	// such an entry fails here.
+	TempFolder folder;
+	TempFolder elsewhere;
+	std::string pipePath = elsewhere.PathOf("pipe");
+	ASSERT_EQ(0, mkfifo(pipePath.c_str(), 0600));
+	folder.WriteFile(WeekFileName(20), kMenuLine);
+	ASSERT_EQ(0, mkfifo(folder.PathOf(WeekFileName(21)).c_str(), 0600));
+	ASSERT_EQ(0, symlink("/dev/zero", folder.PathOf(WeekFileName(22)).c_str()));
+	ASSERT_EQ(0, mkdir(folder.PathOf(WeekFileName(23)).c_str(), 0755));
+	ASSERT_EQ(0, symlink(pipePath.c_str(), folder.PathOf(WeekFileName(24)).c_str()));
+	// A week file of 3 GB (on no disk) is offered: the walk reads its start
+	// alone, and opening it is where its size counts.
+	std::string large = folder.WriteFile(WeekFileName(19), kMenuLine);
+	ASSERT_EQ(0, truncate(large.c_str(), 3LL * 1024 * 1024 * 1024));
+
+	std::string log = elsewhere.PathOf("log");
+	ChildAnswer answer = AnswerWithin([&]() {
+		if (freopen(log.c_str(), "w", stdout) == NULL)
+			return std::string("no log");
+		std::vector<WeekMenuItem> items;
+		ListWeekMenu(folder.Path().c_str(), 20, &items);
+		fflush(stdout);
+		std::string weeks;
+		for (int32 week : Weeks(items, false))
+			weeks += std::to_string(week) + " ";
+		return weeks;
+	});
+	ASSERT_TRUE(answer.finished) << "the walk did not end";
+	EXPECT_EQ("19 20 ", answer.text);
+
+	const struct
+	{
+		int week;
+		const char* kind;
+	} skipped[] = {
+		{21, "a named pipe"}, {22, "a symbolic link"}, {23, "a folder"}, {24, "a symbolic link"}};
+	std::string lines = ReadWholeFile(log);
+	for (const auto& each : skipped) {
+		std::string line = "'" + folder.PathOf(WeekFileName(each.week)) + "' is " + each.kind
+			+ ", not a menu file: not offered\n";
+		EXPECT_NE(std::string::npos, lines.find(line)) << line << "in:\n" << lines;
+	}
 }
 
 
