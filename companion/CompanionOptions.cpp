@@ -5,6 +5,9 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include <string>
+
+#include <File.h>
 #include <FindDirectory.h>
 #include <Path.h>
 
@@ -244,6 +247,53 @@ ApplySetting(
 }
 
 
+// The file's bytes, from the kit's file: it opens without waiting and takes
+// nothing but a regular file, so a named pipe or a device in the file's
+// place cannot hang the start. False with the reason.
+static bool
+ReadSettingsFile(const char* path, std::string* content, std::string* reason, bool* missing)
+{
+	*missing = false;
+	BFile file(path, B_READ_ONLY);
+	status_t status = file.InitCheck();
+	off_t size = 0;
+	if (status == B_OK)
+		status = file.GetSize(&size);
+	if (status == B_ENTRY_NOT_FOUND) {
+		*missing = true;
+		return false;
+	}
+	if (status == B_BAD_TYPE || status == B_IS_A_DIRECTORY) {
+		*reason = "not a regular file";
+		return false;
+	}
+	if (status != B_OK) {
+		*reason = error_text(status);
+		return false;
+	}
+	if (size > kLargestCompanionSettings) {
+		*reason = "larger than " + std::to_string(kLargestCompanionSettings / 1024) + " KB";
+		return false;
+	}
+
+	// Never more than the bound, should the file grow meanwhile.
+	content->assign(kLargestCompanionSettings, '\0');
+	size_t filled = 0;
+	while (filled < content->size()) {
+		ssize_t got = file.Read(content->data() + filled, content->size() - filled);
+		if (got < 0) {
+			*reason = error_text(static_cast<status_t>(got));
+			return false;
+		}
+		if (got == 0)
+			break;
+		filled += got;
+	}
+	content->resize(filled);
+	return true;
+}
+
+
 bool
 ReadCompanionSettings(const char* path, CompanionOptions* options, std::string* error)
 {
@@ -251,21 +301,27 @@ ReadCompanionSettings(const char* path, CompanionOptions* options, std::string* 
 	const char* slash = strrchr(path, '/');
 	std::string name = slash != NULL ? slash + 1 : path;
 
-	FILE* file = fopen(path, "r");
-	if (file == NULL) {
-		if (errno == ENOENT)
+	std::string content;
+	std::string reason;
+	bool missing;
+	if (!ReadSettingsFile(path, &content, &reason, &missing)) {
+		if (missing)
 			return true;
-		*error = name + ": " + strerror(errno);
+		*error = name + ": " + reason;
 		return false;
 	}
 
-	bool ok = true;
-	char* buffer = NULL;
-	size_t capacity = 0;
+	size_t start = 0;
 	int32 lineNumber = 0;
-	while (ok && getline(&buffer, &capacity, file) >= 0) {
+	while (start < content.size()) {
+		size_t end = content.find('\n', start);
+		if (end == std::string::npos)
+			end = content.size();
 		lineNumber++;
-		std::string line = Trimmed(buffer);
+		// A NUL byte ends the text of its line.
+		std::string line = content.substr(start, end - start);
+		line = Trimmed(line.substr(0, line.find('\0')));
+		start = end + 1;
 		if (line.empty() || line[0] == '#')
 			continue;
 
@@ -279,16 +335,10 @@ ReadCompanionSettings(const char* path, CompanionOptions* options, std::string* 
 		}
 		if (!fault.empty()) {
 			*error = name + " line " + std::to_string(lineNumber) + ": " + fault;
-			ok = false;
+			return false;
 		}
 	}
-	if (ok && ferror(file)) {
-		*error = name + ": " + strerror(errno);
-		ok = false;
-	}
-	free(buffer);
-	fclose(file);
-	return ok;
+	return true;
 }
 
 

@@ -45,12 +45,18 @@ struct CompanionOptions {
 // "_LP_x-vnd.Orv" of the user's settings folder.
 std::string CompanionSettingsPath();
 
+// The settings file holds a few lines: a larger one is some other file.
+const int32 kLargestCompanionSettings = 64 * 1024;
+
 // Reads the settings file: "key = value" lines, "#" starts a comment line,
 // blank lines are skipped. Keys: source (keyboard, serial, pipe, stdin),
 // device, baud, timeout. A missing file leaves options as they are and is
 // no error. False, with error naming the file, the line and the fault, for
 // an unknown key or a value that is no valid one; options keeps the lines
-// before it.
+// before it. Only a regular file of at most kLargestCompanionSettings bytes
+// is read: anything else in its place (a named pipe, a device, a folder, a
+// link to one of them, a larger file) is false with error naming the file
+// and why, and nothing is taken from it.
 bool ReadCompanionSettings(const char* path, CompanionOptions* options, std::string* error);
 
 // Reads the command line over options:

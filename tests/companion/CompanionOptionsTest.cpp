@@ -1,4 +1,5 @@
 #include <stdlib.h>
+#include <string.h>
 #include <sys/stat.h>
 
 #include <string>
@@ -8,6 +9,7 @@
 
 #include "CompanionOptions.h"
 #include "TempFolder.h"
+#include "WithinTime.h"
 
 
 namespace {
@@ -93,6 +95,40 @@ TEST(CompanionOptionsTest, MissingSettingsFileIsNoError)
 	EXPECT_TRUE(ReadCompanionSettings(folder.PathOf("brindel.conf").c_str(), &options, &error));
 	EXPECT_EQ(2400, options.baudRate);
 	EXPECT_EQ("", error);
+}
+
+
+TEST(CompanionOptionsTest, OnlyARegularSettingsFileWithinTheBoundIsRead)
+{
+	// Read in a child each, so that a file that is never done being read
+	// fails here instead of hanging the companion's start.
+	TempFolder folder;
+	std::vector<NotAFile> cases =
+		MakeNotAFiles(folder.Path(), "brindel.conf", kLargestCompanionSettings, "source = stdin\n");
+	ASSERT_EQ(6u, cases.size());
+	for (const NotAFile& test : cases) {
+		ChildAnswer answer = AnswerWithin([&test]() {
+			CompanionOptions options;
+			std::string error;
+			bool read = ReadCompanionSettings(test.path.c_str(), &options, &error);
+			return std::string(read ? "1" : "0") + std::to_string(options.source) + error;
+		});
+		ASSERT_TRUE(answer.finished) << test.label << " was read without end";
+		const char* slash = strrchr(test.path.c_str(), '/');
+		std::string reason = strcmp(test.label, "a file over the bound") == 0
+			? "larger than 64 KB"
+			: "not a regular file";
+		EXPECT_EQ("0" + std::to_string(kSourceNone) + (slash + 1) + ": " + reason, answer.text)
+			<< test.label;
+	}
+
+	// The largest file read is read whole.
+	std::string largest = "source = stdin\n";
+	largest += std::string(kLargestCompanionSettings - largest.size() - 1, '#') + "\n";
+	CompanionOptions options;
+	std::string error;
+	EXPECT_TRUE(ReadSettings(largest, &options, &error)) << error;
+	EXPECT_EQ(kSourceStdin, options.source);
 }
 
 
