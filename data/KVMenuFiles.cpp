@@ -13,6 +13,7 @@
 #include <PopUpMenu.h>
 #include <String.h>
 
+#include "Alerts.h"
 #include "CSVFields.h"
 #include "MenuFile.h"
 #include "MessageCodes.h"
@@ -55,8 +56,17 @@ KV_Window::Open_CSVFiles(const char* path)
 	// The week shown until now may have been closed; this one is open
 	// until its order file says otherwise.
 	fWeekClosed = false;
+	fWeekProblem.Truncate(0);
+	fUnclaimed = UnclaimedLines();
+	fToldOfUnclaimed = false;
 
-	if (!ReadMenuFile(path, fCsvRows)) {
+	BString reason;
+	if (!ReadMenuFile(path, fCsvRows, &reason)) {
+		// Its order file is left as it is, whatever is asked of the week.
+		fWeekProblem << "the menu file cannot be read (" << reason << ")";
+		BString text("The menu file cannot be read (");
+		text << reason << "):\n" << path;
+		AnyAlert(text.String(), false);
 		SetNoCSVFiles(true);
 		return 0;
 	}
