@@ -4,7 +4,9 @@
 #include "KV_Window.h"
 
 #include <stdio.h>
+#include <time.h>
 
+#include <string>
 #include <vector>
 
 #include <Button.h>
@@ -18,6 +20,7 @@
 #include "MenuFile.h"
 #include "MessageCodes.h"
 #include "Now.h"
+#include "OrderFile.h"
 #include "WeekMenu.h"
 
 
@@ -59,6 +62,7 @@ KV_Window::Open_CSVFiles(const char* path)
 	fWeekProblem.Truncate(0);
 	fUnclaimed = UnclaimedLines();
 	fToldOfUnclaimed = false;
+	_RemoveSaveLeftovers(path);
 
 	BString reason;
 	if (!ReadMenuFile(path, fCsvRows, &reason)) {
@@ -86,4 +90,18 @@ KV_Window::Open_CSVFiles(const char* path)
 
 	MovingChilds();
 	return 1;
+}
+
+
+void
+KV_Window::_RemoveSaveLeftovers(const char* menuPath)
+{
+	BString folder(menuPath);
+	int32 slash = folder.FindLast('/');
+	if (slash < 0)
+		return;
+	folder.Truncate(slash > 0 ? slash : 1);
+	// The files' times are the system's, whatever clock the program reads.
+	for (const std::string& name : RemoveSaveLeftovers(folder.String(), time(NULL)))
+		printf("removed the leftover of a killed save: %s/%s\n", folder.String(), name.c_str());
 }

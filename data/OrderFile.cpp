@@ -1,5 +1,6 @@
 #include "OrderFile.h"
 
+#include <dirent.h>
 #include <errno.h>
 #include <fcntl.h>
 #include <limits.h>
@@ -598,3 +599,50 @@ AppendClosedMarker(const char* path, time_t moment)
 	return status;
 }
 
+
+// True for the name of a save's new file beside an order file.
+static bool
+IsSaveLeftoverName(const char* name)
+{
+	size_t length = name != NULL ? strlen(name) : 0;
+	// "." + a name + "." + six letters or digits.
+	if (length < kTemporaryLetters + 3 || name[0] != '.'
+		|| name[length - kTemporaryLetters - 1] != '.')
+		return false;
+	for (size_t i = length - kTemporaryLetters; i < length; i++) {
+		char c = name[i];
+		if (!((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9')))
+			return false;
+	}
+	// Only order files are saved this way.
+	std::string saved(name + 1, length - kTemporaryLetters - 2);
+	return saved.find(".order") != std::string::npos;
+}
+
+
+std::vector<std::string>
+RemoveSaveLeftovers(const char* folder, time_t now, time_t minimumAge)
+{
+	std::vector<std::string> removed;
+	int folderFd = open(folder, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+	if (folderFd < 0)
+		return removed;
+	DIR* entries = fdopendir(folderFd);
+	if (entries == NULL) {
+		close(folderFd);
+		return removed;
+	}
+	uid_t user = geteuid();
+	while (struct dirent* entry = readdir(entries)) {
+		if (!IsSaveLeftoverName(entry->d_name))
+			continue;
+		struct stat st;
+		if (fstatat(folderFd, entry->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(st.st_mode)
+			|| st.st_uid != user || st.st_mtime > now - minimumAge)
+			continue;
+		if (unlinkat(folderFd, entry->d_name, 0) == 0)
+			removed.push_back(entry->d_name);
+	}
+	closedir(entries);
+	return removed;
+}

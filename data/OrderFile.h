@@ -142,4 +142,13 @@ std::string ClosedMarkerLine(time_t moment);
 // so a large week's file costs no more than reading it.
 std::vector<std::string> ClosedMarkersOf(const char* path);
 
+// A save writes its new file under a hidden name beside the file it
+// replaces: "." + the file's name + "." + six letters or digits, and a save
+// that is killed leaves it behind. Removes such files of order files in
+// folder that belong to this user, are regular files and were last written
+// more than minimumAge seconds before now (a save that runs in another
+// program at this moment is left alone). Answers the names removed.
+std::vector<std::string> RemoveSaveLeftovers(
+	const char* folder, time_t now, time_t minimumAge = 60);
+
 #endif // ORDER_FILE_H

@@ -260,11 +260,13 @@ private:
 	// record holds, which a save writes back unchanged around the days; why
 	// the week's order file must be neither saved nor locked (empty when it
 	// may be); and whether the person was told of the orders that no menu
-	// row shows, which is told once per week opened.
+	// row shows, which is told once per week opened. Opening a week removes
+	// the leftovers of killed saves beside its menu file.
 	void _ReadOrders(const char* path);
 	void _SaveOrderFile(const char* path);
 	void _TellOfUnclaimedOrders(bool withoutWeekdays);
 	bool _MayWriteOrders(const char* path, const char* refused);
+	void _RemoveSaveLeftovers(const char* menuPath);
 	UnclaimedLines fUnclaimed;
 	BString fWeekProblem;
 	bool fToldOfUnclaimed = false;

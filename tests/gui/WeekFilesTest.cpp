@@ -1,6 +1,7 @@
 // The week's menu and order files as people and other programs leave them:
 // re-saved by an editor, corrected after orders were taken, lacking meals,
-// or replaced by something that is no file. Whatever the files are, no order a file holds is lost:
+// replaced by something that is no file, or beside the leftovers of a save
+// that was killed. Whatever the files are, no order a file holds is lost:
 // each case opens the week, saves it and counts the portions in the bytes
 // on disk.
 
@@ -260,6 +261,69 @@ TEST_F(WeekFilesTest, AnOrderFileLackingMealsGetsThemWithoutBeingWrittenOnReadin
 		EXPECT_LE(7 * kMealsPerDay, CountMealLines(file));
 		Close();
 	}
+}
+
+
+// Leftovers of saves that were killed: the hidden new file a save writes
+// beside the order file. Opening the week removes those of this program
+// that are older than a minute, and nothing else.
+TEST_F(WeekFilesTest, OpeningAWeekRemovesOnlyStaleFilesOfKilledSaves)
+{
+	enum kind
+	{
+		kFile,
+		kFolder,
+		kLink,
+	};
+	const struct
+	{
+		const char* name;
+		kind type;
+		int age;
+		bool foreign;
+		bool removed;
+	} cases[] = {
+		{".Menu_KW20.order.Ab12Cd", kFile, 120, false, true},
+		{".Menu_KW21.order.x9Y8z7", kFile, 3600, false, true},
+		{".Menu_KW20.order.Zz99Qq", kFile, 5, false, false},
+		{".Menu_KW20.order.Ab12C", kFile, 120, false, false},
+		{".Menu_KW20.order.Ab12Cde", kFile, 120, false, false},
+		{".Menu_KW20.order.Ab-2Cd", kFile, 120, false, false},
+		{"Menu_KW20.order.Ab12Cd", kFile, 120, false, false},
+		{".notes.txt.Ab12Cd", kFile, 120, false, false},
+		{".Menu_KW20.order.Fo1der", kFolder, 120, false, false},
+		{".Menu_KW20.order.L1nkxx", kLink, 120, false, false},
+		{".Menu_KW20.order.N0body", kFile, 120, true, false},
+	};
+	bool root = geteuid() == 0;
+	WriteMenu(fWeek, WeekMenu());
+	fFolder.WriteFile("kept-target", "a file a link leads to\n");
+	std::vector<std::string> expected = {
+		WeekFileName(fWeek, ".csv"), WeekFileName(fWeek, ".order")};
+	time_t now = time(NULL);
+	for (const auto& test : cases) {
+		std::string path = MenuFolder() + "/" + test.name;
+		if (test.type == kFolder)
+			ASSERT_EQ(0, mkdir(path.c_str(), 0755));
+		else if (test.type == kLink)
+			ASSERT_EQ(0, symlink(fFolder.PathOf("kept-target").c_str(), path.c_str()));
+		else
+			fFolder.WriteFile("meals_cvs/" + std::string(test.name), ">half a save\n");
+		if (test.foreign) {
+			if (!root)
+				continue;
+			ASSERT_EQ(0, chown(path.c_str(), 65534, 65534));
+		}
+		struct timespec times[2] = {{now - test.age, 0}, {now - test.age, 0}};
+		ASSERT_EQ(0, utimensat(AT_FDCWD, path.c_str(), times, AT_SYMLINK_NOFOLLOW));
+		if (!test.removed)
+			expected.push_back(test.name);
+	}
+	std::sort(expected.begin(), expected.end());
+
+	Open();
+	EXPECT_EQ(expected, FilesIn(MenuFolder()));
+	EXPECT_EQ("a file a link leads to\n", fFolder.ReadFile("kept-target"));
 }
 
 
