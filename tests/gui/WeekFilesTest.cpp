@@ -302,6 +302,9 @@ TEST_F(WeekFilesTest, OpeningAWeekRemovesOnlyStaleFilesOfKilledSaves)
 		WeekFileName(fWeek, ".csv"), WeekFileName(fWeek, ".order")};
 	time_t now = time(NULL);
 	for (const auto& test : cases) {
+		// Only root can give a file to another user.
+		if (test.foreign && !root)
+			continue;
 		std::string path = MenuFolder() + "/" + test.name;
 		if (test.type == kFolder)
 			ASSERT_EQ(0, mkdir(path.c_str(), 0755));
@@ -310,8 +313,6 @@ TEST_F(WeekFilesTest, OpeningAWeekRemovesOnlyStaleFilesOfKilledSaves)
 		else
 			fFolder.WriteFile("meals_cvs/" + std::string(test.name), ">half a save\n");
 		if (test.foreign) {
-			if (!root)
-				continue;
 			ASSERT_EQ(0, chown(path.c_str(), 65534, 65534));
 		}
 		struct timespec times[2] = {{now - test.age, 0}, {now - test.age, 0}};
