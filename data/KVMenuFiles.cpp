@@ -4,7 +4,9 @@
 #include "KV_Window.h"
 
 #include <stdio.h>
+#include <time.h>
 
+#include <string>
 #include <vector>
 
 #include <Button.h>
@@ -13,10 +15,12 @@
 #include <PopUpMenu.h>
 #include <String.h>
 
+#include "Alerts.h"
 #include "CSVFields.h"
 #include "MenuFile.h"
 #include "MessageCodes.h"
 #include "Now.h"
+#include "OrderFile.h"
 #include "WeekMenu.h"
 
 
@@ -55,8 +59,18 @@ KV_Window::Open_CSVFiles(const char* path)
 	// The week shown until now may have been closed; this one is open
 	// until its order file says otherwise.
 	fWeekClosed = false;
+	fWeekProblem.Truncate(0);
+	fUnclaimed = UnclaimedLines();
+	fToldOfUnclaimed = false;
+	_RemoveSaveLeftovers(path);
 
-	if (!ReadMenuFile(path, fCsvRows)) {
+	BString reason;
+	if (!ReadMenuFile(path, fCsvRows, &reason)) {
+		// Its order file is left as it is, whatever is asked of the week.
+		fWeekProblem << "the menu file cannot be read (" << reason << ")";
+		BString text("The menu file cannot be read (");
+		text << reason << "):\n" << path;
+		AnyAlert(text.String(), false);
 		SetNoCSVFiles(true);
 		return 0;
 	}
@@ -76,4 +90,18 @@ KV_Window::Open_CSVFiles(const char* path)
 
 	MovingChilds();
 	return 1;
+}
+
+
+void
+KV_Window::_RemoveSaveLeftovers(const char* menuPath)
+{
+	BString folder(menuPath);
+	int32 slash = folder.FindLast('/');
+	if (slash < 0)
+		return;
+	folder.Truncate(slash > 0 ? slash : 1);
+	// The files' times are the system's, whatever clock the program reads.
+	for (const std::string& name : RemoveSaveLeftovers(folder.String(), time(NULL)))
+		printf("removed the leftover of a killed save: %s/%s\n", folder.String(), name.c_str());
 }

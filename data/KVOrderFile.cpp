@@ -4,9 +4,12 @@
 
 #include "KV_Window.h"
 
+#include <errno.h>
 #include <stdio.h>
+#include <unistd.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <Errors.h>
@@ -18,6 +21,7 @@
 #include "OrderFile.h"
 #include "TLinkView.h"
 #include "WDBox.h"
+#include "WeekSummary.h"
 
 
 void
@@ -32,69 +36,34 @@ KV_Window::Order_File(int mode)
 	const char* path = orderPath.String();
 
 	switch (mode) {
-	case 0:
+	case 0: {
 		// An existing file holds orders: it is never made anew.
-		if (CreateOrderFile(path, fCsvRows) == B_OK)
+		status_t status = CreateOrderFile(path, fCsvRows);
+		if (status == B_OK)
 			EmptyStringList(fCsvRows);
-		break;
-
-	case 1: {
-		fWeekClosed = false;
-		for (int32 day = 0; day < kDaysPerWeek; day++)
-			fDayBoxes[day]->EmptyRecords();
-		// What is read now is what the file holds: nothing left to save.
-		fUnsaved = false;
-
-		std::vector<OrderFileLine> lines;
-		if (!ReadOrderFile(path, &lines))
-			break;
-
-		BList* records[kDaysPerWeek];
-		for (int32 day = 0; day < kDaysPerWeek; day++)
-			records[day] = fDayBoxes[day]->fRecords;
-		DayRecordsRead read = FillDayRecords(lines, fDayMeals, records);
-		fWeekClosed = read.closed;
-		SetNoCSVFiles(false);
-
-		if (!read.lastMealClaimed) {
-			printf(":(  tarx=NULL\n ");
-			AnyAlert("Weekdaydefinition not found in CSV !\nAll next without warranty !", false);
-			TLinkView::IsLogged = false;
-			TLinkView::ClosedWeek = false;
-		} else
-			TLinkView::ClosedWeek = fWeekClosed;
-		SetOrderMode(fWeekClosed);
-		break;
-	}
-
-	case 2: {
-		// A week closed for ordering stays closed, whoever saves it: the
-		// markers the file carries are written back behind the meals.
-		std::vector<std::string> markers = ClosedMarkersOf(path);
-		if (fWeekClosed && markers.empty())
-			markers.push_back(ClosedMarkerLine(CurrentTime()));
-		status_t status = WriteFileAtomically(path, [this, &markers](FILE* file) {
-			for (int32 day = 0; day < kDaysPerWeek; day++)
-				fDayBoxes[day]->PrintToFile(file);
-			for (const std::string& marker : markers)
-				fputs(marker.c_str(), file);
-			return true;
-		});
-		fSaved = status == B_OK;
-		if (!fSaved) {
-			// The clicks stay in memory, so the person can try again
-			// once the folder is writable.
-			printf("save.err: '%s' (%s)\n", path, error_text(status));
-			BString text("saving failed: ");
-			text << error_text(status) << "\n" << path;
+		else if (status != B_FILE_EXISTS) {
+			// The week is shown all the same, read from the menu lines kept
+			// here, and the first save that can write makes the whole file.
+			printf("create.err: '%s' (%s)\n", path, error_text(status));
+			BString text("The order file cannot be made: ");
+			text << error_text(status) << "\n"
+				 << path << "\nThe clicks are kept until a save can write them.";
 			AnyAlert(text.String(), false);
-			break;
 		}
-		fUnsaved = false;
 		break;
 	}
+
+	case 1:
+		_ReadOrders(path);
+		break;
+
+	case 2:
+		_SaveOrderFile(path);
+		break;
 
 	case 3: {
+		if (!_MayWriteOrders(path, "The week was not closed"))
+			break;
 		status_t status = AppendClosedMarker(path, CurrentTime());
 		if (status != B_OK) {
 			// The week stays open; the person must know it did not close.
@@ -113,6 +82,153 @@ KV_Window::Order_File(int mode)
 	default:
 		break;
 	}
+}
+
+
+void
+KV_Window::_ReadOrders(const char* path)
+{
+	fWeekClosed = false;
+	for (int32 day = 0; day < kDaysPerWeek; day++)
+		fDayBoxes[day]->EmptyRecords();
+	fUnclaimed = UnclaimedLines();
+	fWeekProblem.Truncate(0);
+	// What is read now is what the file holds: nothing left to save.
+	fUnsaved = false;
+
+	std::vector<OrderFileLine> lines;
+	BString reason;
+	if (access(path, F_OK) != 0 && errno == ENOENT) {
+		// Making it failed, and the person was told: the week reads as the
+		// new file would, so clicks count and a save makes the whole file.
+		lines = NewOrderFileLines(fCsvRows);
+	} else if (!ReadOrderFile(path, &lines, &reason)) {
+		// What the file holds is unknown, so nothing may replace it or be
+		// appended to it; the week is shown without orders.
+		fWeekProblem << "the order file cannot be read (" << reason << ")";
+		BString text("The order file cannot be read (");
+		text << reason << "):\n"
+			 << path << "\nThe week is shown without its orders, and nothing is saved into it.";
+		AnyAlert(text.String(), false);
+		return;
+	}
+
+	BList* records[kDaysPerWeek];
+	for (int32 day = 0; day < kDaysPerWeek; day++)
+		records[day] = fDayBoxes[day]->fRecords;
+	DayRecordsRead read = FillDayRecords(lines, fDayMeals, records);
+	for (int32 day = 0; day < kDaysPerWeek; day++)
+		fDayBoxes[day]->RecordsChanged();
+	fUnclaimed = std::move(read.unclaimed);
+	fWeekClosed = read.closed;
+	SetNoCSVFiles(false);
+
+	// A file that lacked meals of the menu (left empty by a start on a full
+	// disk, or older than a meal) got them now; its last meal line then
+	// tells nothing about the menu's weekdays.
+	bool withoutWeekdays = !read.lastMealClaimed && read.added == 0;
+	if (withoutWeekdays) {
+		printf(":(  tarx=NULL\n ");
+		TLinkView::IsLogged = false;
+		TLinkView::ClosedWeek = false;
+	} else
+		TLinkView::ClosedWeek = fWeekClosed;
+	_TellOfUnclaimedOrders(withoutWeekdays);
+	SetOrderMode(fWeekClosed);
+}
+
+
+void
+KV_Window::_TellOfUnclaimedOrders(bool withoutWeekdays)
+{
+	BString text;
+	if (withoutWeekdays)
+		text = "Weekdaydefinition not found in CSV !\nAll next without warranty !";
+	// Once per week opened: the file keeps these orders, and a save or
+	// another reading changes nothing about them.
+	if (!fToldOfUnclaimed) {
+		SummaryColumns columns = ColumnsOf(fPrefs);
+		BString meals = DescribeUnclaimedOrders(fUnclaimed, columns.menue, columns.meal);
+		if (!meals.IsEmpty()) {
+			fToldOfUnclaimed = true;
+			if (!text.IsEmpty())
+				text << "\n\n";
+			text << "Orders for meals that no menu row shows; the order file keeps them:\n"
+				 << meals;
+		}
+	}
+	if (!text.IsEmpty())
+		AnyAlert(text.String(), false);
+}
+
+
+bool
+KV_Window::_MayWriteOrders(const char* path, const char* refused)
+{
+	if (fWeekProblem.IsEmpty())
+		return true;
+	printf("not written: '%s' (%s)\n", path, fWeekProblem.String());
+	BString text(refused);
+	text << ": " << fWeekProblem << "\n" << path;
+	AnyAlert(text.String(), false);
+	return false;
+}
+
+
+void
+KV_Window::_SaveOrderFile(const char* path)
+{
+	fSaved = false;
+	if (!_MayWriteOrders(path, "The orders were not saved"))
+		return;
+
+	// A save writes what the days show. A week whose menu names no weekday
+	// shows no meal, and one without a menu shows none of its meals: saved,
+	// it would replace the orders of the file by an empty week.
+	bool anyDay = false;
+	BString problem;
+	for (int32 day = 0; day < kDaysPerWeek; day++) {
+		anyDay = anyDay || fDayMeals[day].CountItems() > 0;
+		if (fDayBoxes[day]->CountRecords() == 0 && FirstOwnMealOfDay(&fDayMeals[day], day) >= 0)
+			problem = "the week's meals are not shown";
+	}
+	if (!anyDay && CountPortionsOf(fUnclaimed.leading) + CountPortionsOf(fUnclaimed.meals) > 0)
+		problem = "the menu file names no weekday (MON ... SUN), and the order file holds orders";
+	if (!problem.IsEmpty()) {
+		printf("save.err: '%s' (%s)\n", path, problem.String());
+		BString text("The orders were not saved: ");
+		text << problem << "\n" << path;
+		AnyAlert(text.String(), false);
+		return;
+	}
+
+	// A week closed for ordering stays closed, whoever saves it: the
+	// markers the file carries are written back behind the meals.
+	std::vector<std::string> markers = ClosedMarkersOf(path);
+	if (fWeekClosed && markers.empty())
+		markers.push_back(ClosedMarkerLine(CurrentTime()));
+	status_t status = WriteFileAtomically(path, [this, &markers](FILE* file) {
+		// Order lines that stood before any meal line stay before them, and
+		// meals no menu row shows follow the days with their orders.
+		bool written = WriteOrderFileLines(file, fUnclaimed.leading);
+		for (int32 day = 0; day < kDaysPerWeek; day++)
+			fDayBoxes[day]->PrintToFile(file);
+		written = WriteOrderFileLines(file, fUnclaimed.meals) && written;
+		for (const std::string& marker : markers)
+			fputs(marker.c_str(), file);
+		return written;
+	});
+	fSaved = status == B_OK;
+	if (!fSaved) {
+		// The clicks stay in memory, so the person can try again once the
+		// folder is writable.
+		printf("save.err: '%s' (%s)\n", path, error_text(status));
+		BString text("saving failed: ");
+		text << error_text(status) << "\n" << path;
+		AnyAlert(text.String(), false);
+		return;
+	}
+	fUnsaved = false;
 }
 
 

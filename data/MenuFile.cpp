@@ -6,30 +6,44 @@
 #include <string>
 
 #include "LineChunkReader.h"
+#include "RegularFile.h"
 
 
 const char* const kDayTokens[kDaysPerWeek] = {
-	";MON;", ";TUE;", ";WED;", ";THU;", ";FRI;", ";SAT;", ";SUN;"
-};
+	";MON;", ";TUE;", ";WED;", ";THU;", ";FRI;", ";SAT;", ";SUN;"};
 
 // Shorter lines, line end counted, carry no meal.
 static const size_t kMinimumLineLength = 9;
 
+static const char* const kByteOrderMark = "\xef\xbb\xbf";
+
 
 bool
-ReadMenuFile(const char* path, BList* rows)
+ReadMenuFile(const char* path, BList* rows, BString* reason)
 {
 	EmptyStringList(rows);
-	FILE* file = path != NULL ? fopen(path, "rb") : NULL;
+	BString why;
+	FILE* file = OpenRegularFile(path, kLargestMenuFile, &why);
 	if (file == NULL) {
-		printf("open.err: '%s'\n", path != NULL ? path : "");
+		printf("open.err: '%s' (%s)\n", path != NULL ? path : "", why.String());
+		if (reason != NULL)
+			*reason = why;
 		return false;
 	}
 
 	LineChunkReader reader(file);
 	std::string chunk;
-	while (reader.Next(&chunk)) {
-		if (chunk[0] == '#' || LineChunkReader::LengthWithLineEnd(chunk) < kMinimumLineLength)
+	// The bound holds should the file grow while it is read.
+	int64 total = 0;
+	bool first = true;
+	while (total < kLargestMenuFile && reader.Next(&chunk)) {
+		total += chunk.size();
+		// An editor that saves the file as UTF-8 may put this mark first.
+		if (first && chunk.compare(0, strlen(kByteOrderMark), kByteOrderMark) == 0)
+			chunk.erase(0, strlen(kByteOrderMark));
+		first = false;
+		if (chunk.empty() || chunk[0] == '#'
+			|| LineChunkReader::LengthWithLineEnd(chunk) < kMinimumLineLength)
 			continue;
 		rows->AddItem(new BString(LineChunkReader::WithoutLineEnds(chunk).c_str()));
 	}

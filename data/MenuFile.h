@@ -10,11 +10,19 @@ const int32 kDaysPerWeek = 7;
 // The tokens that assign a menu line to its days, Monday first.
 extern const char* const kDayTokens[kDaysPerWeek];
 
+// The largest menu file read. A canteen's week is a few hundred lines, some
+// 20 KB; a menu of 16,000 meals a day is 2.7 MB. Every line is kept in
+// memory once for the week and once per day it is served on, and a new
+// order file copies them all, so a file beyond this bound is refused.
+const int64 kLargestMenuFile = 32 * 1024 * 1024;
+
 // Reads the menu file at path into rows: every kept line, in file order, as
 // an owned BString. Comment lines ("#" first) and lines of fewer than 9
-// characters (line end counted) are left out, and line ends are removed.
-// Answers false, with rows left empty, when the file cannot be opened.
-bool ReadMenuFile(const char* path, BList* rows);
+// characters (line end counted) are left out, line ends are removed, and so
+// is a byte-order mark at the start. Answers false, with rows left empty
+// and the reason (when asked for), when the file cannot be read: missing,
+// no regular file, larger than kLargestMenuFile or unreadable.
+bool ReadMenuFile(const char* path, BList* rows, BString* reason = NULL);
 
 // Appends to dayMeals[d] a copy of every row whose token for day d stands
 // anywhere but at index 0. dayMeals points at seven lists, Monday first.

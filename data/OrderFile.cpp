@@ -1,5 +1,6 @@
 #include "OrderFile.h"
 
+#include <dirent.h>
 #include <errno.h>
 #include <fcntl.h>
 #include <limits.h>
@@ -9,10 +10,15 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <unordered_map>
+
 #include <Errors.h>
 
 #include "BxString.h"
+#include "CSVFields.h"
 #include "MenuFile.h"
+#include "RegularFile.h"
 
 
 const char* const kClosedMarker = "#CLOSED-FOR-ORDER# ";
@@ -47,33 +53,78 @@ KindOf(const std::string& line, bool* known)
 }
 
 
+// An editor that saves a file as UTF-8 may put this mark before its first
+// line; the line is ours all the same.
+static const char kByteOrderMark[] = "\xef\xbb\xbf";
+static const size_t kByteOrderMarkLength = 3;
+
+
+// Calls take(line) for each line of file, its line end left out, reading at
+// most maxSize bytes and skipping a byte-order mark at the start.
+template <typename Take>
+static void
+ForEachLine(FILE* file, int64 maxSize, Take take)
+{
+	// Lines are read whole: a meal line is a copy of a menu line, and a cut
+	// one would no longer belong to its day.
+	std::string line;
+	std::vector<char> buffer(65536);
+	int64 total = 0;
+	bool first = true;
+	size_t length;
+	while (total < maxSize
+		&& (length = fread(buffer.data(), 1,
+				static_cast<size_t>(std::min<int64>(buffer.size(), maxSize - total)), file))
+			> 0) {
+		total += length;
+		const char* start = buffer.data();
+		const char* end = start + length;
+		while (start < end) {
+			const char* lineEnd = static_cast<const char*>(memchr(start, '\n', end - start));
+			if (lineEnd == NULL) {
+				line.append(start, end);
+				break;
+			}
+			line.append(start, lineEnd);
+			start = lineEnd + 1;
+			if (first && line.compare(0, kByteOrderMarkLength, kByteOrderMark) == 0)
+				line.erase(0, kByteOrderMarkLength);
+			first = false;
+			take(line);
+			line.clear();
+		}
+	}
+	if (!line.empty()) {
+		if (first && line.compare(0, kByteOrderMarkLength, kByteOrderMark) == 0)
+			line.erase(0, kByteOrderMarkLength);
+		take(line);
+	}
+}
+
+
 bool
-ReadOrderFile(const char* path, std::vector<OrderFileLine>* lines)
+ReadOrderFile(const char* path, std::vector<OrderFileLine>* lines, BString* reason)
 {
 	lines->clear();
-	FILE* file = fopen(path, "rb");
+	BString why;
+	FILE* file = OpenRegularFile(path, kLargestOrderFile, &why);
 	if (file == NULL) {
-		printf("open.err: '%s'\n", path);
+		printf("open.err: '%s' (%s)\n", path, why.String());
+		if (reason != NULL)
+			*reason = why;
 		return false;
 	}
 
-	// Lines are read whole: a meal line is a copy of a menu line, and a cut
-	// one would no longer belong to its day.
-	char* buffer = NULL;
-	size_t capacity = 0;
-	ssize_t length;
-	while ((length = getline(&buffer, &capacity, file)) >= 0) {
-		std::string line(buffer, static_cast<size_t>(length));
-		while (!line.empty() && (line.back() == '\n' || line.back() == '\r'))
+	ForEachLine(file, kLargestOrderFile, [lines](std::string& line) {
+		while (!line.empty() && line.back() == '\r')
 			line.pop_back();
 		// A NUL byte ends the line's text, as it ends every text we keep.
 		line.resize(strlen(line.c_str()));
 		bool known;
 		order_line_kind kind = KindOf(line, &known);
 		if (known)
-			lines->push_back(OrderFileLine{kind, std::move(line)});
-	}
-	free(buffer);
+			lines->push_back(OrderFileLine{kind, line});
+	});
 	fclose(file);
 	return true;
 }
@@ -124,6 +175,11 @@ FileBehindLinks(const char* path, std::string* file)
 }
 
 
+// The new file of a save is "." + the name of the file it replaces + "." +
+// this many letters or digits, which mkstemp picks.
+static const size_t kTemporaryLetters = 6;
+
+
 status_t
 WriteFileAtomically(const char* path, const std::function<bool(FILE*)>& write)
 {
@@ -131,16 +187,20 @@ WriteFileAtomically(const char* path, const std::function<bool(FILE*)>& write)
 	status_t status = FileBehindLinks(path, &target);
 	if (status != B_OK)
 		return status;
+	// A named pipe or a device where the file should be is not ours to
+	// replace.
+	struct stat st;
+	if (lstat(target.c_str(), &st) == 0 && !S_ISREG(st.st_mode))
+		return S_ISDIR(st.st_mode) ? B_IS_A_DIRECTORY : B_BAD_TYPE;
 	size_t slash = target.rfind('/');
 	std::string folder = slash == std::string::npos ? "." : target.substr(0, slash);
 	std::string leaf = slash == std::string::npos ? target : target.substr(slash + 1);
-	std::string temporary = folder + "/." + leaf + ".XXXXXX";
+	std::string temporary = folder + "/." + leaf + "." + std::string(kTemporaryLetters, 'X');
 
 	int fd = mkstemp(temporary.data());
 	if (fd < 0)
 		return status_for_errno(errno);
 	// The new file keeps the old one's permissions (mkstemp makes 0600).
-	struct stat st;
 	mode_t mode = 0644;
 	if (stat(target.c_str(), &st) == 0)
 		mode = st.st_mode & 07777;
@@ -211,6 +271,34 @@ NewOrderFileLines(const BList* menuRows)
 }
 
 
+std::string_view
+MenuLineKey(std::string_view line)
+{
+	size_t end = line.find_last_not_of(" \t\r");
+	return end == std::string_view::npos ? std::string_view() : line.substr(0, end + 1);
+}
+
+
+// The menu line a meal line copies, as the two are compared; an empty key
+// for a line that is no meal line.
+static std::string_view
+MealLineKey(std::string_view mealLine)
+{
+	if (mealLine.empty() || mealLine[0] != '>')
+		return std::string_view();
+	return MenuLineKey(mealLine.substr(1));
+}
+
+
+bool
+IsMealLineOf(const char* mealLine, const char* menuLine)
+{
+	if (mealLine == NULL || menuLine == NULL || mealLine[0] != '>')
+		return false;
+	return MealLineKey(mealLine) == MenuLineKey(menuLine);
+}
+
+
 bool
 HoldsMenuLineOf(const char* mealLine, const BList* dayMenuLines)
 {
@@ -218,10 +306,64 @@ HoldsMenuLineOf(const char* mealLine, const BList* dayMenuLines)
 		return false;
 	for (int32 i = 0; i < dayMenuLines->CountItems(); i++) {
 		const BString* row = static_cast<const BString*>(dayMenuLines->ItemAt(i));
-		if (row != NULL && strstr(mealLine, row->String()) != NULL)
+		if (row != NULL && IsMealLineOf(mealLine, row->String()))
 			return true;
 	}
 	return false;
+}
+
+
+// Where a menu line's meal belongs: the first day, Monday first, that lists
+// the line, and whether a meal line of the file went to it.
+struct MealPlace
+{
+	int32 day;
+	bool claimed;
+};
+
+
+// Gives each menu row of a day whose meal is the day's own, and that no
+// meal line claimed, a record with an empty order line, put at the row's
+// index where the records before it allow (so a file that lacked a meal
+// in the middle is saved in menu order again). Answers how many it made.
+static int32
+AddMissingRecords(int32 day, const BList* menuLines,
+	std::unordered_map<std::string_view, MealPlace>& places, BList* records)
+{
+	std::vector<std::pair<int32, BxString*>> missing;
+	for (int32 row = 0; row < menuLines->CountItems(); row++) {
+		const BString* line = static_cast<const BString*>(menuLines->ItemAt(row));
+		if (line == NULL)
+			continue;
+		auto place = places.find(MenuLineKey(line->String()));
+		if (place == places.end() || place->second.day != day || place->second.claimed)
+			continue;
+		place->second.claimed = true;
+		BxString* record = new BxString((BString(">") << *line).String(), 0);
+		record->AddOrderLine(":.");
+		missing.push_back({row, record});
+	}
+	if (missing.empty())
+		return 0;
+
+	// One pass that puts each new record at its row's index, or after the
+	// records when they are fewer.
+	std::vector<void*> merged;
+	int32 count = records->CountItems();
+	merged.reserve(count + missing.size());
+	int32 next = 0;
+	size_t added = 0;
+	while (next < count || added < missing.size()) {
+		if (added < missing.size()
+			&& (next == count || missing[added].first <= static_cast<int32>(merged.size())))
+			merged.push_back(missing[added++].second);
+		else
+			merged.push_back(records->ItemAt(next++));
+	}
+	records->MakeEmpty();
+	for (void* record : merged)
+		records->AddItem(record);
+	return static_cast<int32>(missing.size());
 }
 
 
@@ -229,7 +371,19 @@ DayRecordsRead
 FillDayRecords(
 	const std::vector<OrderFileLine>& lines, const BList* dayMenuLines, BList* const* dayRecords)
 {
-	DayRecordsRead read = {false, false};
+	DayRecordsRead read;
+	// Each menu line's day, found once: a meal line is then placed at once,
+	// however many meals the week has.
+	std::unordered_map<std::string_view, MealPlace> places;
+	for (int32 day = 0; day < kDaysPerWeek; day++) {
+		for (int32 i = 0; i < dayMenuLines[day].CountItems(); i++) {
+			const BString* line = static_cast<const BString*>(dayMenuLines[day].ItemAt(i));
+			// The same meal on two days goes to the first day.
+			if (line != NULL)
+				places.emplace(MenuLineKey(line->String()), MealPlace{day, false});
+		}
+	}
+
 	BxString* record = NULL;
 	const std::string* lastMealLine = NULL;
 	for (const OrderFileLine& line : lines) {
@@ -237,13 +391,14 @@ FillDayRecords(
 		case kMealLine: {
 			lastMealLine = &line.text;
 			record = NULL;
-			// The same meal on two days goes to the first day asked.
-			for (int32 day = 0; day < kDaysPerWeek && record == NULL; day++) {
-				if (HoldsMenuLineOf(line.text.c_str(), &dayMenuLines[day])) {
-					record = new BxString(line.text.c_str(), 0);
-					dayRecords[day]->AddItem(record);
-				}
-			}
+			std::string_view key = MealLineKey(line.text);
+			auto place = key.empty() ? places.end() : places.find(key);
+			if (place != places.end()) {
+				place->second.claimed = true;
+				record = new BxString(line.text.c_str(), 0);
+				dayRecords[place->second.day]->AddItem(record);
+			} else
+				read.unclaimed.meals.push_back(line);
 			read.lastMealClaimed = record != NULL;
 			break;
 		}
@@ -252,8 +407,13 @@ FillDayRecords(
 			if (record != NULL)
 				record->AddOrderLine(line.text.c_str());
 			else {
+				// No day shows this meal, but its orders stay in the file.
 				printf(":( no tarx found for: '%s'\n ",
 					lastMealLine != NULL ? lastMealLine->c_str() : "");
+				if (lastMealLine != NULL)
+					read.unclaimed.meals.push_back(line);
+				else
+					read.unclaimed.leading.push_back(line);
 			}
 			break;
 
@@ -262,7 +422,91 @@ FillDayRecords(
 			break;
 		}
 	}
+
+	for (int32 day = 0; day < kDaysPerWeek; day++)
+		read.added += AddMissingRecords(day, &dayMenuLines[day], places, dayRecords[day]);
 	return read;
+}
+
+
+bool
+WriteOrderFileLines(FILE* file, const std::vector<OrderFileLine>& lines)
+{
+	for (const OrderFileLine& line : lines) {
+		fputs(line.text.c_str(), file);
+		fputc('\n', file);
+	}
+	return ferror(file) == 0;
+}
+
+
+int32
+CountPortionsOf(const std::vector<OrderFileLine>& lines)
+{
+	// The record counts an order line as a click sees it.
+	BxString record("");
+	for (const OrderFileLine& line : lines) {
+		if (line.kind == kOrderLine)
+			record.AddOrderLine(line.text.c_str());
+	}
+	return record.CountMeals();
+}
+
+
+// The longest text of a meal the person reads in the alert.
+static const int32 kLongestMealText = 80;
+
+
+BString
+DescribeUnclaimedOrders(
+	const UnclaimedLines& unclaimed, int32 menuField, int32 mealField, int32 mostNamed)
+{
+	std::vector<std::pair<BString, int32>> meals;
+	int32 portions = CountPortionsOf(unclaimed.leading);
+	if (portions > 0)
+		meals.push_back({"(before the first meal)", portions});
+	for (size_t i = 0; i < unclaimed.meals.size(); i++) {
+		if (unclaimed.meals[i].kind != kMealLine)
+			continue;
+		std::vector<OrderFileLine> orders;
+		for (size_t j = i + 1; j < unclaimed.meals.size() && unclaimed.meals[j].kind != kMealLine;
+			 j++)
+			orders.push_back(unclaimed.meals[j]);
+		portions = CountPortionsOf(orders);
+		if (portions == 0)
+			continue;
+		BString line(unclaimed.meals[i].text.c_str());
+		BString menu;
+		BString meal;
+		CopyCSVField(menuField, &line, &menu);
+		CopyCSVField(mealField, &line, &meal);
+		BString name;
+		if (menu == kMissingField || meal == kMissingField)
+			name = line.String() + 1;
+		else
+			name << menu << " " << meal;
+		name = WithoutControlCharacters(name.String());
+		if (name.Length() > kLongestMealText) {
+			int32 cut = kLongestMealText;
+			// Back off to the start of a UTF-8 character.
+			while (cut > 0 && (static_cast<unsigned char>(name.ByteAt(cut)) & 0xc0) == 0x80)
+				cut--;
+			name.Truncate(cut);
+			name << "...";
+		}
+		meals.push_back({name, portions});
+	}
+
+	BString text;
+	for (size_t i = 0; i < meals.size(); i++) {
+		if (static_cast<int32>(i) == mostNamed) {
+			text << "... and " << static_cast<int32>(meals.size() - i) << " more\n";
+			break;
+		}
+		text << meals[i].first << ": " << meals[i].second
+			 << (meals[i].second == 1 ? " portion\n" : " portions\n");
+	}
+	return text;
 }
 
 
@@ -270,23 +514,18 @@ std::vector<std::string>
 ClosedMarkersOf(const char* path)
 {
 	std::vector<std::string> markers;
-	FILE* file = fopen(path, "rb");
+	FILE* file = OpenRegularFile(path, kLargestOrderFile);
 	if (file == NULL)
 		return markers;
-	char* buffer = NULL;
-	size_t capacity = 0;
-	ssize_t length;
 	size_t markerLength = strlen(kClosedMarker);
-	while ((length = getline(&buffer, &capacity, file)) >= 0) {
-		if (static_cast<size_t>(length) < markerLength || buffer[0] != '#'
-			|| strncmp(buffer, kClosedMarker, markerLength) != 0)
-			continue;
-		std::string line(buffer, strnlen(buffer, static_cast<size_t>(length)));
-		while (!line.empty() && (line.back() == '\n' || line.back() == '\r'))
+	ForEachLine(file, kLargestOrderFile, [&markers, markerLength](std::string& line) {
+		if (line.size() < markerLength || line.compare(0, markerLength, kClosedMarker) != 0)
+			return;
+		line.resize(strlen(line.c_str()));
+		while (!line.empty() && line.back() == '\r')
 			line.pop_back();
 		markers.push_back(line + "\n");
-	}
-	free(buffer);
+	});
 	fclose(file);
 	return markers;
 }
@@ -307,11 +546,28 @@ ClosedMarkerLine(time_t moment)
 status_t
 AppendClosedMarker(const char* path, time_t moment)
 {
-	// Read access too, to see how the file ends.
-	int fd = open(path, O_RDWR | O_APPEND | O_CLOEXEC);
+	// The file a save of path replaces, so that the marker is never put
+	// into a file a save of the same week does not see.
+	std::string target;
+	status_t status = FileBehindLinks(path, &target);
+	if (status != B_OK) {
+		printf("open.err: '%s' (%s)\n", path, error_text(status));
+		return status;
+	}
+	// Read access too, to see how the file ends. Without waiting, and only
+	// into a regular file: a pipe would hand the marker to its reader, and
+	// the week would stay open.
+	int fd = open(target.c_str(), O_RDWR | O_APPEND | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
 	if (fd < 0) {
-		printf("open.err: '%s'\n", path);
-		return status_for_errno(errno);
+		status = status_for_errno(errno);
+		printf("open.err: '%s' (%s)\n", path, error_text(status));
+		return status;
+	}
+	struct stat st;
+	if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+		printf("open.err: '%s' (not a regular file)\n", path);
+		close(fd);
+		return B_BAD_TYPE;
 	}
 	off_t oldSize = lseek(fd, 0, SEEK_END);
 	std::string line = ClosedMarkerLine(moment);
@@ -324,7 +580,6 @@ AppendClosedMarker(const char* path, time_t moment)
 
 	// A full disk may take part of the line: what it took is cut off again,
 	// or a marker cut after its start would close the week at the next read.
-	status_t status = B_OK;
 	size_t written = 0;
 	while (written < line.size()) {
 		ssize_t result = write(fd, line.data() + written, line.size() - written);
@@ -342,4 +597,52 @@ AppendClosedMarker(const char* path, time_t moment)
 		fsync(fd);
 	close(fd);
 	return status;
+}
+
+
+// True for the name of a save's new file beside an order file.
+static bool
+IsSaveLeftoverName(const char* name)
+{
+	size_t length = name != NULL ? strlen(name) : 0;
+	// "." + a name + "." + six letters or digits.
+	if (length < kTemporaryLetters + 3 || name[0] != '.'
+		|| name[length - kTemporaryLetters - 1] != '.')
+		return false;
+	for (size_t i = length - kTemporaryLetters; i < length; i++) {
+		char c = name[i];
+		if (!((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9')))
+			return false;
+	}
+	// Only order files are saved this way.
+	std::string saved(name + 1, length - kTemporaryLetters - 2);
+	return saved.find(".order") != std::string::npos;
+}
+
+
+std::vector<std::string>
+RemoveSaveLeftovers(const char* folder, time_t now, time_t minimumAge)
+{
+	std::vector<std::string> removed;
+	int folderFd = open(folder, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+	if (folderFd < 0)
+		return removed;
+	DIR* entries = fdopendir(folderFd);
+	if (entries == NULL) {
+		close(folderFd);
+		return removed;
+	}
+	uid_t user = geteuid();
+	while (struct dirent* entry = readdir(entries)) {
+		if (!IsSaveLeftoverName(entry->d_name))
+			continue;
+		struct stat st;
+		if (fstatat(folderFd, entry->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(st.st_mode)
+			|| st.st_uid != user || st.st_mtime > now - minimumAge)
+			continue;
+		if (unlinkat(folderFd, entry->d_name, 0) == 0)
+			removed.push_back(entry->d_name);
+	}
+	closedir(entries);
+	return removed;
 }

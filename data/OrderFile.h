@@ -9,6 +9,7 @@
 
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 // The orders of a week lie beside its menu file in the order file: for each
@@ -36,32 +37,77 @@ struct OrderFileLine
 	std::string text;
 };
 
+// The largest order file read. A canteen of 2,000 persons, each with an
+// entry on every one of 175 meals a week, writes 4.9 MB, and 32,000 persons
+// 86 MB; reading holds the file about twice in memory. No canteen comes
+// near this bound, and a file beyond it is no order file of ours.
+const int64 kLargestOrderFile = 128 * 1024 * 1024;
+
 // Reads the meal lines, order lines and closed markers of the file, whole
-// (without line ends), in file order; other lines are left out. False when
-// the file cannot be read.
-bool ReadOrderFile(const char* path, std::vector<OrderFileLine>* lines);
+// (without line ends), in file order; other lines are left out, and so is
+// a byte-order mark that an editor put at the start. False, with the
+// reason (when asked for), when the file cannot be read: missing, no
+// regular file, larger than kLargestOrderFile or unreadable.
+bool ReadOrderFile(const char* path, std::vector<OrderFileLine>* lines, BString* reason = NULL);
+
+// A meal line is ">" and a copy of its menu line. The two are compared
+// without the blanks, tabs and CRs at their ends, which editors and
+// spreadsheets add and take away unseen; the files keep their lines as
+// they were written.
+std::string_view MenuLineKey(std::string_view line);
+bool IsMealLineOf(const char* mealLine, const char* menuLine);
+
+// True when mealLine is the meal line of one of a day's menu lines
+// (BString*).
+bool HoldsMenuLineOf(const char* mealLine, const BList* dayMenuLines);
+
+// The lines of an order file that no day's record holds, kept so that a
+// save writes them back unchanged: the order lines before the file's first
+// meal line, and each meal line that no day claims with the order lines
+// after it, in file order.
+struct UnclaimedLines
+{
+	std::vector<OrderFileLine> leading;
+	std::vector<OrderFileLine> meals;
+};
 
 // What reading an order file into the days found.
 struct DayRecordsRead
 {
 	// The file carries the closed marker.
-	bool closed;
+	bool closed = false;
 	// The file's last meal line went to a day; false also for a file
 	// without meal lines.
-	bool lastMealClaimed;
+	bool lastMealClaimed = false;
+	UnclaimedLines unclaimed;
+	// Records made for menu rows whose meal line the file lacks.
+	int32 added = 0;
 };
-
-// True when mealLine holds one of a day's menu lines (BString*): a meal
-// line is ">" and a menu line, so it belongs to every day that lists it.
-bool HoldsMenuLineOf(const char* mealLine, const BList* dayMenuLines);
 
 // Puts the lines of an order file into the days' order records (BxString*,
 // appended to dayRecords[day]): each meal line makes a record of the first
-// day, Monday first, whose menu lines (dayMenuLines[day]) it holds, and the
-// order lines after it go into that record. Lines no day claims are left
-// out. Both arrays have kDaysPerWeek lists.
+// day, Monday first, that lists its menu line (dayMenuLines[day]), and the
+// order lines after it go into that record. A menu row whose meal line the
+// file lacks gets a record with one empty order line, at the row's place,
+// so the next save writes it. Lines no day claims are returned. Both
+// arrays have kDaysPerWeek lists. The cost is linear in the lines and
+// rows.
 DayRecordsRead FillDayRecords(
 	const std::vector<OrderFileLine>& lines, const BList* dayMenuLines, BList* const* dayRecords);
+
+// Writes the lines as they were read, each with a line end. False when the
+// file reports an error.
+bool WriteOrderFileLines(FILE* file, const std::vector<OrderFileLine>& lines);
+
+// The portions the order lines among lines hold.
+int32 CountPortionsOf(const std::vector<OrderFileLine>& lines);
+
+// The unclaimed lines that hold portions, one line each for the person to
+// read: the meal's menu and meal columns (the line itself when it has
+// none), and its portions; at most mostNamed of them, then how many more.
+// Empty when no unclaimed line holds a portion.
+BString DescribeUnclaimedOrders(
+	const UnclaimedLines& unclaimed, int32 menuField, int32 mealField, int32 mostNamed = 12);
 
 // The lines of a week's new order file: each kept menu line as a meal line
 // with one empty order line.
@@ -83,7 +129,9 @@ status_t WriteFileAtomically(const char* path, const std::function<bool(FILE*)>&
 // Appends the closed marker with the moment of closing, flushed to disk. The
 // marker always starts a line of its own, so a line end goes before it when
 // the file's last line has none. When that fails, whatever part got in is
-// cut off again.
+// cut off again. Through links it closes the very file a save replaces; a
+// path that leads to no regular file (a named pipe, a device, a folder)
+// takes no marker.
 status_t AppendClosedMarker(const char* path, time_t moment);
 
 // The marker line for a moment, line end included.
@@ -93,5 +141,14 @@ std::string ClosedMarkerLine(time_t moment);
 // order: none when it has none or cannot be read. Only those lines are kept,
 // so a large week's file costs no more than reading it.
 std::vector<std::string> ClosedMarkersOf(const char* path);
+
+// A save writes its new file under a hidden name beside the file it
+// replaces: "." + the file's name + "." + six letters or digits, and a save
+// that is killed leaves it behind. Removes such files of order files in
+// folder that belong to this user, are regular files and were last written
+// more than minimumAge seconds before now (a save that runs in another
+// program at this moment is left alone). Answers the names removed.
+std::vector<std::string> RemoveSaveLeftovers(
+	const char* folder, time_t now, time_t minimumAge = 60);
 
 #endif // ORDER_FILE_H

@@ -3,6 +3,9 @@
 #include <stdio.h>
 #include <string.h>
 
+#include <string_view>
+#include <unordered_map>
+
 #include <Font.h>
 #include <GraphicsDefs.h>
 #include <View.h>
@@ -21,15 +24,6 @@ static const rgb_color kBoxColor = {254, 254, 220, 0};
 static const rgb_color kFrameColor = {180, 180, 180, 0};
 static const rgb_color kTextColor = {10, 10, 10, 0};
 
-// True when the record's meal line is ">" and the menu line.
-static bool
-IsMealLineOf(const BxString* record, const BString& menuLine)
-{
-	return record != NULL && record->Length() == menuLine.Length() + 1 && record->ByteAt(0) == '>'
-		&& strcmp(record->String() + 1, menuLine.String()) == 0;
-}
-
-
 // The settings singleton, fetched by the first box. One that was released
 // and made anew meanwhile is fetched again, so no box reads a gone store.
 static Prefs*
@@ -46,7 +40,11 @@ WDBox::WDBox(BRect frame, const char* name, int32 index, TLinkView* view, uint32
 	BBox(frame, name, resizingMode, flags, B_PLAIN_BORDER),
 	fIndex(index),
 	fRecords(new BList),
-	fView(view)
+	fView(view),
+	fIndexedRows(NULL),
+	fIndexedRowCount(0),
+	fIndexedRecordCount(0),
+	fRowRecordsValid(false)
 {
 	Settings();
 
@@ -76,6 +74,15 @@ WDBox::EmptyRecords()
 	for (int32 i = 0; i < CountRecords(); i++)
 		delete RecordAt(i);
 	fRecords->MakeEmpty();
+	RecordsChanged();
+}
+
+
+void
+WDBox::RecordsChanged()
+{
+	fRowRecordsValid = false;
+	fRowRecords.clear();
 }
 
 
@@ -216,18 +223,58 @@ BxString*
 WDBox::RecordOfRow(int32 row) const
 {
 	BList* rows = fView != NULL ? fView->MenuRows() : NULL;
-	const BString* menuLine = rows != NULL ? static_cast<const BString*>(rows->ItemAt(row)) : NULL;
-	if (menuLine == NULL)
-		return rows != NULL ? NULL : RecordAt(row);
+	if (rows == NULL)
+		return RecordAt(row);
+	if (row < 0 || row >= rows->CountItems())
+		return NULL;
+	if (!_RowRecordsCurrent(rows))
+		_FindRowRecords();
+	int32 index = fRowRecords[row];
+	return index >= 0 ? RecordAt(index) : NULL;
+}
 
-	BxString* record = RecordAt(row);
-	if (IsMealLineOf(record, *menuLine))
-		return record;
-	for (int32 i = 0; i < CountRecords(); i++) {
-		if (IsMealLineOf(RecordAt(i), *menuLine))
-			return RecordAt(i);
+
+bool
+WDBox::_RowRecordsCurrent(const BList* rows) const
+{
+	return fRowRecordsValid && fIndexedRows == rows && fIndexedRowCount == rows->CountItems()
+		&& fIndexedRecordCount == CountRecords();
+}
+
+
+void
+WDBox::_FindRowRecords() const
+{
+	const BList* rows = fView->MenuRows();
+	int32 rowCount = rows->CountItems();
+	int32 recordCount = CountRecords();
+
+	// The first record of each meal, by the menu line its meal line copies.
+	std::unordered_map<std::string_view, int32> firstRecord;
+	for (int32 i = 0; i < recordCount; i++) {
+		const BxString* record = RecordAt(i);
+		if (record != NULL && record->ByteAt(0) == '>')
+			firstRecord.emplace(MenuLineKey(record->String() + 1), i);
 	}
-	return NULL;
+
+	fRowRecords.assign(rowCount, -1);
+	for (int32 row = 0; row < rowCount; row++) {
+		const BString* menuLine = static_cast<const BString*>(rows->ItemAt(row));
+		if (menuLine == NULL)
+			continue;
+		const BxString* atRow = row < recordCount ? RecordAt(row) : NULL;
+		if (atRow != NULL && IsMealLineOf(atRow->String(), menuLine->String()))
+			fRowRecords[row] = row;
+		else {
+			auto found = firstRecord.find(MenuLineKey(menuLine->String()));
+			if (found != firstRecord.end())
+				fRowRecords[row] = found->second;
+		}
+	}
+	fIndexedRows = rows;
+	fIndexedRowCount = rowCount;
+	fIndexedRecordCount = recordCount;
+	fRowRecordsValid = true;
 }
 
 

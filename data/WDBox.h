@@ -3,6 +3,8 @@
 
 #include <stdio.h>
 
+#include <vector>
+
 #include <Box.h>
 #include <List.h>
 #include <Rect.h>
@@ -55,14 +57,20 @@ public:
 	virtual void PrintToFile(FILE* file);
 	virtual void PrintToStream();
 
+	// Deletes the records; the rows have none until records are read again.
 	void EmptyRecords();
 	// The day as the week summaries read it.
 	SummaryDay AsSummaryDay() const;
 	BxString* RecordAt(int32 index) const;
 	int32 CountRecords() const;
 	// The order record of a meal row: the one whose meal line is the row's
-	// menu line; NULL when the day has none for it.
+	// menu line (the record at the row's index when it is that one, else the
+	// first); NULL when the day has none for it. It answers at once: the
+	// rows' records are found in one pass after the records or the rows
+	// changed.
 	BxString* RecordOfRow(int32 row) const;
+	// Records were read into fRecords: their rows are found again.
+	void RecordsChanged();
 
 	int32 fIndex;
 	// Owned BxString*, filled by whoever reads the order file.
@@ -72,9 +80,21 @@ public:
 	static Prefs* fPrefs;
 
 private:
+	void _FindRowRecords() const;
+	bool _RowRecordsCurrent(const BList* rows) const;
+
 	float _CountsLeft() const;
 	void _DrawCounts(BxString* record, int32 row, float x0, bool closed);
 	void _Write(BString* text, const BString& part) const;
+
+	// The index in fRecords of each meal row's record, or -1, and the rows
+	// and the numbers of rows and records it was found for. The counts
+	// column asks for every row at every drawing.
+	mutable std::vector<int32> fRowRecords;
+	mutable const BList* fIndexedRows;
+	mutable int32 fIndexedRowCount;
+	mutable int32 fIndexedRecordCount;
+	mutable bool fRowRecordsValid;
 };
 
 #endif // WD_BOX_H

@@ -10,6 +10,7 @@
 #include <Window.h>
 
 #include "MenuFile.h"
+#include "OrderFile.h"
 
 class BBitmap;
 class BBox;
@@ -253,6 +254,22 @@ private:
 	// the window changes its height for another week, never after a person
 	// sized it.
 	float fFittedStackHeight;
+
+	// The shown week's files as read (data/KVMenuFiles.cpp and
+	// data/KVOrderFile.cpp). The lines of the order file that no day's
+	// record holds, which a save writes back unchanged around the days; why
+	// the week's order file must be neither saved nor locked (empty when it
+	// may be); and whether the person was told of the orders that no menu
+	// row shows, which is told once per week opened. Opening a week removes
+	// the leftovers of killed saves beside its menu file.
+	void _ReadOrders(const char* path);
+	void _SaveOrderFile(const char* path);
+	void _TellOfUnclaimedOrders(bool withoutWeekdays);
+	bool _MayWriteOrders(const char* path, const char* refused);
+	void _RemoveSaveLeftovers(const char* menuPath);
+	UnclaimedLines fUnclaimed;
+	BString fWeekProblem;
+	bool fToldOfUnclaimed = false;
 };
 
 #endif // KV_WINDOW_H

@@ -22,7 +22,8 @@ Texts(const BList& list)
 }
 
 
-class MenuFileTest : public testing::Test {
+class MenuFileTest : public testing::Test
+{
 protected:
 	void TearDown() override
 	{
@@ -43,11 +44,11 @@ TEST_F(MenuFileTest, KeepsMealLinesAndDropsCommentsAndShortLines)
 		"# the caterer's comment;MON;\n"
 		"2004/05/17;MON;Menu 1;Pasta;flour\n"
 		"short\n"
-		"a;MON;b\n"    // 8 characters with its line end: too short
-		"a;MON;bc\n"   // 9: kept
+		"a;MON;b\n"  // 8 characters with its line end: too short
+		"a;MON;bc\n" // 9: kept
 		"\n"
 		"2004/05/18;TUE;Menu 2;Soup;water\n"
-		"\r#x;WED;y\n");  // a stray CR in front: no comment, the CR goes
+		"\r#x;WED;y\n"); // a stray CR in front: no comment, the CR goes
 	ASSERT_TRUE(ReadMenuFile(path.c_str(), &fRows));
 	EXPECT_EQ((std::vector<std::string>{"2004/05/17;MON;Menu 1;Pasta;flour", "a;MON;bc",
 				  "2004/05/18;TUE;Menu 2;Soup;water", "#x;WED;y"}),
@@ -74,13 +75,36 @@ TEST_F(MenuFileTest, CarriageReturnLineEndsGiveTheSameLines)
 }
 
 
+// An editor that saves the menu as UTF-8 may put a byte-order mark before
+// the first line; the line reads as without it.
+TEST_F(MenuFileTest, AByteOrderMarkBeforeTheFirstLineIsSkipped)
+{
+	const std::string mark = "\xef\xbb\xbf";
+	const struct
+	{
+		const char* name;
+		std::string text;
+		std::vector<std::string> rows;
+	} cases[] = {
+		{"before a meal", mark + "2004/05/17;MON;Menu 1;Pasta\na;TUE;bc\n",
+			{"2004/05/17;MON;Menu 1;Pasta", "a;TUE;bc"}},
+		{"before a comment", mark + "# the caterer's week\na;TUE;bc\n", {"a;TUE;bc"}},
+		{"only at the start", "a;TUE;bc\n" + mark + "a;WED;bc\n", {"a;TUE;bc", mark + "a;WED;bc"}},
+	};
+	for (const auto& test : cases) {
+		ASSERT_TRUE(ReadMenuFile(fFolder.WriteFile("Menu_KW20.csv", test.text).c_str(), &fRows));
+		EXPECT_EQ(test.rows, Texts(fRows)) << test.name;
+	}
+}
+
+
 TEST_F(MenuFileTest, SplitsLongLinesIntoChunksOf511Characters)
 {
 	std::string longLine = "x;MON;" + std::string(1094, 'a');
 	// The tail of this one, five characters and the line end, is too short.
 	std::string shortTail = "y;TUE;" + std::string(1021, 'b');
-	std::string path
-		= fFolder.WriteFile("long.csv", longLine + "\n" + shortTail + "\nlast;MON;line\n");
+	std::string path =
+		fFolder.WriteFile("long.csv", longLine + "\n" + shortTail + "\nlast;MON;line\n");
 	ASSERT_TRUE(ReadMenuFile(path.c_str(), &fRows));
 	EXPECT_EQ((std::vector<std::string>{longLine.substr(0, 511), longLine.substr(511, 511),
 				  longLine.substr(1022), shortTail.substr(0, 511), shortTail.substr(511, 511),

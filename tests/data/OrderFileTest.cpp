@@ -1,5 +1,7 @@
 #include <dirent.h>
+#include <fcntl.h>
 #include <signal.h>
+#include <string.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -351,6 +353,74 @@ TEST(OrderFileTest, ALoopOfLinksIsRefusedAndNothingIsWritten)
 }
 
 
+// Locking and saving follow the order file's links to the same file: the
+// marker lands in the file the saves replace, and the links stay. A link
+// to something that is no regular file takes no marker.
+TEST(OrderFileTest, LockingThroughALinkClosesTheFileTheSavesReplace)
+{
+	TempFolder home;
+	const std::string menus = home.PathOf("meals_cvs");
+	const std::string store = home.PathOf("store");
+	const std::string marker = ClosedMarkerLine(LocalMoment(2004, 5, 17, 12, 30, 0));
+	const struct
+	{
+		const char* name;
+		std::vector<std::pair<std::string, std::string>> links;
+		// What the last link leads to, made in store: a file, a pipe or a
+		// folder.
+		const char* target;
+	} cases[] = {
+		{"a chain",
+			{{"meals_cvs/Menu_KW05.order", "current.order"},
+				{"meals_cvs/current.order", store + "/link"}, {"store/link", "week05.order"}},
+			"file"},
+		{"through a linked folder",
+			{{"shared", "store"}, {"meals_cvs/Menu_KW05.order", "../shared/../store/week05.order"}},
+			"file"},
+		{"to a named pipe", {{"meals_cvs/Menu_KW05.order", "../store/week05.order"}}, "pipe"},
+		{"to a folder", {{"meals_cvs/Menu_KW05.order", "../store/week05.order"}}, "folder"},
+	};
+	const std::string order = home.PathOf("meals_cvs/Menu_KW05.order");
+	const std::string target = store + "/week05.order";
+	const std::string week = ">d1;MON;Menu 1;Pasta\n:.Guest#02;\n";
+	for (const auto& test : cases) {
+		SCOPED_TRACE(test.name);
+		std::filesystem::remove_all(menus);
+		std::filesystem::remove_all(store);
+		unlink(home.PathOf("shared").c_str());
+		ASSERT_EQ(0, mkdir(menus.c_str(), 0755));
+		ASSERT_EQ(0, mkdir(store.c_str(), 0755));
+		for (const auto& [name, to] : test.links)
+			ASSERT_EQ(0, symlink(to.c_str(), home.PathOf(name).c_str())) << name;
+		std::map<std::string, std::string> links = EntriesOf(menus);
+
+		if (strcmp(test.target, "file") == 0) {
+			ASSERT_EQ(B_OK, WriteFileAtomically(order.c_str(), [&week](FILE* file) {
+				return fputs(week.c_str(), file) >= 0;
+			}));
+			ASSERT_EQ(B_OK, AppendClosedMarker(order.c_str(), LocalMoment(2004, 5, 17, 12, 30, 0)));
+			EXPECT_EQ(week + marker, ReadWholeFile(target));
+			std::vector<OrderFileLine> lines;
+			ASSERT_TRUE(ReadOrderFile(order.c_str(), &lines));
+			EXPECT_EQ(kClosedMarkerLine, lines.back().kind);
+		} else if (strcmp(test.target, "pipe") == 0) {
+			ASSERT_EQ(0, mkfifo(target.c_str(), 0600));
+			int reader = open(target.c_str(), O_RDONLY | O_NONBLOCK);
+			ASSERT_GE(reader, 0);
+			EXPECT_NE(B_OK, AppendClosedMarker(order.c_str(), time(NULL)));
+			char buffer[256];
+			EXPECT_GE(0, read(reader, buffer, sizeof(buffer))) << "nothing went into the pipe";
+			close(reader);
+		} else {
+			ASSERT_EQ(0, mkdir(target.c_str(), 0755));
+			EXPECT_NE(B_OK, AppendClosedMarker(order.c_str(), time(NULL)));
+			EXPECT_EQ(std::vector<std::string>{}, FilesIn(target));
+		}
+		EXPECT_EQ(links, EntriesOf(menus)) << "the links stay as they were";
+	}
+}
+
+
 // A process saving over and over is killed at a random moment: the file is
 // always one of the saved states, whole.
 // The file of one of several saved states: a few meals, each with a
@@ -459,12 +529,23 @@ RecordsOf(const BList& records)
 }
 
 
+// The texts of lines, in order.
+std::vector<std::string>
+TextsOf(const std::vector<OrderFileLine>& lines)
+{
+	std::vector<std::string> texts;
+	for (const OrderFileLine& line : lines)
+		texts.push_back(line.text);
+	return texts;
+}
+
+
 TEST(OrderFileTest, EachMealLineGoesToTheFirstDayThatListsIt)
 {
 	BList menu;
 	menu.AddItem(new BString("d1;MON;Menu 1;Pasta"));
 	menu.AddItem(new BString("d1;MON;TUE;Menu 2;Soup"));
-	menu.AddItem(new BString("d2;TUE;Menu 1;Fish"));
+	menu.AddItem(new BString("d2;TUE;Menu 1;Fish  "));
 	BList dayMenuLines[kDaysPerWeek];
 	AssignMenuDays(&menu, dayMenuLines);
 
@@ -474,40 +555,84 @@ TEST(OrderFileTest, EachMealLineGoesToTheFirstDayThatListsIt)
 		std::vector<OrderFileLine> lines;
 		std::vector<std::string> monday;
 		std::vector<std::string> tuesday;
+		std::vector<std::string> leading;
+		std::vector<std::string> unclaimed;
+		int32 added;
 		bool closed;
 		bool lastMealClaimed;
 	} cases[] = {
 		{"the week as made", NewOrderFileLines(&menu),
-			{">d1;MON;Menu 1;Pasta|:.", ">d1;MON;TUE;Menu 2;Soup|:."}, {">d2;TUE;Menu 1;Fish|:."},
-			false, true},
+			{">d1;MON;Menu 1;Pasta|:.", ">d1;MON;TUE;Menu 2;Soup|:."}, {">d2;TUE;Menu 1;Fish  |:."},
+			{}, {}, 0, false, true},
 		{"orders, a stray line first, the marker last",
 			{{kOrderLine, ":.stray#01;"}, {kMealLine, ">d2;TUE;Menu 1;Fish"},
 				{kOrderLine, ":.Guest#02;"}, {kOrderLine, ":.Staff#01;"},
 				{kClosedMarkerLine, "#CLOSED-FOR-ORDER# Y2004"}},
-			{}, {">d2;TUE;Menu 1;Fish|:.Guest#02;|:.Staff#01;"}, true, true},
-		{"a meal no day lists keeps its orders out",
+			{">d1;MON;Menu 1;Pasta|:.", ">d1;MON;TUE;Menu 2;Soup|:."},
+			{">d2;TUE;Menu 1;Fish|:.Guest#02;|:.Staff#01;"}, {":.stray#01;"}, {}, 2, true, true},
+		{"a meal no day lists keeps its orders apart",
 			{{kMealLine, ">d1;MON;Menu 1;Pasta"}, {kOrderLine, ":.A#01;"},
 				{kMealLine, ">d9;XYZ;Menu 7;Cake"}, {kOrderLine, ":.Lost#03;"}},
-			{">d1;MON;Menu 1;Pasta|:.A#01;"}, {}, false, false},
-		{"no meal lines", {{kOrderLine, ":.A#01;"}}, {}, {}, false, false},
+			{">d1;MON;Menu 1;Pasta|:.A#01;", ">d1;MON;TUE;Menu 2;Soup|:."},
+			{">d2;TUE;Menu 1;Fish  |:."}, {}, {">d9;XYZ;Menu 7;Cake", ":.Lost#03;"}, 2, false,
+			false},
+		{"blanks, tabs and CRs at the ends do not count",
+			{{kMealLine, ">d2;TUE;Menu 1;Fish\t\r"}, {kOrderLine, ":.B#01;"},
+				{kMealLine, ">d1;MON;Menu 1;Pasta \r "}, {kOrderLine, ":.A#01;"}},
+			{">d1;MON;Menu 1;Pasta \r |:.A#01;", ">d1;MON;TUE;Menu 2;Soup|:."},
+			{">d2;TUE;Menu 1;Fish\t\r|:.B#01;"}, {}, {}, 1, false, true},
+		{"a meal line is the whole menu line, not a part of it",
+			{{kMealLine, ">d1;MON;Menu 1;Pasta (vegan)"}, {kOrderLine, ":.A#02;"},
+				{kMealLine, ">d1;MON;Menu"}, {kOrderLine, ":."}},
+			{">d1;MON;Menu 1;Pasta|:.", ">d1;MON;TUE;Menu 2;Soup|:."}, {">d2;TUE;Menu 1;Fish  |:."},
+			{}, {">d1;MON;Menu 1;Pasta (vegan)", ":.A#02;", ">d1;MON;Menu", ":."}, 3, false, false},
+		{"a menu row missing in the middle gets its record at its place",
+			{{kMealLine, ">d1;MON;TUE;Menu 2;Soup"}, {kOrderLine, ":.C#01;"}},
+			{">d1;MON;Menu 1;Pasta|:.", ">d1;MON;TUE;Menu 2;Soup|:.C#01;"},
+			{">d2;TUE;Menu 1;Fish  |:."}, {}, {}, 2, false, true},
+		{"no meal lines", {{kOrderLine, ":.A#01;"}},
+			{">d1;MON;Menu 1;Pasta|:.", ">d1;MON;TUE;Menu 2;Soup|:."}, {">d2;TUE;Menu 1;Fish  |:."},
+			{":.A#01;"}, {}, 3, false, false},
 	};
 	for (const auto& test : cases) {
+		SCOPED_TRACE(test.name);
 		BList records[kDaysPerWeek];
 		BList* days[kDaysPerWeek];
 		for (int32 day = 0; day < kDaysPerWeek; day++)
 			days[day] = &records[day];
 		DayRecordsRead read = FillDayRecords(test.lines, dayMenuLines, days);
-		EXPECT_EQ(test.closed, read.closed) << test.name;
-		EXPECT_EQ(test.lastMealClaimed, read.lastMealClaimed) << test.name;
-		EXPECT_EQ(test.monday, RecordsOf(records[0])) << test.name;
-		EXPECT_EQ(test.tuesday, RecordsOf(records[1])) << test.name;
+		EXPECT_EQ(test.closed, read.closed);
+		EXPECT_EQ(test.lastMealClaimed, read.lastMealClaimed);
+		EXPECT_EQ(test.added, read.added);
+		EXPECT_EQ(test.leading, TextsOf(read.unclaimed.leading));
+		EXPECT_EQ(test.unclaimed, TextsOf(read.unclaimed.meals));
+		EXPECT_EQ(test.monday, RecordsOf(records[0]));
+		EXPECT_EQ(test.tuesday, RecordsOf(records[1]));
 		for (int32 day = 2; day < kDaysPerWeek; day++)
-			EXPECT_TRUE(RecordsOf(records[day]).empty()) << test.name << " day " << day;
+			EXPECT_TRUE(RecordsOf(records[day]).empty()) << " day " << day;
 	}
 
 	EmptyStringList(&menu);
 	for (int32 day = 0; day < kDaysPerWeek; day++)
 		EmptyStringList(&dayMenuLines[day]);
+}
+
+
+TEST(OrderFileTest, TheMealsWithOrdersThatNoRowShowsAreNamedForThePerson)
+{
+	UnclaimedLines unclaimed;
+	unclaimed.leading = {{kOrderLine, ":.Ghost#02;"}};
+	unclaimed.meals = {{kMealLine, ">d2;TUE;Menu 1;Meal TUE 1;rice"}, {kOrderLine, ":.A#01;B#02;"},
+		{kOrderLine, ":.C#01;"}, {kMealLine, ">d3;WED;Menu 2;Soup"}, {kOrderLine, ":.A#00;"},
+		{kMealLine, ">no columns"}, {kOrderLine, ":.A#01;"}};
+	EXPECT_STREQ("(before the first meal): 2 portions\n"
+				 "Menu 1 Meal TUE 1: 4 portions\n"
+				 "no columns: 1 portion\n",
+		DescribeUnclaimedOrders(unclaimed, 3, 4).String());
+	EXPECT_STREQ("(before the first meal): 2 portions\n... and 2 more\n",
+		DescribeUnclaimedOrders(unclaimed, 3, 4, 1).String());
+	EXPECT_EQ(5, CountPortionsOf(unclaimed.meals));
+	EXPECT_STREQ("", DescribeUnclaimedOrders(UnclaimedLines(), 3, 4).String());
 }
 
 } // namespace

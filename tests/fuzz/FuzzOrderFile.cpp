@@ -1,7 +1,8 @@
 // Feeds arbitrary bytes as a week's order file: the input's first line is
 // the person who clicks, the rest is the order file. The file is read into
-// the days of a small fixed menu, every summary is built from it, and the
-// person's portions are asked for, added and taken back on every meal.
+// the days of a small fixed menu, losing no meal or order line, every
+// summary is built from it, and the person's portions are asked for, added
+// and taken back on every meal.
 
 #include <stdint.h>
 #include <stdlib.h>
@@ -126,7 +127,30 @@ LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 	BList* dayRecords[kDaysPerWeek];
 	for (int32 day = 0; day < kDaysPerWeek; day++)
 		dayRecords[day] = &days[day];
-	FillDayRecords(lines, dayMenuLines, dayRecords);
+	DayRecordsRead read = FillDayRecords(lines, dayMenuLines, dayRecords);
+
+	// No meal line and no order line is lost: each is in a day's record or
+	// among the lines a save writes back, and each record a missing meal got
+	// adds one meal line and one order line.
+	size_t mealLines = 0;
+	size_t orderLines = 0;
+	for (const OrderFileLine& line : lines) {
+		mealLines += line.kind == kMealLine ? 1 : 0;
+		orderLines += line.kind == kOrderLine ? 1 : 0;
+	}
+	size_t keptMeals = 0;
+	size_t keptOrders = read.unclaimed.leading.size();
+	for (const OrderFileLine& line : read.unclaimed.meals) {
+		keptMeals += line.kind == kMealLine ? 1 : 0;
+		keptOrders += line.kind == kOrderLine ? 1 : 0;
+	}
+	for (int32 day = 0; day < kDaysPerWeek; day++) {
+		keptMeals += days[day].CountItems();
+		for (int32 i = 0; i < days[day].CountItems(); i++)
+			keptOrders += static_cast<BxString*>(days[day].ItemAt(i))->CLines();
+	}
+	if (keptMeals != mealLines + read.added || keptOrders != orderLines + read.added)
+		abort();
 
 	SummaryDay summaryDays[kDaysPerWeek];
 	for (int32 day = 0; day < kDaysPerWeek; day++)

@@ -1,7 +1,8 @@
 // KV_Window with menu and order files that are broken, binary, huge or of
 // another week: the window starts, shows what it can, and the next save
-// writes a well-formed order file that keeps every meal line a day claims,
-// with its order lines, and drops only the lines no day claims.
+// writes a well-formed order file that keeps every meal line a day claims
+// and, after them, every meal line no day claims, each with its order
+// lines; only lines that are neither meal nor order lines are dropped.
 
 #include <stdio.h>
 #include <stdlib.h>
@@ -143,7 +144,11 @@ TEST_F(KVWindowBadInputTest, ABinaryMenuFileShowsTheMealsItHolds)
 
 	Order("MoT", 0);
 	std::string file = SaveAndRead();
-	EXPECT_EQ(file, std::string(">") + kPasta + "\n:.no subscriber#01;\n>" + kRice + "\n:.\n");
+	ExpectWellFormed(file);
+	// The binary lines the menu kept have meal lines of no day; they follow.
+	EXPECT_TRUE(
+		StartsWith(file, std::string(">") + kPasta + "\n:.no subscriber#01;\n>" + kRice + "\n:.\n"))
+		<< file.substr(0, 200);
 	EXPECT_FALSE(fWindow->IsUnsaved());
 }
 
@@ -208,7 +213,7 @@ TEST_F(KVWindowBadInputTest, HugeOrderLinesAreKeptWhole)
 	ExpectWellFormed(file);
 	EXPECT_EQ(file,
 		std::string(">") + kPasta + "\n" + manyNames + "\n>" + kSoup + "\n:.no subscriber#01;\n>"
-			+ kRice + "\n:.\n");
+			+ kRice + "\n:.\n" + foreignMeal + "\n" + manyNames + "\n");
 }
 
 
@@ -219,16 +224,18 @@ TEST_F(KVWindowBadInputTest, ATruncatedOrderFileKeepsWhatWasRead)
 	WriteOrders(std::string(">") + kPasta + "\n:.anna#02;\n:.bo");
 	Open();
 
-	ASSERT_EQ(fWindow->DayBox(0)->CountRecords(), 1);
+	// The meals after the cut get their records back.
+	ASSERT_EQ(fWindow->DayBox(0)->CountRecords(), 2);
 	EXPECT_EQ(fWindow->DayBox(0)->RecordAt(0)->CLines(), 2);
 
 	std::string file = SaveAndRead();
 	ExpectWellFormed(file);
-	EXPECT_EQ(file, std::string(">") + kPasta + "\n:.anna#02;\n:.bo\n");
+	EXPECT_EQ(file,
+		std::string(">") + kPasta + "\n:.anna#02;\n:.bo\n>" + kSoup + "\n:.\n>" + kRice + "\n:.\n");
 }
 
 
-TEST_F(KVWindowBadInputTest, AnOrderFileCutInAMealLineDropsOnlyThatLine)
+TEST_F(KVWindowBadInputTest, AnOrderFileCutInAMealLineKeepsThatLineAfterTheDays)
 {
 	WriteMenu(kMenu);
 	std::string cut = std::string(kRice).substr(0, 20);
@@ -236,15 +243,19 @@ TEST_F(KVWindowBadInputTest, AnOrderFileCutInAMealLineDropsOnlyThatLine)
 	Open();
 
 	EXPECT_EQ(fWindow->DayBox(0)->CountRecords(), 2);
-	EXPECT_EQ(fWindow->DayBox(1)->CountRecords(), 0);
+	EXPECT_EQ(fWindow->DayBox(1)->CountRecords(), 1) << "the rice gets its record back";
 
 	std::string file = SaveAndRead();
 	ExpectWellFormed(file);
-	EXPECT_EQ(file, std::string(">") + kPasta + "\n:.anna#02;\n>" + kSoup + "\n:.bert#01;\n");
+	EXPECT_EQ(file,
+		std::string(">") + kPasta + "\n:.anna#02;\n>" + kSoup + "\n:.bert#01;\n>" + kRice
+			+ "\n:.\n>" + cut + "\n");
 }
 
 
-TEST_F(KVWindowBadInputTest, OrderLinesBeforeAnyMealLineAreDropped)
+// Order lines before the first meal line belong to no meal; they keep
+// their place before the meals.
+TEST_F(KVWindowBadInputTest, OrderLinesBeforeAnyMealLineStayBeforeTheMeals)
 {
 	WriteMenu(kMenu);
 	WriteOrders(std::string(":.ghost#05;\n:.\n>") + kPasta + "\n:.anna#01;\n>" + kSoup + "\n:.\n>"
@@ -256,8 +267,9 @@ TEST_F(KVWindowBadInputTest, OrderLinesBeforeAnyMealLineAreDropped)
 
 	std::string file = SaveAndRead();
 	EXPECT_EQ(file,
-		std::string(">") + kPasta + "\n:.anna#01;\n>" + kSoup + "\n:.\n>" + kRice
+		std::string(":.ghost#05;\n:.\n>") + kPasta + "\n:.anna#01;\n>" + kSoup + "\n:.\n>" + kRice
 			+ "\n:.carl#03;\n");
+	EXPECT_TRUE(AlertWith("(before the first meal): 5 portions"));
 }
 
 
@@ -278,7 +290,7 @@ TEST_F(KVWindowBadInputTest, UnknownLineKindsAreDropped)
 }
 
 
-TEST_F(KVWindowBadInputTest, MealLinesOfAnotherWeekAreDroppedWithTheirOrders)
+TEST_F(KVWindowBadInputTest, MealLinesOfAnotherWeekAreKeptWithTheirOrders)
 {
 	WriteMenu(kMenu);
 	WriteOrders(std::string(">") + kPasta + "\n:.anna#01;\n"
@@ -294,8 +306,12 @@ TEST_F(KVWindowBadInputTest, MealLinesOfAnotherWeekAreDroppedWithTheirOrders)
 	std::string file = SaveAndRead();
 	EXPECT_EQ(file,
 		std::string(">") + kPasta + "\n:.anna#01;\n>" + kSoup + "\n:.bert#01;\n>" + kRice
-			+ "\n:.no subscriber#01;\n");
-	EXPECT_TRUE(fResponder.fAlerts.empty());
+			+ "\n:.no subscriber#01;\n>2004/05/10;MON;Menu 1;Stew;beans\n:.old#04;\n:.older#02;\n"
+			+ ">2004/05/11;TUE;Menu 1;Fish;cod\n:.\n");
+	// The person hears of the meal with orders, once.
+	ASSERT_EQ(1u, fResponder.fAlerts.size());
+	EXPECT_TRUE(AlertWith("Menu 1 Stew: 6 portions"));
+	EXPECT_FALSE(AlertWith("Fish"));
 }
 
 
@@ -344,18 +360,20 @@ TEST_F(KVWindowBadInputTest, AClickOrdersTheMealOfItsRowWhateverTheFileOrder)
 }
 
 
-// A row whose meal has no record at all is refused, not given another's.
+// A meal of two days has its record on the first: the second day's row
+// has none, and a click on it is refused, not given another meal.
 TEST_F(KVWindowBadInputTest, ARowWithoutItsRecordIsRefused)
 {
-	WriteMenu(kMenu);
-	WriteOrders(std::string(">") + kSoup + "\n:.\n>" + kRice + "\n:.\n");
+	const std::string stew = "2004/05/17;MON;TUE;Menu 3;Stew;beans";
+	WriteMenu(kMenu + stew + "\n");
 	Open();
-	ASSERT_EQ(1, fWindow->DayBox(0)->CountRecords());
+	ASSERT_EQ(3, fWindow->DayBox(0)->CountRecords());
+	ASSERT_EQ(1, fWindow->DayBox(1)->CountRecords());
 
-	Order("MoT", 0);
+	Order("TuT", 1);
 	EXPECT_TRUE(AlertWith("inconsistend"));
-	std::string file = SaveAndRead();
-	EXPECT_EQ(std::string(">") + kSoup + "\n:.\n>" + kRice + "\n:.\n", file);
+	EXPECT_FALSE(fWindow->IsUnsaved());
+	EXPECT_EQ(std::string::npos, SaveAndRead().find("no subscriber"));
 }
 
 } // namespace

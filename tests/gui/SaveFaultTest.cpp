@@ -5,13 +5,17 @@
 // writes them all. Permissions do not stop root, who runs the tests in CI,
 // so the faults are ones that stop root too.
 
+#include <errno.h>
+#include <fcntl.h>
 #include <signal.h>
 #include <string.h>
+#include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -79,6 +83,56 @@ private:
 };
 
 
+// A small file system of the test's own over a folder, which can be made
+// read-only or full: permissions do not stop root, a file system does. Only
+// root may mount one; elsewhere IsMounted() says no.
+class OwnFileSystem
+{
+public:
+	explicit OwnFileSystem(const std::string& folder) :
+		fFolder(folder),
+		fMounted(mount("tmpfs", folder.c_str(), "tmpfs", 0, "size=256k,mode=0755") == 0)
+	{
+	}
+
+	~OwnFileSystem()
+	{
+		if (fMounted)
+			umount2(fFolder.c_str(), MNT_DETACH);
+	}
+
+	bool IsMounted() const { return fMounted; }
+
+	bool SetReadOnly(bool readOnly)
+	{
+		unsigned long flags = MS_REMOUNT | (readOnly ? MS_RDONLY : 0);
+		return mount("tmpfs", fFolder.c_str(), "tmpfs", flags, "size=256k,mode=0755") == 0;
+	}
+
+	// Fills what room is left with a file of its own.
+	bool Fill()
+	{
+		int fd = open(Filler().c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+		if (fd < 0)
+			return false;
+		std::string block(4096, 'x');
+		while (write(fd, block.data(), block.size()) > 0) {
+		}
+		bool full = errno == ENOSPC;
+		close(fd);
+		return full;
+	}
+
+	void Empty() { unlink(Filler().c_str()); }
+
+private:
+	std::string Filler() const { return fFolder + "/filler"; }
+
+	std::string fFolder;
+	bool fMounted;
+};
+
+
 class SaveFaultTest : public MainWindowTest
 {
 protected:
@@ -118,7 +172,66 @@ protected:
 	}
 
 	std::string MenuFolder() const { return fFolder.PathOf("meals_cvs"); }
+
+	void Close()
+	{
+		if (fWindow != NULL && fWindow->Lock())
+			fWindow->Quit();
+		fWindow = NULL;
+		BPrivate::ProcessEvents();
+		fResponder.fAlerts.clear();
+	}
 };
+
+
+// The order file is made when a week is first opened. When that fails, the
+// person is told, the week takes clicks all the same, and the first save
+// that can write makes the whole file; the next start reads it as any.
+TEST_F(SaveFaultTest, AWeekFirstOpenedOnAReadOnlyOrFullFolderIsSavedWholeLater)
+{
+	const struct
+	{
+		const char* name;
+		std::function<bool(OwnFileSystem&)> fail;
+		std::function<bool(OwnFileSystem&)> mend;
+	} cases[] = {
+		{"read-only", [](OwnFileSystem& disk) { return disk.SetReadOnly(true); },
+			[](OwnFileSystem& disk) { return disk.SetReadOnly(false); }},
+		{"full", [](OwnFileSystem& disk) { return disk.Fill(); },
+			[](OwnFileSystem& disk) {
+				disk.Empty();
+				return true;
+			}},
+	};
+	for (const auto& test : cases) {
+		SCOPED_TRACE(test.name);
+		OwnFileSystem disk(MenuFolder());
+		if (!disk.IsMounted())
+			GTEST_SKIP() << "a file system of the test's own needs root";
+		WriteMenu(fWeek, kMenu);
+		ASSERT_TRUE(test.fail(disk));
+
+		Open();
+		EXPECT_FALSE(std::filesystem::exists(OrderPath(fWeek)));
+		EXPECT_TRUE(AlertWith(OrderPath(fWeek).c_str())) << "the alert names the file";
+		Order();
+		ExpectClicksKept();
+		Send(kMsgSaveOrders);
+		EXPECT_TRUE(AlertWith("saving failed"));
+
+		ASSERT_TRUE(test.mend(disk));
+		Send(kMsgSaveOrders);
+		EXPECT_EQ(kOrdered, ReadWholeFile(OrderPath(fWeek)));
+		EXPECT_FALSE(fWindow->IsUnsaved());
+
+		Close();
+		Open();
+		EXPECT_TRUE(fResponder.fAlerts.empty());
+		EXPECT_EQ(2, Portions(0, 0));
+		EXPECT_EQ(1, Portions(1, 0));
+		Close();
+	}
+}
 
 
 TEST_F(SaveFaultTest, AFullDiskKeepsTheOldFileAndTheClicksForALaterSave)
