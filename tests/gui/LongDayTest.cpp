@@ -20,7 +20,6 @@
 #include "KV_Window.h"
 #include "MainWindowTest.h"
 #include "MenuFile.h"
-#include "MessageCodes.h"
 #include "OffscreenScreen.h"
 #include "OrderFile.h"
 #include "ResidentSet.h"
@@ -62,11 +61,11 @@ LongWeek(int32 mondayMeals)
 
 
 std::string
-Joined(const std::vector<std::string>& lines, const char* before = "", const char* after = "")
+Joined(const std::vector<std::string>& lines)
 {
 	std::string text;
 	for (const std::string& line : lines)
-		text += before + line + "\n" + after;
+		text += line + "\n";
 	return text;
 }
 
