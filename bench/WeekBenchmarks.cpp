@@ -4,12 +4,19 @@
 // an entry on every one of 7 x 25 meals. The figures for 2000 persons stand
 // beside the targets in the summary at the end, and the growth from each
 // size to the next shows whether a cost grows with the file or faster.
+// Then a very long day: a menu whose Monday holds 2,000 to 16,000 meals,
+// and one of 2.7 MB, opened in the main window, with the resident memory
+// the opening takes, and what a click, a move of the pointer over the meals
+// and scrolling the days cost on such a day.
 
+#include <math.h>
 #include <stdio.h>
 #include <stdlib.h>
+#include <string.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
@@ -68,8 +75,8 @@ const char* const kLogName = "week_benchmarks.log";
 std::string gHome;
 std::map<int64, GeneratedWeek> gWeeks;
 KV_Window* gWindow = NULL;
-// The week the shared window shows, by its argument; -1 for none known.
-int64 gShownWeek = -1;
+// The menu file the shared window shows; empty for none known.
+std::string gShownMenu;
 
 
 class DiscardResponder : public BPrivate::ModalResponder
@@ -118,12 +125,20 @@ Send(KV_Window* window, BMessage* message)
 }
 
 
+// The week of a menu file, chosen as from the week menu.
+void
+LoadMenu(KV_Window* window, const std::string& menuPath)
+{
+	BMessage message(kMsgLoadWeek);
+	message.AddString("_fpath", menuPath.c_str());
+	Send(window, &message);
+}
+
+
 void
 LoadWeek(KV_Window* window, const GeneratedWeek& week)
 {
-	BMessage message(kMsgLoadWeek);
-	message.AddString("_fpath", week.menuPath.c_str());
-	Send(window, &message);
+	LoadMenu(window, week.menuPath);
 }
 
 
@@ -141,7 +156,7 @@ SharedWindow()
 	gWindow = new KV_Window(kDefaultMainWindowFrame);
 	gWindow->Show();
 	BPrivate::ProcessEvents();
-	gShownWeek = kSizes[0];
+	gShownMenu = week->menuPath;
 	return gWindow;
 }
 
@@ -154,7 +169,7 @@ DropSharedWindow()
 	if (gWindow != NULL && gWindow->Lock())
 		gWindow->Quit();
 	gWindow = NULL;
-	gShownWeek = -1;
+	gShownMenu.clear();
 	BPrivate::ProcessEvents();
 }
 
@@ -185,10 +200,10 @@ WindowWithWeek(benchmark::State& state, int64 persons)
 		state.SkipWithError("the week could not be written");
 		return NULL;
 	}
-	if (gShownWeek != persons || window->IsUnsaved()) {
+	if (gShownMenu != week->menuPath || window->IsUnsaved()) {
 		LoadWeek(window, *week);
 		BPrivate::ProcessEvents();
-		gShownWeek = persons;
+		gShownMenu = week->menuPath;
 	}
 	if (!WeekIsRead(window, kMealsPerDay, static_cast<int32>(persons))) {
 		state.SkipWithError("the week was not read into the day boxes");
@@ -461,6 +476,310 @@ ShownPersons(benchmark::State& state)
 }
 
 
+// #pragma mark - a very long day
+
+
+// Monday's meals on a very long day; the other days have none. The sizes
+// double, so the growth shows; a last size makes a menu file of 2.7 MB.
+const int64 kLongDays[] = {2000, 4000, 8000, 16000};
+const int64 kLargeMenuBytes = 27 * 1024 * 1024 / 10;
+// The rows of a day that a window shows at once lie within these first ones.
+const int32 kRowsInSight = 10;
+// The scrolling benchmark moves through this many pages of the days.
+const int32 kScrolledPages = 8;
+
+struct LongDay
+{
+	std::string menuPath;
+	int64 menuBytes;
+};
+
+std::map<int64, LongDay> gLongDays;
+
+
+std::string
+LongDayLine(int64 meal)
+{
+	char line[128];
+	snprintf(line, sizeof(line), "2026-12-07;MON;Menu %d;Meal text %d;ingredients of meal %d\n",
+		(int)meal, (int)meal, (int)meal);
+	return line;
+}
+
+
+// How many of Monday's lines make a menu file of at least bytes.
+int64
+LongDayLinesFor(int64 bytes)
+{
+	int64 meals = 0;
+	int64 size = 0;
+	while (size < bytes)
+		size += static_cast<int64>(LongDayLine(++meals).size());
+	return meals;
+}
+
+
+// The menu of a week whose Monday has meals lines, in an application folder
+// of its own; made on first need. It has no order file: the first opening
+// makes it, as when a caterer's new menu is opened for the first time.
+const LongDay*
+LongDayMenu(int64 meals)
+{
+	auto known = gLongDays.find(meals);
+	if (known != gLongDays.end())
+		return &known->second;
+
+	std::string folder = gHome + "/long-" + std::to_string(meals);
+	mkdir(folder.c_str(), 0755);
+	mkdir((folder + "/meals_cvs").c_str(), 0755);
+	LongDay day;
+	day.menuPath = folder + "/meals_cvs/" + CurrentWeekMenuName();
+	std::string menu;
+	for (int64 meal = 1; meal <= meals; meal++)
+		menu += LongDayLine(meal);
+	std::ofstream file(day.menuPath, std::ios::binary);
+	file << menu;
+	if (!file.flush())
+		return NULL;
+	day.menuBytes = static_cast<int64>(menu.size());
+	return &gLongDays.emplace(meals, day).first->second;
+}
+
+
+// A figure of /proc/self/status in MB: "VmRSS" (resident now) or "VmHWM"
+// (the peak of the resident set); -1 when it cannot be read.
+double
+MemoryMB(const char* field)
+{
+	std::ifstream status("/proc/self/status");
+	std::string line;
+	std::string prefix = std::string(field) + ":";
+	while (std::getline(status, line)) {
+		if (line.compare(0, prefix.size(), prefix) == 0)
+			return atof(line.c_str() + prefix.size()) / 1024.0;
+	}
+	return -1;
+}
+
+
+// Sets the peak of the resident set back to what is resident now, so the
+// next peak is that of what follows. False where the system does not let.
+bool
+ResetMemoryPeak()
+{
+	std::ofstream clear("/proc/self/clear_refs");
+	clear << "5";
+	clear.flush();
+	return static_cast<bool>(clear);
+}
+
+
+// Monday's rows as the window shows them, each with its order record.
+int32
+ShownMondayRows(KV_Window* window)
+{
+	WDBox* monday = window->DayBox(0);
+	if (monday == NULL || monday->fView == NULL || monday->fView->MenuRows() == NULL)
+		return -1;
+	int32 rows = monday->fView->MenuRows()->CountItems();
+	return monday->CountRecords() == rows ? rows : -1;
+}
+
+
+// The shared window with the long day of meals shown, scrolled to its top.
+KV_Window*
+WindowWithLongDay(benchmark::State& state, int64 meals)
+{
+	KV_Window* window = SharedWindow();
+	const LongDay* day = LongDayMenu(meals);
+	if (window == NULL || day == NULL) {
+		state.SkipWithError("the long day could not be written");
+		return NULL;
+	}
+	if (gShownMenu != day->menuPath || window->IsUnsaved()) {
+		LoadMenu(window, day->menuPath);
+		BPrivate::ProcessEvents();
+		gShownMenu = day->menuPath;
+	}
+	if (ShownMondayRows(window) <= kRowsInSight) {
+		state.SkipWithError("Monday's meals were not read into its day box");
+		return NULL;
+	}
+	BView* days = window->FindView("days");
+	if (days != NULL && days->Bounds().top != 0) {
+		window->Lock();
+		days->ScrollTo(0, 0);
+		window->Unlock();
+		BPrivate::ProcessEvents();
+	}
+	return window;
+}
+
+
+void
+SetLongDayCounters(benchmark::State& state, KV_Window* window, int64 meals)
+{
+	state.counters["menu_MB"] =
+		static_cast<double>(LongDayMenu(meals)->menuBytes) / (1024.0 * 1024.0);
+	state.counters["shown"] = ShownMondayRows(window);
+}
+
+
+// Opening the week, as above, and then what the toolkit does to show it:
+// the drawing. The resident set is read around both: its peak while the
+// week opens and shows, and how far it grew above what was resident with
+// the demo week shown, which each opening starts from.
+void
+OpenLongDay(benchmark::State& state)
+{
+	int64 meals = state.range(0);
+	KV_Window* window = WindowWithLongDay(state, meals);
+	const GeneratedWeek* demo = Week(kDemoArgument);
+	if (window == NULL || demo == NULL)
+		return;
+	const LongDay& day = *LongDayMenu(meals);
+
+	double painting = 0;
+	double peak = 0;
+	double growth = 0;
+	bool peakKnown = true;
+	for (auto _ : state) {
+		LoadWeek(window, *demo);
+		BPrivate::ProcessEvents();
+		double before = MemoryMB("VmRSS");
+		peakKnown = ResetMemoryPeak() && peakKnown;
+		auto start = std::chrono::steady_clock::now();
+		LoadMenu(window, day.menuPath);
+		state.SetIterationTime(Seconds(start));
+
+		auto served = std::chrono::steady_clock::now();
+		BPrivate::ProcessEvents();
+		painting += Seconds(served);
+		double high = MemoryMB("VmHWM");
+		peak = std::max(peak, high);
+		growth = std::max(growth, high - before);
+	}
+	if (ShownMondayRows(window) <= kRowsInSight)
+		state.SkipWithError("Monday's meals were not read into its day box");
+	state.counters["paint_ms"] =
+		benchmark::Counter(painting * 1000, benchmark::Counter::kAvgIterations);
+	if (peakKnown) {
+		state.counters["peak_MB"] = peak;
+		state.counters["growth_MB"] = growth;
+	}
+	SetLongDayCounters(state, window, meals);
+}
+
+
+// One click on a meal in sight, as the click benchmark above: the
+// person's entry changed and the day's counts drawn again.
+void
+ClickLongDay(benchmark::State& state)
+{
+	int64 meals = state.range(0);
+	KV_Window* window = WindowWithLongDay(state, meals);
+	if (window == NULL)
+		return;
+
+	BMessage order(kMsgMouseOrder);
+	order.AddString("_fpred", "MoT");
+	order.AddInt32("_row", 0);
+	order.AddInt32("_mousekey", B_PRIMARY_MOUSE_BUTTON);
+	int64 click = 0;
+	double painting = 0;
+	for (auto _ : state) {
+		int32 row = static_cast<int32>((click / 2) % kRowsInSight);
+		order.ReplaceInt32("_row", row);
+		order.ReplaceInt32(
+			"_mousekey", click % 2 == 0 ? B_PRIMARY_MOUSE_BUTTON : B_SECONDARY_MOUSE_BUTTON);
+		click++;
+
+		auto start = std::chrono::steady_clock::now();
+		Send(window, &order);
+		state.SetIterationTime(Seconds(start));
+
+		auto served = std::chrono::steady_clock::now();
+		BPrivate::ProcessEvents();
+		painting += Seconds(served);
+	}
+	if (!window->IsUnsaved())
+		state.SkipWithError("the clicks did not reach the order records");
+	state.counters["paint_ms"] =
+		benchmark::Counter(painting * 1000, benchmark::Counter::kAvgIterations);
+	SetLongDayCounters(state, window, meals);
+}
+
+
+// The pointer moved onto another meal of the day's list: the meal under it
+// highlighted, and the toolkit's events served until it shows.
+void
+HoverLongDay(benchmark::State& state)
+{
+	int64 meals = state.range(0);
+	KV_Window* window = WindowWithLongDay(state, meals);
+	if (window == NULL)
+		return;
+	TLinkView* list = window->DayBox(0)->fView;
+
+	int64 move = 0;
+	for (auto _ : state) {
+		int32 row = static_cast<int32>(move++ % kRowsInSight);
+		auto start = std::chrono::steady_clock::now();
+		BPrivate::SimulateMouseMove(list, BPoint(150, kRowHeight * row + 8));
+		BPrivate::ProcessEvents();
+		state.SetIterationTime(Seconds(start));
+	}
+	if (list->HoverRect() == BRect(2, 2, 6, 6))
+		state.SkipWithError("the pointer highlighted no meal");
+	BPrivate::SimulateMouseMove(window->DayBox(0), BPoint(1, 1));
+	BPrivate::ProcessEvents();
+	SetLongDayCounters(state, window, meals);
+}
+
+
+// The days scrolled on by a page, and the toolkit's events served until
+// what came into sight shows.
+void
+ScrollLongDay(benchmark::State& state)
+{
+	int64 meals = state.range(0);
+	KV_Window* window = WindowWithLongDay(state, meals);
+	if (window == NULL)
+		return;
+	BView* days = window->FindView("days");
+	if (days == NULL) {
+		state.SkipWithError("the window has no area of days");
+		return;
+	}
+	float page = days->Bounds().Height() + 1;
+
+	int64 step = 0;
+	for (auto _ : state) {
+		float top = page * static_cast<float>(1 + step++ % kScrolledPages);
+		auto start = std::chrono::steady_clock::now();
+		window->Lock();
+		days->ScrollTo(0, top);
+		window->Unlock();
+		BPrivate::ProcessEvents();
+		state.SetIterationTime(Seconds(start));
+	}
+	window->Lock();
+	days->ScrollTo(0, 0);
+	window->Unlock();
+	BPrivate::ProcessEvents();
+	SetLongDayCounters(state, window, meals);
+}
+
+
+void
+LongDays(benchmark::internal::Benchmark* benchmark)
+{
+	for (int64 meals : kLongDays)
+		benchmark->Arg(meals);
+	benchmark->Arg(LongDayLinesFor(kLargeMenuBytes));
+}
+
+
 void
 StartUp(benchmark::State& state)
 {
@@ -516,6 +835,10 @@ BENCHMARK(SummaryPersons)->Apply(Sizes)->UseManualTime()->Unit(benchmark::kMilli
 BENCHMARK(ShownTotals)->Apply(Sizes)->UseManualTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(ShownMeals)->Apply(Sizes)->UseManualTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(ShownPersons)->Apply(Sizes)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(OpenLongDay)->Apply(LongDays)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(ClickLongDay)->Apply(LongDays)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(HoverLongDay)->Apply(LongDays)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(ScrollLongDay)->Apply(LongDays)->UseManualTime()->Unit(benchmark::kMillisecond);
 // Last, as it puts the shared window away.
 BENCHMARK(StartUp)
 	->Arg(kDemoArgument)
@@ -541,7 +864,10 @@ public:
 				continue;
 			double milliseconds =
 				run.GetAdjustedRealTime() / benchmark::GetTimeUnitMultiplier(run.time_unit) * 1000;
-			fTimes[run.run_name.function_name][atoll(run.run_name.args.c_str())] = milliseconds;
+			int64 argument = atoll(run.run_name.args.c_str());
+			fTimes[run.run_name.function_name][argument] = milliseconds;
+			for (const auto& counter : run.counters)
+				fCounters[run.run_name.function_name][argument][counter.first] = counter.second;
 		}
 		benchmark::ConsoleReporter::ReportRuns(runs);
 	}
@@ -557,8 +883,23 @@ public:
 		return time == benchmark->second.end() ? -1 : time->second;
 	}
 
+	// A counter of a benchmark at a size, or a negative value when there
+	// is none.
+	double Counter(const std::string& name, int64 size, const std::string& counter) const
+	{
+		auto benchmark = fCounters.find(name);
+		if (benchmark == fCounters.end())
+			return -1;
+		auto run = benchmark->second.find(size);
+		if (run == benchmark->second.end())
+			return -1;
+		auto value = run->second.find(counter);
+		return value == run->second.end() ? -1 : value->second;
+	}
+
 private:
 	std::map<std::string, std::map<int64, double>> fTimes;
+	std::map<std::string, std::map<int64, std::map<std::string, double>>> fCounters;
 };
 
 
@@ -671,6 +1012,89 @@ PrintSummary(FILE* out, const SummaryReporter& reporter)
 }
 
 
+// The long day's figures, one column per size of Monday, and how each grows
+// per doubling of Monday's meals.
+void
+PrintLongDaySummary(FILE* out, const SummaryReporter& reporter)
+{
+	std::vector<int64> sizes(std::begin(kLongDays), std::end(kLongDays));
+	sizes.push_back(LongDayLinesFor(kLargeMenuBytes));
+	const LongDay* largest = LongDayMenu(sizes.back());
+	fprintf(out,
+		"\nA very long day: Monday with N meals, the other days with none, opened\n"
+		"in the main window (the last: a menu file of %.1f MB). \"shown\" is how\n"
+		"many of Monday's meals the window shows.\n\n",
+		largest != NULL ? largest->menuBytes / (1024.0 * 1024.0) : 0.0);
+
+	fprintf(out, "  %-30s", "");
+	for (int64 size : sizes)
+		fprintf(out, " %10s", ("N=" + std::to_string(size)).c_str());
+	fprintf(out, "\n");
+
+	struct Row
+	{
+		const char* what;
+		const char* name;
+		// A counter of the benchmark instead of its time.
+		const char* counter;
+		const char* unit;
+	};
+	const Row rows[] = {
+		{"shown", "OpenLongDay", "shown", ""},
+		{"opening the week ('cvLD')", "OpenLongDay", NULL, "ms"},
+		{"drawing it afterwards", "OpenLongDay", "paint_ms", "ms"},
+		{"peak resident set", "OpenLongDay", "peak_MB", "MB"},
+		{"growth of it while opening", "OpenLongDay", "growth_MB", "MB"},
+		{"one click ('mOrd')", "ClickLongDay", NULL, "ms"},
+		{"pointer onto another meal", "HoverLongDay", NULL, "ms"},
+		{"scrolling the days a page", "ScrollLongDay", NULL, "ms"},
+	};
+	for (const Row& row : rows) {
+		fprintf(out, "  %-30s", row.what);
+		for (int64 size : sizes) {
+			double value = row.counter != NULL ? reporter.Counter(row.name, size, row.counter)
+											   : reporter.Time(row.name, size);
+			if (value < 0)
+				fprintf(out, " %10s", "-");
+			else if (row.unit[0] == '\0')
+				fprintf(out, " %10.0f", value);
+			else
+				fprintf(out, " %7.*f %s", Decimals(value), value, row.unit);
+		}
+		fprintf(out, "\n");
+	}
+
+	fprintf(out,
+		"\nGrowth per doubling of Monday's meals (time at N / time at N/2; from\n"
+		"16000 to the largest menu the ratio is taken per doubling as well):\n");
+	fprintf(out, "  %-30s", "");
+	for (size_t i = 1; i < sizes.size(); i++) {
+		fprintf(
+			out, " %10s", (std::to_string(sizes[i]) + "/" + std::to_string(sizes[i - 1])).c_str());
+	}
+	fprintf(out, "\n");
+	for (const Row& row : rows) {
+		if (row.counter != NULL && strcmp(row.unit, "ms") != 0)
+			continue;
+		fprintf(out, "  %-30s", row.what);
+		for (size_t i = 1; i < sizes.size(); i++) {
+			double before = row.counter != NULL
+				? reporter.Counter(row.name, sizes[i - 1], row.counter)
+				: reporter.Time(row.name, sizes[i - 1]);
+			double now = row.counter != NULL ? reporter.Counter(row.name, sizes[i], row.counter)
+											 : reporter.Time(row.name, sizes[i]);
+			if (before <= 0 || now < 0) {
+				fprintf(out, " %10s", "-");
+				continue;
+			}
+			double doublings = log2(static_cast<double>(sizes[i]) / sizes[i - 1]);
+			fprintf(out, " %10.2f", pow(now / before, 1 / doublings));
+		}
+		fprintf(out, "\n");
+	}
+}
+
+
 // A home of its own: the settings, runtime and data folders, so neither the
 // person's settings nor a running Vantuk are touched.
 bool
@@ -738,6 +1162,7 @@ main(int argc, char** argv)
 		fflush(stdout);
 		console.flush();
 		PrintSummary(summary, reporter);
+		PrintLongDaySummary(summary, reporter);
 		fclose(summary);
 		BPrivate::SetModalResponder(NULL);
 	}

@@ -17,11 +17,35 @@
 
 #include "Alerts.h"
 #include "CSVFields.h"
+#include "Labels.h"
 #include "MenuFile.h"
 #include "MessageCodes.h"
 #include "Now.h"
 #include "OrderFile.h"
 #include "WeekMenu.h"
+
+
+// A day with more meals than a day shows: the person is told which file
+// and which days, once each time the week is opened, as the meals left out
+// cannot be ordered.
+static void
+TellDaysCut(const char* path, const int32* leftOut)
+{
+	BString text;
+	text << "The menu file " << path << " has more meals on a day than a day shows ("
+		 << kMaxMealsPerDay << "):";
+	for (int32 day = 0; day < kDaysPerWeek; day++) {
+		if (leftOut[day] == 0)
+			continue;
+		BString line;
+		line.SetToFormat("\n%s: the last %d of %d meals are not shown.",
+			getLabel(kLabelMonday + day), (int)leftOut[day], (int)(kMaxMealsPerDay + leftOut[day]));
+		text << line;
+	}
+	text << "\nThey cannot be ordered; their orders stay in the order file.";
+	printf("%s\n", text.String());
+	AnyAlert(text.String(), false);
+}
 
 
 int32
@@ -75,7 +99,9 @@ KV_Window::Open_CSVFiles(const char* path)
 		return 0;
 	}
 	SetNoCSVFiles(false);
-	AssignMenuDays(fCsvRows, fDayMeals);
+	int32 leftOut[kDaysPerWeek];
+	if (AssignMenuDays(fCsvRows, fDayMeals, leftOut) > 0)
+		TellDaysCut(path, leftOut);
 
 	Order_File(0);
 	Order_File(1);

@@ -61,16 +61,29 @@ IsMealOfDay(const BString* line, int32 day)
 }
 
 
-void
-AssignMenuDays(const BList* rows, BList* dayMeals)
+int32
+AssignMenuDays(const BList* rows, BList* dayMeals, int32* leftOut)
 {
+	int32 cut[kDaysPerWeek] = {};
+	int32 total = 0;
 	for (int32 i = 0; i < rows->CountItems(); i++) {
 		const BString* line = static_cast<const BString*>(rows->ItemAt(i));
 		for (int32 day = 0; day < kDaysPerWeek; day++) {
-			if (IsMealOfDay(line, day))
+			if (!IsMealOfDay(line, day))
+				continue;
+			if (dayMeals[day].CountItems() < kMaxMealsPerDay)
 				dayMeals[day].AddItem(new BString(*line));
+			else {
+				cut[day]++;
+				total++;
+			}
 		}
 	}
+	if (leftOut != NULL) {
+		for (int32 day = 0; day < kDaysPerWeek; day++)
+			leftOut[day] = cut[day];
+	}
+	return total;
 }
 
 

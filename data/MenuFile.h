@@ -24,9 +24,21 @@ const int64 kLargestMenuFile = 32 * 1024 * 1024;
 // no regular file, larger than kLargestMenuFile or unreadable.
 bool ReadMenuFile(const char* path, BList* rows, BString* reason = NULL);
 
+// The most meals a day shows. A large canteen serves 25 meals a day; a
+// day of more than forty times that is no menu people choose from but a
+// file gone wrong (a day column filled in on every line, an export written
+// again and again), and 1,000 rows (12,000 pixels) are still a list a
+// person can scroll through. A day's meals beyond it are not shown and
+// cannot be ordered; no day claims their meal lines, so their orders stay
+// in the order file as they are.
+const int32 kMaxMealsPerDay = 1000;
+
 // Appends to dayMeals[d] a copy of every row whose token for day d stands
-// anywhere but at index 0. dayMeals points at seven lists, Monday first.
-void AssignMenuDays(const BList* rows, BList* dayMeals);
+// anywhere but at index 0, up to kMaxMealsPerDay rows a day: the day's
+// later rows are left out. dayMeals points at seven lists, Monday first.
+// leftOut, when given, gets how many rows each day left out (seven counts,
+// Monday first). Answers how many were left out over the week.
+int32 AssignMenuDays(const BList* rows, BList* dayMeals, int32* leftOut = NULL);
 
 // True when line holds the token of day (0 = Monday) past its first character.
 bool IsMealOfDay(const BString* line, int32 day);

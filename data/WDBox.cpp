@@ -14,6 +14,7 @@
 #include "Labels.h"
 #include "OrderFile.h"
 #include "Prefs.h"
+#include "ShownBounds.h"
 #include "TLinkView.h"
 #include "WeekSummary.h"
 
@@ -129,8 +130,9 @@ WDBox::Draw(BRect)
 		int32 rows = max_c(fView->MenuRows()->CountItems(), 2);
 		fView->ResizeTo(x0 - 5, rows * kRowHeight + 6);
 	}
+	// The meal list draws what of it shows.
 	if (fView != NULL)
-		fView->Draw(Bounds());
+		fView->Draw(fView->Bounds());
 	DrawMealsStats();
 }
 
@@ -139,6 +141,11 @@ void
 WDBox::DrawMealsStats()
 {
 	BRect bounds = Bounds();
+	// A box out of sight draws its counts when it comes into sight, and of
+	// a long day only the rows that show are drawn.
+	BRect shown = ShownBounds(this);
+	if (!shown.IsValid())
+		return;
 	float x0 = _CountsLeft();
 	// The small size fits the 12-pixel rows, and the counts keep it whether
 	// or not the placeholder was drawn first.
@@ -166,13 +173,13 @@ WDBox::DrawMealsStats()
 	// The counts stand beside the row of their meal, the row a click on it
 	// orders: a row without a record of its own shows none.
 	BList* rows = fView != NULL ? fView->MenuRows() : NULL;
-	if (rows == NULL) {
-		for (int32 i = 0; i < CountRecords(); i++)
-			_DrawCounts(RecordAt(i), i, x0, closed);
+	int32 first;
+	int32 last;
+	if (!RowsReaching(
+			shown, kRowHeight, rows != NULL ? rows->CountItems() : CountRecords(), &first, &last))
 		return;
-	}
-	for (int32 row = 0; row < rows->CountItems(); row++) {
-		BxString* record = RecordOfRow(row);
+	for (int32 row = first; row <= last; row++) {
+		BxString* record = rows != NULL ? RecordOfRow(row) : RecordAt(row);
 		if (record != NULL)
 			_DrawCounts(record, row, x0, closed);
 	}

@@ -71,10 +71,14 @@ struct ViewPrivate;
 // (0, 0, 99, 19) is 100 x 20 pixels), text is drawn at its baseline, and the
 // view's own coordinate system starts at its top left corner.
 //
-// Each view keeps a backing image. Draw() paints into it when the view was
-// invalidated; drawing calls made outside Draw() (after a click, while the
-// mouse moves) paint into it too, show at once, and stay until the view is
-// next invalidated.
+// Each view keeps a backing image of the part of it that shows, as its
+// parents (scrolled as they are) and its window cut it off: a view far
+// taller than its window costs what shows of it. Draw() paints into it when
+// the view was invalidated, and when a part comes into sight, for that part
+// alone; drawing calls made outside Draw() (after a click, while the mouse
+// moves) paint into it too, show at once, and stay until the view is next
+// invalidated. Such drawing where the view does not show is lost, as on the
+// platform's screen: Draw() draws that part when it comes into sight.
 //
 // A view scrolls by moving its coordinate system: after ScrollTo(0, 100) its
 // Bounds() start at y 100, and its children (whose frames stay as they were)
@@ -225,7 +229,8 @@ public:
 	const char* ToolTipText() const;
 
 	// The view's picture as it stands now (backing image and children), for
-	// tests: the colour at a point in view coordinates.
+	// tests: the colour at a point in view coordinates, of the part that
+	// shows (elsewhere transparent black).
 	rgb_color PixelAt(BPoint point);
 
 	BPrivate::ViewWidget* _Widget() const;

@@ -2,6 +2,8 @@
 
 #include <stdio.h>
 
+#include <algorithm>
+
 #include <Font.h>
 #include <GraphicsDefs.h>
 #include <InterfaceDefs.h>
@@ -11,6 +13,7 @@
 #include "Labels.h"
 #include "MenuFile.h"
 #include "Prefs.h"
+#include "ShownBounds.h"
 
 
 Prefs* TLinkView::fPrefs = NULL;
@@ -27,6 +30,8 @@ const float kRowHeight = 12;
 const float kRowTextLeft = 101;
 // The gap between the title (or date) and the divider.
 const float kColumnGap = 5;
+// The title and the day's date reach no lower than this.
+const float kHeadHeight = 3 * kRowHeight;
 const float kCornerRadius = 3;
 const float kPlainSize = 10;
 // The highlighted meal stands out a little larger than the other rows.
@@ -89,6 +94,18 @@ UseFont(BView* view, const BFont* base, float size)
 	BFont font(base);
 	font.SetSize(size);
 	view->SetFont(&font);
+}
+
+
+// One line of the divider, from top to bottom at x, as far as it reaches
+// into area.
+void
+AddDividerLine(BView* view, float x, float top, float bottom, BRect area, rgb_color color)
+{
+	top = std::max(top, area.top);
+	bottom = std::min(bottom, area.bottom);
+	if (top <= bottom)
+		view->AddLine(BPoint(x, top), BPoint(x, bottom), color);
 }
 
 
@@ -161,23 +178,30 @@ TLinkView::SetMenuRows(BList* menuRows)
 
 
 void
-TLinkView::Draw(BRect)
+TLinkView::Draw(BRect updateRect)
 {
-	// The hover frame is drawn outside Draw(), so a partial update would
-	// leave pieces of an old frame behind: the whole view is drawn each time.
+	// What is asked for is drawn whole, everything under it anew: the hover
+	// frame is drawn outside Draw(), and the hover asks for the whole view
+	// to take an old frame away. Of that, only the part that shows is
+	// drawn, so a day of thousands of meals costs the rows in sight.
 	BRect bounds = Bounds();
-	FillRect(bounds, B_SOLID_LOW);
+	BRect area = updateRect & ShownBounds(this);
+	if (!area.IsValid())
+		return;
+	FillRect(area, B_SOLID_LOW);
 
 	SetHighColor(kTextColor);
 	SetFont(be_bold_font);
-	DrawString(fTitle.String(),
-		BPoint(kColumnWidth - (StringWidth(fTitle.String()) + kColumnGap), kRowHeight));
+	// The title and the date stand in the first two rows.
+	bool headShows = area.top <= kHeadHeight;
+	if (headShows) {
+		DrawString(fTitle.String(),
+			BPoint(kColumnWidth - (StringWidth(fTitle.String()) + kColumnGap), kRowHeight));
+	}
 
 	BeginLineArray(2);
-	AddLine(BPoint(kColumnWidth, bounds.top + 2), BPoint(kColumnWidth, bounds.bottom - 2),
-		kDividerDark);
-	AddLine(BPoint(kColumnWidth + 1, bounds.top + 3), BPoint(kColumnWidth + 1, bounds.bottom - 1),
-		kDividerLight);
+	AddDividerLine(this, kColumnWidth, bounds.top + 2, bounds.bottom - 2, area, kDividerDark);
+	AddDividerLine(this, kColumnWidth + 1, bounds.top + 3, bounds.bottom - 1, area, kDividerLight);
 	EndLineArray();
 
 	if (fMenuRows == NULL || _RefreshRowCount() == 0)
@@ -192,13 +216,18 @@ TLinkView::Draw(BRect)
 	// The day's date is that of its first meal of its own: a meal shared
 	// with an earlier day carries that day's date. The preview shows its one
 	// line.
-	int32 dateRow = fIndex > kLastDayIndex ? 0 : FirstOwnMealOfDay(fMenuRows, fIndex - 1);
+	int32 dateRow = -1;
+	if (headShows)
+		dateRow = fIndex > kLastDayIndex ? 0 : FirstOwnMealOfDay(fMenuRows, fIndex - 1);
 	if (dateRow >= 0 && CopyRowColumn(fMenuRows, dateRow, prefs->fFieldDate, &column)) {
 		DrawString(column.String(),
 			BPoint(kColumnWidth - (StringWidth(column.String()) + kColumnGap), 2 * kRowHeight));
 	}
 
-	for (int32 row = 0; row < fRowCount; row++) {
+	int32 first = 0;
+	int32 last = -1;
+	RowsReaching(area, kRowHeight, fRowCount, &first, &last);
+	for (int32 row = first; row <= last; row++) {
 		if (!CopyRowColumn(fMenuRows, row, prefs->fFieldMenue, &column))
 			continue;
 		DrawString(column.String(), BPoint(kRowTextLeft, kRowHeight * (row + 1)));
@@ -209,7 +238,8 @@ TLinkView::Draw(BRect)
 
 	// The preview shows one example line; its ingredients go on a second
 	// line so that every column the person can choose is visible.
-	if (preview && CopyRowColumn(fMenuRows, fRowCount - 1, prefs->fFieldIngredience, &column))
+	if (preview && headShows
+		&& CopyRowColumn(fMenuRows, fRowCount - 1, prefs->fFieldIngredience, &column))
 		DrawString(column.String(), BPoint(kRowTextLeft, 26));
 }
 

@@ -156,7 +156,8 @@ OutlinePen(const QBrush& brush, float penSize)
 
 // Where a drawing call paints: the painter of Draw() (or of printing)
 // while that runs, else straight into the backing image, which shows at
-// the next paint and stays until the view is next invalidated.
+// the next paint and stays until the view is next invalidated. What falls
+// outside the part that shows is lost, as on the platform's screen.
 class Canvas {
 public:
 	Canvas(ViewPrivate* view)
@@ -169,8 +170,10 @@ public:
 		} else if (view->EnsureBacking()) {
 			fOwn.emplace(&view->backing);
 			fPainter = &*fOwn;
-			// The backing image shows the scrolled part of the view.
-			fPainter->translate(-view->origin.x, -view->origin.y);
+			// The backing image holds the part that shows of the view's
+			// scrolled area.
+			fPainter->translate(-view->origin.x - view->backingPlace.left(),
+				-view->origin.y - view->backingPlace.top());
 			view->widget->update();
 		}
 		if (fPainter == NULL)
@@ -398,11 +401,17 @@ ViewWidget::paintEvent(QPaintEvent* event)
 		return;
 	ViewPrivate* view = fView->fPrivate.get();
 	view->UpdateBacking();
-	if (view->backing.isNull())
-		return;
 	QPainter painter(this);
 	QRect area = event->rect();
-	painter.drawImage(area.topLeft(), view->backing, area);
+	QRect shown = area & view->backingPlace;
+	if (!view->backing.isNull() && !shown.isEmpty()) {
+		painter.drawImage(
+			shown.topLeft(), view->backing, shown.translated(-view->backingPlace.topLeft()));
+	}
+	// The toolkit asks for what shows; should it ask for more, that part
+	// gets the view colour rather than whatever lay there before.
+	for (const QRect& rest : QRegion(area).subtracted(QRegion(shown)))
+		painter.fillRect(rest, view->BackgroundColor());
 }
 
 
@@ -830,21 +839,48 @@ ViewPrivate::LeaveWindow()
 }
 
 
+QRect
+ViewPrivate::ShownPart() const
+{
+	QRect shown(QPoint(0, 0), PixelSize());
+	// Where the widget lies in each parent's widget, as PlaceWidget() put
+	// it; the window's top view is as large as the window.
+	QPoint offset(0, 0);
+	for (const ViewPrivate* data = this; data->parent != NULL && !shown.isEmpty();
+		 data = data->parent->_Private()) {
+		const ViewPrivate* parentData = data->parent->_Private();
+		offset += QPoint(Pixel(data->frame.left - parentData->origin.x),
+			Pixel(data->frame.top - parentData->origin.y));
+		shown &= QRect(-offset, parentData->PixelSize());
+	}
+	return shown;
+}
+
+
 bool
 ViewPrivate::EnsureBacking()
 {
-	QSize size = PixelSize();
-	if (size.isEmpty()) {
+	QRect shown = ShownPart();
+	if (shown.isEmpty()) {
 		backing = QImage();
+		backingPlace = QRect();
 		return false;
 	}
-	if (backing.size() != size) {
-		backing = QImage(size, QImage::Format_ARGB32_Premultiplied);
-		backing.fill(viewColor == B_TRANSPARENT_COLOR
-				? QColor(Qt::transparent)
-				: QColor(viewColor.red, viewColor.green, viewColor.blue));
-		dirty = backing.rect();
+	if (shown == backingPlace && !backing.isNull())
+		return true;
+
+	QImage image(shown.size(), QImage::Format_ARGB32_Premultiplied);
+	image.fill(BackgroundColor());
+	QRect kept = backing.isNull() ? QRect() : shown & backingPlace;
+	if (!kept.isEmpty()) {
+		QPainter copier(&image);
+		copier.setCompositionMode(QPainter::CompositionMode_Source);
+		copier.drawImage(
+			kept.topLeft() - shown.topLeft(), backing, kept.translated(-backingPlace.topLeft()));
 	}
+	dirty += QRegion(shown).subtracted(QRegion(kept));
+	backing = image;
+	backingPlace = shown;
 	return true;
 }
 
@@ -854,17 +890,22 @@ ViewPrivate::UpdateBacking()
 {
 	if (!EnsureBacking() || dirty.isEmpty())
 		return;
-	QRect area = dirty & backing.rect();
-	dirty = QRect();
-	if (area.isEmpty())
+	// What does not show is not drawn now; EnsureBacking() makes it invalid
+	// again when it comes into sight.
+	QRegion region = dirty & backingPlace;
+	dirty = QRegion();
+	if (region.isEmpty())
 		return;
+	QRect area = region.boundingRect();
 
 	QPainter backingPainter(&backing);
-	backingPainter.setClipRect(area);
+	// The painter works in the widget's pixels, the image holds its shown
+	// part.
+	backingPainter.translate(-backingPlace.left(), -backingPlace.top());
+	backingPainter.setClipRegion(region);
 	backingPainter.setCompositionMode(QPainter::CompositionMode_Source);
-	backingPainter.fillRect(area, viewColor == B_TRANSPARENT_COLOR
-			? QColor(Qt::transparent)
-			: QColor(viewColor.red, viewColor.green, viewColor.blue));
+	for (const QRect& part : region)
+		backingPainter.fillRect(part, BackgroundColor());
 	backingPainter.setCompositionMode(QPainter::CompositionMode_SourceOver);
 	if (!viewImage.isNull()) {
 		QRect place = viewImagePlace.translated(-Pixel(origin.x), -Pixel(origin.y));
@@ -898,14 +939,23 @@ ViewPrivate::DrawWith(QPainter* target, BRect updateRect)
 }
 
 
+QColor
+ViewPrivate::BackgroundColor() const
+{
+	if (viewColor == B_TRANSPARENT_COLOR)
+		return QColor(Qt::transparent);
+	return QColor(viewColor.red, viewColor.green, viewColor.blue);
+}
+
+
 QImage
 ViewPrivate::Picture(QRect area)
 {
 	UpdateBacking();
-	area &= backing.rect();
+	area &= backingPlace;
 	if (backing.isNull() || area.isEmpty())
 		return QImage();
-	QImage picture = backing.copy(area);
+	QImage picture = backing.copy(area.translated(-backingPlace.topLeft()));
 	QPainter picturePainter(&picture);
 	// The children in the toolkit's stacking order: the views and the
 	// widgets of toolkit controls alike.

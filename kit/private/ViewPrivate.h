@@ -5,6 +5,7 @@
 #include <QColor>
 #include <QImage>
 #include <QRect>
+#include <QRegion>
 #include <QWidget>
 
 #include <functional>
@@ -76,8 +77,11 @@ private:
 struct ViewPrivate {
 	ViewPrivate(BView* view, BRect frame, uint32 resizingMode, uint32 flags);
 
-	// The size of the widget and of the backing image, in pixels.
+	// The size of the widget, in pixels.
 	QSize PixelSize() const;
+	// The pixels of the widget that show: its own, cut off at the edges of
+	// each parent (scrolled as it is) and of the window. Empty when none.
+	QRect ShownPart() const;
 	// The view's top left corner in its window's coordinates (or in its
 	// topmost parent's, while it is in no window).
 	BPoint WindowOffset() const;
@@ -98,11 +102,16 @@ struct ViewPrivate {
 	void DetachFromWindow();
 	void LeaveWindow();
 
-	// A backing image of the view's size; false when the view has none
-	// (no area).
+	// A backing image of the part of the view that shows, and no more: a
+	// view far larger than its window costs what shows of it. What came
+	// into sight since the image was last placed becomes invalid, what
+	// stays in sight keeps its pixels. False when nothing of the view
+	// shows.
 	bool EnsureBacking();
 	// Lets Draw() repaint what is invalid of the backing image.
 	void UpdateBacking();
+	// What a view shows where it has not drawn.
+	QColor BackgroundColor() const;
 	// Calls Draw() with the drawing going to painter.
 	void DrawWith(QPainter* painter, BRect updateRect);
 	// The part area (view pixels) of the backing image with the children
@@ -152,9 +161,13 @@ struct ViewPrivate {
 	bool viewImageTiled;
 	std::string toolTip;
 
+	// The backing image and where it lies in the widget (pixels).
 	QImage backing;
-	// What Draw() still has to paint (view pixels); empty when nothing.
-	QRect dirty;
+	QRect backingPlace;
+	// What Draw() still has to paint (widget pixels); empty when nothing.
+	// What of it does not show is dropped when the backing is updated:
+	// that part is drawn when it comes into sight.
+	QRegion dirty;
 	// While Draw() runs (or the view is printed): where drawing goes.
 	QPainter* painter;
 

@@ -315,6 +315,42 @@ TEST_F(TLinkViewTest, HoverHighlightsTheRowUnderThePointer)
 }
 
 
+// A day of 5,000 meals in its day box, scrolled far down: the rows that
+// come into sight are drawn, and the pointer highlights and orders the meal
+// under it there as at the top.
+TEST_F(TLinkViewTest, ALongListShowsHighlightsAndOrdersTheRowsWhereverItIsScrolled)
+{
+	const int32 rows = 5000;
+	const int32 deepRow = 3000;
+	for (int32 row = fRows.CountItems(); row < rows; row++) {
+		BString* line = new BString;
+		line->SetToFormat("12.05.2025;Mo;Menu %d;Meal %d;-", (int)row, (int)row);
+		fRows.AddItem(line);
+	}
+	CountingLinkView* view = AddList(&fRows);
+	fWindow->Lock();
+	view->ResizeTo(kListFrame.Width(), rows * 12 + 5);
+	fBox->ScrollTo(0, 12 * deepRow);
+	fWindow->Unlock();
+	BPrivate::ProcessEvents();
+
+	BRect band(98, 12 * deepRow + 3, 297, 12 * deepRow + 13);
+	EXPECT_GT(CountPixelsNear(view, band, kText), 5);
+	EXPECT_GT(CountPixelsNear(view, band.OffsetByCopy(0, 12), kText), 5);
+
+	MoveTo(view, BPoint(150, 12 * deepRow + 8));
+	EXPECT_EQ(deepRow, view->CurrentRow());
+	EXPECT_GT(CountPixelsNear(view, band, cl_USER), 10);
+	EXPECT_EQ(0, CountPixelsNear(view, band, kText));
+	// The row below keeps its ordinary line.
+	EXPECT_GT(CountPixelsNear(view, band.OffsetByCopy(0, 12), kText), 5);
+
+	Click(view, BPoint(150, 12 * deepRow + 8));
+	ASSERT_EQ(1u, fWindow->fOrders.size());
+	EXPECT_EQ(deepRow, fWindow->fOrders[0].GetInt32("_row", -1));
+}
+
+
 TEST_F(TLinkViewTest, MovingWithinTheHighlightedBandDoesNotRedraw)
 {
 	CountingLinkView* view = AddList(&fRows);

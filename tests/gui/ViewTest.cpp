@@ -1,6 +1,7 @@
 // Views draw with the platform's geometry (inclusive rectangles, text on
 // its baseline, whole pixels), keep what is drawn outside Draw() until the
-// next invalidation, and follow their parents' size by their resizing modes.
+// next invalidation, keep and draw no more of themselves than shows, and
+// follow their parents' size by their resizing modes.
 
 #include <math.h>
 #include <string.h>
@@ -15,6 +16,8 @@
 #include <InterfaceDefs.h>
 #include <View.h>
 #include <Window.h>
+
+#include "ResidentSet.h"
 
 
 namespace {
@@ -320,6 +323,59 @@ TEST_F(ViewTest, InvalidatingAPartDrawsThatPart)
 	fView->Invalidate(BRect(10, 20, 29, 39));
 	fView->PixelAt(B_ORIGIN);
 	EXPECT_EQ(fView->fLastUpdate, BRect(10, 20, 29, 39));
+}
+
+
+// A view of 200 x 400,000 pixels (320 MB, were all of it kept) in the
+// window of 200 x 100, whose view scrolls it.
+TEST_F(ViewTest, ATallViewIsKeptAndDrawnOnlyWhereItShows)
+{
+	double before = ResidentMegabytes();
+	PaintView* tall = new PaintView(BRect(0, 0, 199, 399999));
+	fView->AddChild(tall);
+	fWindow->Lock();
+	fWindow->UpdateIfNeeded();
+	fWindow->Unlock();
+
+	EXPECT_EQ(BRect(0, 0, 199, 99), tall->fLastUpdate);
+	EXPECT_LT(ResidentMegabytes() - before, 64);
+
+	// Scrolled to the far end, it is asked for the part that shows there.
+	fView->ScrollTo(0, 399900);
+	fWindow->Lock();
+	fWindow->UpdateIfNeeded();
+	fWindow->Unlock();
+	EXPECT_EQ(BRect(0, 399900, 199, 399999), tall->fLastUpdate);
+	EXPECT_LT(ResidentMegabytes() - before, 64);
+}
+
+
+TEST_F(ViewTest, ScrollingDrawsWhatComesIntoSightAndKeepsWhatStays)
+{
+	PaintView* tall = new PaintView(BRect(0, 0, 199, 9999));
+	tall->fPainting = [](BView* view) {
+		view->SetHighColor(kBlue);
+		view->FillRect(BRect(0, 0, 199, 9999));
+	};
+	fView->AddChild(tall);
+	fWindow->Lock();
+	fWindow->UpdateIfNeeded();
+	// Drawn outside Draw(), as the day list draws its hover frame: once
+	// where it shows, once where it does not.
+	tall->SetHighColor(kRed);
+	tall->FillRect(BRect(0, 70, 9, 79));
+	tall->FillRect(BRect(0, 130, 9, 139));
+	fWindow->Unlock();
+
+	fView->ScrollTo(0, 60);
+	fWindow->Lock();
+	fWindow->UpdateIfNeeded();
+	// Only the strip that came into sight is drawn; what stayed in sight
+	// keeps what was drawn there, and what was drawn out of sight is gone.
+	EXPECT_EQ(BRect(0, 100, 199, 159), tall->fLastUpdate);
+	EXPECT_TRUE(SameColor(tall->PixelAt(BPoint(5, 75)), kRed));
+	EXPECT_TRUE(SameColor(tall->PixelAt(BPoint(5, 135)), kBlue));
+	fWindow->Unlock();
 }
 
 

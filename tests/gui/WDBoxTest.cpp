@@ -321,6 +321,46 @@ TEST_F(WDBoxTest, CountsStandBesideTheRowOfTheirOwnMeal)
 }
 
 
+// A day of 3,000 meals in an area scrolled far down, as the main window
+// holds its days: the counts of the rows in sight stand beside them, when
+// the box is drawn and when a click draws them again.
+TEST_F(WDBoxTest, CountsOfALongDayStandBesideTheRowsInSight)
+{
+	const int32 rows = 3000;
+	// Counted from 1, as RowBand() counts.
+	const int32 deepRow = 2000;
+	MakeBox({});
+	for (int32 row = 1; row <= rows; row++) {
+		BString line;
+		line.SetToFormat("2004/05/17;MON;Menu %d;Meal %d;-", (int)row, (int)row);
+		fRows.AddItem(new BString(line));
+		AddRecord(line.String(), {":.Guest#02;"});
+	}
+	fBox->ResizeTo(kBoxFrame.Width(), fBox->CalcHeight());
+	fWindow = new BWindow(BRect(100, 100, 519, 199), "days", B_TITLED_WINDOW, 0);
+	BView* days = new BView(BRect(0, 0, 419, 99), "days", B_FOLLOW_ALL_SIDES, B_WILL_DRAW);
+	fWindow->Lock();
+	fWindow->AddChild(days);
+	days->AddChild(fBox);
+	days->ScrollTo(0, (deepRow - 1) * 12);
+	fWindow->Unlock();
+	fWindow->Show();
+	BPrivate::ProcessEvents();
+
+	EXPECT_GT(CountGreyInk(fBox, RowBand(deepRow, 3, 69)), 0);
+	EXPECT_GT(CountGreyInk(fBox, RowBand(deepRow + 5, 3, 69)), 0);
+	EXPECT_EQ(0, CountBlueInk(fBox, RowBand(deepRow, 70, 99)));
+
+	LogIn("Guest");
+	fWindow->Lock();
+	fBox->DrawMealsStats();
+	fWindow->Unlock();
+	BPrivate::ProcessEvents();
+	EXPECT_GT(CountBlueInk(fBox, RowBand(deepRow, 70, 99)), 0);
+	EXPECT_GT(CountBlueInk(fBox, RowBand(deepRow + 5, 70, 99)), 0);
+}
+
+
 TEST_F(WDBoxTest, ADayWithoutRecordsShowsThePlaceholder)
 {
 	MakeBox({kPasta});
