@@ -123,10 +123,13 @@ KV_Window::_ReadOrders(const char* path)
 	fWeekClosed = read.closed;
 	SetNoCSVFiles(false);
 
-	// A file that lacked meals of the menu (left empty by a start on a full
-	// disk, or older than a meal) got them now; its last meal line then
-	// tells nothing about the menu's weekdays.
-	bool withoutWeekdays = !read.lastMealClaimed && read.added == 0;
+	// A menu whose lines name no weekday shows no meal on any day. (The
+	// last meal line of the file tells nothing: a file that lacked meals of
+	// the menu got them now, and a day cut at its limit leaves its last
+	// meals to no day.)
+	bool withoutWeekdays = true;
+	for (int32 day = 0; day < kDaysPerWeek; day++)
+		withoutWeekdays = withoutWeekdays && fDayMeals[day].IsEmpty();
 	if (withoutWeekdays) {
 		printf(":(  tarx=NULL\n ");
 		TLinkView::IsLogged = false;
@@ -153,8 +156,7 @@ KV_Window::_TellOfUnclaimedOrders(bool withoutWeekdays)
 			fToldOfUnclaimed = true;
 			if (!text.IsEmpty())
 				text << "\n\n";
-			text << "Orders for meals that no menu row shows; the order file keeps them:\n"
-				 << meals;
+			text << "Orders for meals that no day shows; the order file keeps them:\n" << meals;
 		}
 	}
 	if (!text.IsEmpty())

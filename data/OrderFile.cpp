@@ -397,8 +397,12 @@ FillDayRecords(
 				place->second.claimed = true;
 				record = new BxString(line.text.c_str(), 0);
 				dayRecords[place->second.day]->AddItem(record);
-			} else
+			} else {
+				// Said once per meal, not once per order line: a day cut at
+				// its limit leaves thousands of them.
+				printf(":( no tarx found for: '%s'\n ", line.text.c_str());
 				read.unclaimed.meals.push_back(line);
+			}
 			read.lastMealClaimed = record != NULL;
 			break;
 		}
@@ -408,8 +412,6 @@ FillDayRecords(
 				record->AddOrderLine(line.text.c_str());
 			else {
 				// No day shows this meal, but its orders stay in the file.
-				printf(":( no tarx found for: '%s'\n ",
-					lastMealLine != NULL ? lastMealLine->c_str() : "");
 				if (lastMealLine != NULL)
 					read.unclaimed.meals.push_back(line);
 				else

@@ -115,7 +115,12 @@ SummarizeWeekFiles(const char* menuPath, int type, const SummaryColumns& columns
 		return Refuse(
 			error, "cannot read the menu file", menuPath, strerror(reason != 0 ? reason : EIO));
 	}
-	AssignMenuDays(&week.fRows, week.fDayMeals);
+	int32 leftOut = AssignMenuDays(&week.fRows, week.fDayMeals);
+	if (leftOut > 0) {
+		// Said on the diagnostic channel: the summary text keeps its form.
+		printf("%d meals beyond %d a day are not in the summary: '%s'\n", (int)leftOut,
+			(int)kMaxMealsPerDay, menuPath);
+	}
 
 	BString orderPath = OrderFilePath(menuPath);
 	std::vector<OrderFileLine> lines;
