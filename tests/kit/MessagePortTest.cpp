@@ -366,6 +366,24 @@ TEST_F(MessageServerTest, FieldsFromAnotherProgramArriveIntact)
 }
 
 
+// The tool's "sent" means the program took the message: one that refuses it
+// makes the tool say so and end with 1.
+TEST_F(MessageServerTest, ToolSaysWhenTheProgramDidNotTakeTheMessage)
+{
+	server.deliver = [](BMessage*, std::shared_ptr<BPrivate::IncomingMessage>) {
+		return B_BAD_HANDLER;
+	};
+	EXPECT_EQ(1, RunTool({kSignature, "mOrd", "_row:int32=1"}));
+	EXPECT_NE(std::string::npos, home.ReadFile("err").find("not delivered"))
+		<< home.ReadFile("err");
+	EXPECT_EQ(1u, server.received.size());
+
+	server.deliver = nullptr;
+	EXPECT_EQ(0, RunTool({kSignature, "mOrd", "_row:int32=1"}));
+	EXPECT_EQ("", home.ReadFile("err"));
+}
+
+
 TEST_F(MessageServerTest, NumericCodesAndManyMessages)
 {
 	EXPECT_EQ(0, RunTool({kSignature, "1234"}));
@@ -511,6 +529,23 @@ TEST_F(MessageServerTest, TheExampleFrameOfTheReadme)
 	std::string noReply = Frame(2, -1, -1, "", Flat(BMessage(B_NO_REPLY)));
 	EXPECT_EQ(noReply, ReceiveExactly(fd, noReply.size(), 5000));
 	close(fd);
+
+	// Without a reply wanted, the receipt of the README comes back.
+	const uint8 receipt[] = {
+		0x56, 0x54, 0x4b, 0x46, 0x01, 0x06, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff,
+		0x00, 0x00, 0x14, 0x00, 0x00, 0x00,
+		0x56, 0x54, 0x4b, 0x4d, 0x01, 0x00, 0x00, 0x00, 0x14, 0x00, 0x00, 0x00, 0x44, 0x49,
+		0x46, 0x52, 0x00, 0x00, 0x00, 0x00,
+	};
+	std::string wantsReceipt(reinterpret_cast<const char*>(bytes), sizeof(bytes));
+	wantsReceipt[5] = 4;
+	fd = Connect(SocketPath());
+	ASSERT_GE(fd, 0);
+	ASSERT_TRUE(SendAll(fd, wantsReceipt));
+	ASSERT_TRUE(server.ServeUntil([&] { return server.received.size() == 2; }));
+	EXPECT_EQ(std::string(reinterpret_cast<const char*>(receipt), sizeof(receipt)),
+		ReceiveExactly(fd, sizeof(receipt), 5000));
+	close(fd);
 }
 
 
@@ -535,13 +570,15 @@ TEST_F(MessageServerTest, BadPeersAreDroppedAndTheNextIsServed)
 			"size out of bounds"},
 		{"empty payload", Frame(0, -1, -1, "", ""), "size out of bounds"},
 		{"version 2", "VTKF" + std::string(1, '\x02') + frame.substr(5), "version"},
-		{"unknown flag", "VTKF\x01\x04" + frame.substr(6), "flags"},
+		{"unknown flag", "VTKF\x01\x08" + frame.substr(6), "flags"},
 		{"reply and waiting", "VTKF\x01\x03" + frame.substr(6), "flags"},
+		{"receipt and waiting", "VTKF\x01\x05" + frame.substr(6), "flags"},
 		{"signature of 256 bytes", frame.substr(0, 14) + Little(256, 2) + std::string(256, 'a'),
 			"too long"},
 		{"zero byte in the signature", Frame(0, -1, -1, std::string("a\0b", 3), good), "zero"},
 		{"damaged message", Frame(0, -1, -1, "", wrongMagic), "damaged message"},
 		{"a reply nobody asked for", Frame(2, -1, -1, "", good), "nobody asked"},
+		{"a receipt nobody asked for", Frame(6, -1, -1, "", good), "nobody asked"},
 		{"a good frame, then garbage", frame + "junk", "not a message frame"},
 	};
 	int served = 0;
@@ -651,8 +688,12 @@ TEST_F(MessageServerTest, SenderWhosePeerEndsWithoutAnswerGetsBadReply)
 }
 
 
-TEST_F(MessageServerTest, TurnsAwayConnectionsOverTheLimit)
+// Beyond its limit of connections the server lets new ones wait in the
+// socket's queue rather than taking them in and shutting them out: their
+// senders wait for their receipts, and get them once there is room.
+TEST_F(MessageServerTest, ConnectionsOverTheLimitWaitTheirTurn)
 {
+	testing::internal::CaptureStderr();
 	std::vector<int> peers;
 	for (int i = 0; i < 256; i++) {
 		int fd = Connect(SocketPath());
@@ -664,20 +705,28 @@ TEST_F(MessageServerTest, TurnsAwayConnectionsOverTheLimit)
 	}
 	ASSERT_TRUE(server.ServeUntil([&] { return server.CountConnections() == 256; }));
 
-	int extra = Connect(SocketPath());
-	ASSERT_GE(extra, 0);
-	testing::internal::CaptureStderr();
-	EXPECT_TRUE(server.ServeUntil([&] { return PeerClosed(extra, 5); }, 5000));
-	EXPECT_NE(std::string::npos, testing::internal::GetCapturedStderr().find("turned away"));
-	close(extra);
+	pid_t child = ForkChild([] {
+		return BPrivate::SendToProgram(kSignature, BMessage('wait'), BPrivate::Envelope(), NULL)
+				== B_OK
+			? 0
+			: 10;
+	});
+	server.ServeFor(500);
+	std::string diagnostic = testing::internal::GetCapturedStderr();
+	EXPECT_NE(std::string::npos, diagnostic.find("wait their turn")) << diagnostic;
+	EXPECT_EQ(std::string::npos, diagnostic.find("turned away")) << diagnostic;
+	int exitStatus = -3;
+	EXPECT_FALSE(HasExited(child, &exitStatus)) << "the sender was not kept waiting";
+	EXPECT_TRUE(server.received.empty());
+	EXPECT_EQ(256u, server.CountConnections());
 
 	// Once one goes, there is room again.
 	close(peers.back());
 	peers.pop_back();
-	ASSERT_TRUE(server.ServeUntil([&] { return server.CountConnections() == 255; }));
-	ASSERT_EQ(B_OK, BPrivate::SendToProgram(kSignature, BMessage('room'), BPrivate::Envelope(),
-		NULL));
-	ASSERT_TRUE(server.ServeUntil([&] { return server.received.size() == 1; }));
+	ASSERT_TRUE(server.ServeUntil([&] { return HasExited(child, &exitStatus); }));
+	EXPECT_EQ(0, exitStatus);
+	ASSERT_EQ(1u, server.received.size());
+	EXPECT_EQ(static_cast<uint32>('wait'), server.received[0].what);
 	for (int fd : peers)
 		close(fd);
 }

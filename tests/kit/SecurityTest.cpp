@@ -474,7 +474,7 @@ TEST(ForeignTokenTest, AHandlerNeverNamedToOthersIsNotReachedFromOutside)
 	window.AddHandler(&view);
 
 	TestServer server;
-	server.onMessage = BPrivate::DeliverIncoming;
+	server.deliver = BPrivate::DeliverIncoming;
 	ASSERT_EQ(B_OK, server.Listen(kSignature));
 	auto sendFromOutside = [&](int32 token, uint32 what) {
 		pid_t child = ForkChild([token, what] {
