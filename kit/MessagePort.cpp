@@ -24,10 +24,12 @@
 #include <vector>
 
 #include <AppDefs.h>
+#include <FindDirectory.h>
 #include <Handler.h>
 #include <Looper.h>
 #include <Message.h>
 #include <Messenger.h>
+#include <Path.h>
 
 
 // The frame on a connection (kit/README.md, "Messages between programs",
@@ -557,12 +559,39 @@ private:
 // #pragma mark - Folder and names
 
 
+namespace {
+
+// The host's name as a part of a file name. A home folder may be shared by
+// several machines, and a socket there reaches only programs of the machine
+// that made it.
+std::string
+HostPart()
+{
+	char name[256] = "";
+	if (gethostname(name, sizeof(name) - 1) != 0 || name[0] == '\0')
+		return "localhost";
+	std::string part;
+	for (const char* c = name; *c != '\0'; c++) {
+		bool plain = (*c >= 'A' && *c <= 'Z') || (*c >= 'a' && *c <= 'z')
+			|| (*c >= '0' && *c <= '9') || *c == '.' || *c == '_' || *c == '-';
+		part += plain ? *c : '_';
+	}
+	return part;
+}
+
+} // namespace
+
+
 status_t
 BPrivate::MessageFolder(std::string* path)
 {
 	if (path == NULL)
 		return B_BAD_VALUE;
 
+	// Without a runtime folder, the fallback lies in the user's own cache
+	// folder, where nobody else can make it first. A fixed name in /tmp
+	// could be made by anyone, and a program that then found no folder of
+	// its own would run unseen by its second start.
 	std::string folder;
 	const char* runtime = getenv("XDG_RUNTIME_DIR");
 	if (runtime != NULL && runtime[0] == '/') {
@@ -570,8 +599,17 @@ BPrivate::MessageFolder(std::string* path)
 		while (folder.size() > 1 && folder.back() == '/')
 			folder.pop_back();
 		folder += folder == "/" ? "vantuk" : "/vantuk";
-	} else
-		folder = "/tmp/vantuk-" + std::to_string(getuid());
+	} else {
+		BPath cache;
+		status_t status = find_directory(B_USER_CACHE_DIRECTORY, &cache, true);
+		if (status != B_OK) {
+			Complain("XDG_RUNTIME_DIR is not set and the cache folder cannot be made (%s); "
+					 "there is no folder for the message sockets",
+				error_text(status));
+			return status;
+		}
+		folder = std::string(cache.Path()) + "/vantuk-" + HostPart();
+	}
 
 	if (mkdir(folder.c_str(), kFolderMode) == 0) {
 		// The umask may have taken bits away; the owner needs all three.
@@ -629,8 +667,11 @@ BPrivate::SocketPathFor(const char* signature, std::string* path)
 		return status;
 
 	std::string full = folder + "/" + name + ".sock";
-	if (full.size() >= sizeof(sockaddr_un::sun_path))
+	if (full.size() >= sizeof(sockaddr_un::sun_path)) {
+		Complain("the message socket %s is longer than a socket's name may be (%zu bytes)",
+			full.c_str(), sizeof(sockaddr_un::sun_path) - 1);
 		return B_NAME_TOO_LONG;
+	}
 	*path = full;
 	return B_OK;
 }

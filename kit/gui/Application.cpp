@@ -329,10 +329,21 @@ BApplication::_Init(const char* signature, status_t* error)
 		exit(handedOver == B_OK ? 0 : 1);
 	}
 	if (status != B_OK) {
-		// The program still runs; others just cannot reach it.
-		printf("BApplication: no message socket for '%s': %s\n", fSignature.c_str(),
-			error_text(status));
+		// Without its socket a second start would not find this one, and two
+		// copies would write the same files: better not to start at all.
+		fprintf(stderr,
+			"%s: will not start without its message socket (%s): a second start would not "
+			"find it, and two copies would write the same files. The line above names the "
+			"folder that cannot be used; make it your own with mode 0700, or set "
+			"XDG_RUNTIME_DIR to a folder of your own.\n",
+			ProgramName().c_str(), error_text(status));
 		sSocketWatch.reset();
+		fInitStatus = status;
+		if (error != NULL) {
+			*error = fInitStatus;
+			return;
+		}
+		exit(1);
 	}
 
 	// Others find this program's file by its signature (to start it).

@@ -17,14 +17,16 @@ namespace BPrivate {
 // own (mode 0700; sockets 0600):
 //
 //     $XDG_RUNTIME_DIR/vantuk/<signature with "/" as "_">.sock
-//     (else /tmp/vantuk-<uid>/...)
+//     (else $XDG_CACHE_HOME/vantuk-<host>/..., or ~/.cache/vantuk-<host>/...)
 //
 // A connection carries frames; each frame is an envelope (who it is for,
 // where replies go, whether the sender waits) and a flattened message. The
 // layout is in kit/README.md.
 
 // The folder of the sockets, made with mode 0700 when missing; refused when
-// it belongs to another user or others may enter it.
+// it belongs to another user or others may enter it. It depends on the
+// environment alone, never on what is found in shared places, so that
+// every start of a program looks in the same folder.
 status_t MessageFolder(std::string* path);
 // The socket path of a signature.
 status_t SocketPathFor(const char* signature, std::string* path);

@@ -124,23 +124,54 @@ TEST(MessageFolderTest, IsMadeForTheOwnerOnly)
 }
 
 
-TEST(MessageFolderTest, WithoutAnAbsoluteRuntimeFolderUsesTmp)
+// Without a runtime folder, the user's own cache folder holds the sockets,
+// one folder per machine (a home may be shared); nothing in /tmp, where
+// anybody could make the folder first.
+TEST(MessageFolderTest, WithoutAnAbsoluteRuntimeFolderUsesOneInTheCacheFolder)
 {
-	std::string expected = "/tmp/vantuk-" + std::to_string(getuid());
-	struct stat st;
-	bool existed = lstat(expected.c_str(), &st) == 0;
-
-	for (const char* runtime : {static_cast<const char*>(NULL), "relative/run"}) {
-		if (runtime == NULL)
+	char host[256] = "";
+	ASSERT_EQ(0, gethostname(host, sizeof(host) - 1));
+	std::string home = getenv("HOME");
+	std::string cache = getenv("XDG_CACHE_HOME");
+	struct
+	{
+		const char* runtime;
+		const char* cache;
+		std::string folder;
+	} cases[] = {
+		{NULL, cache.c_str(), cache + "/vantuk-" + host},
+		{"relative/run", cache.c_str(), cache + "/vantuk-" + host},
+		{"", NULL, home + "/.cache/vantuk-" + host},
+		{NULL, "relative/cache", home + "/.cache/vantuk-" + host},
+	};
+	for (const auto& sample : cases) {
+		SCOPED_TRACE(sample.folder);
+		if (sample.runtime == NULL)
 			unsetenv("XDG_RUNTIME_DIR");
 		else
-			setenv("XDG_RUNTIME_DIR", runtime, 1);
+			setenv("XDG_RUNTIME_DIR", sample.runtime, 1);
+		if (sample.cache == NULL)
+			unsetenv("XDG_CACHE_HOME");
+		else
+			setenv("XDG_CACHE_HOME", sample.cache, 1);
+
 		std::string folder;
 		EXPECT_EQ(B_OK, BPrivate::MessageFolder(&folder));
-		EXPECT_EQ(expected, folder);
+		EXPECT_EQ(sample.folder, folder);
+		struct stat st;
+		ASSERT_EQ(0, lstat(folder.c_str(), &st));
+		EXPECT_TRUE(S_ISDIR(st.st_mode));
+		EXPECT_EQ(0700u, st.st_mode & 07777);
+		EXPECT_EQ(getuid(), st.st_uid);
+		EXPECT_EQ(std::string::npos, folder.find("/tmp/vantuk-" + std::to_string(getuid())));
 	}
-	if (!existed)
-		rmdir(expected.c_str());
+
+	// The fallback is refused like any other folder that others may use.
+	ASSERT_EQ(0, chmod((home + "/.cache/vantuk-" + host).c_str(), 0755));
+	testing::internal::CaptureStderr();
+	std::string folder;
+	EXPECT_EQ(B_PERMISSION_DENIED, BPrivate::MessageFolder(&folder));
+	EXPECT_NE(std::string::npos, testing::internal::GetCapturedStderr().find("0755"));
 }
 
 
