@@ -11,19 +11,25 @@
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
+#include <time.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <string>
+#include <thread>
 #include <utility>
 #include <vector>
 
 #include <AppDefs.h>
+#include <FindDirectory.h>
 #include <Handler.h>
 #include <Looper.h>
 #include <Message.h>
 #include <Messenger.h>
+#include <Path.h>
 
 
 // The frame on a connection (kit/README.md, "Messages between programs",
@@ -31,7 +37,8 @@
 //
 //     magic              4 bytes   "VTKF"
 //     version            uint8     1
-//     flags              uint8     bit 0 wants reply, bit 1 is reply
+//     flags              uint8     bit 0 wants reply, bit 1 is reply,
+//                                  bit 2 wants a receipt (with bit 1: is one)
 //     target token       int32
 //     reply token        int32
 //     signature length   uint16    0 .. 255
@@ -50,6 +57,7 @@ const uint8 kFrameMagic[4] = {'V', 'T', 'K', 'F'};
 const uint8 kFrameVersion = 1;
 const uint8 kWantsReplyFlag = 0x01;
 const uint8 kIsReplyFlag = 0x02;
+const uint8 kReceiptFlag = 0x04;
 
 // magic, version, flags, two tokens, signature length
 const size_t kFrameHeadSize = 16;
@@ -64,6 +72,9 @@ const size_t kMaxReadPerCall = 1024 * 1024;
 // The event loop waits at most this long (ms) for a peer that does not take
 // its reply; such a peer is dropped.
 const int kAnswerStallLimit = 10 * 1000;
+// A sender whose program does not let it connect tries again after this
+// long (ms), and serves its own thread's message servers in between.
+const int kConnectSlice = 100;
 
 const mode_t kFolderMode = 0700;
 const mode_t kSocketMode = 0600;
@@ -109,9 +120,9 @@ EncodeFrame(const BMessage& message, const BPrivate::Envelope& envelope,
 	std::vector<char>* frame)
 {
 	const std::string& signature = envelope.replySignature;
-	if (signature.size() > kMaxReplySignatureLength
-		|| signature.find('\0') != std::string::npos
-		|| (envelope.wantsReply && envelope.isReply)) {
+	int kinds = envelope.wantsReply + envelope.isReply + envelope.wantsReceipt + envelope.isReceipt;
+	if (signature.size() > kMaxReplySignatureLength || signature.find('\0') != std::string::npos
+		|| kinds > 1) {
 		return B_BAD_VALUE;
 	}
 
@@ -123,8 +134,16 @@ EncodeFrame(const BMessage& message, const BPrivate::Envelope& envelope,
 	frame->reserve(kFrameHeadSize + signature.size() + 4 + payloadSize);
 	frame->insert(frame->end(), kFrameMagic, kFrameMagic + sizeof(kFrameMagic));
 	frame->push_back(static_cast<char>(kFrameVersion));
-	frame->push_back(static_cast<char>((envelope.wantsReply ? kWantsReplyFlag : 0)
-		| (envelope.isReply ? kIsReplyFlag : 0)));
+	uint8 flags = 0;
+	if (envelope.wantsReply)
+		flags = kWantsReplyFlag;
+	else if (envelope.isReply)
+		flags = kIsReplyFlag;
+	else if (envelope.wantsReceipt)
+		flags = kReceiptFlag;
+	else if (envelope.isReceipt)
+		flags = kIsReplyFlag | kReceiptFlag;
+	frame->push_back(static_cast<char>(flags));
 	AppendLittle(frame, static_cast<uint32>(envelope.targetToken), 4);
 	AppendLittle(frame, static_cast<uint32>(envelope.replyToken), 4);
 	AppendLittle(frame, static_cast<uint32>(signature.size()), 2);
@@ -163,9 +182,11 @@ ParseFrame(const uint8* bytes, size_t size, BPrivate::Envelope* envelope, BMessa
 		return kFrameDamaged;
 	}
 	if (size > 5) {
+		// One kind of frame at a time: a message (that may want a reply or
+		// a receipt), a reply, or a receipt.
 		uint8 flags = bytes[5];
-		if ((flags & ~(kWantsReplyFlag | kIsReplyFlag)) != 0
-			|| flags == (kWantsReplyFlag | kIsReplyFlag)) {
+		if (flags != 0 && flags != kWantsReplyFlag && flags != kIsReplyFlag && flags != kReceiptFlag
+			&& flags != (kIsReplyFlag | kReceiptFlag)) {
 			*problem = "unknown frame flags";
 			return kFrameDamaged;
 		}
@@ -206,8 +227,10 @@ ParseFrame(const uint8* bytes, size_t size, BPrivate::Envelope* envelope, BMessa
 	}
 
 	uint8 flags = bytes[5];
-	envelope->wantsReply = (flags & kWantsReplyFlag) != 0;
-	envelope->isReply = (flags & kIsReplyFlag) != 0;
+	envelope->wantsReply = flags == kWantsReplyFlag;
+	envelope->isReply = flags == kIsReplyFlag;
+	envelope->wantsReceipt = flags == kReceiptFlag;
+	envelope->isReceipt = flags == (kIsReplyFlag | kReceiptFlag);
 	envelope->targetToken = static_cast<int32>(ReadLittle(bytes + 6, 4));
 	envelope->replyToken = static_cast<int32>(ReadLittle(bytes + 10, 4));
 	envelope->replySignature.assign(signature, signatureLength);
@@ -216,11 +239,36 @@ ParseFrame(const uint8* bytes, size_t size, BPrivate::Envelope* envelope, BMessa
 }
 
 
-// Writes all of data. On a non-blocking socket it waits for room, at most
-// stallLimit ms each time (-1: as long as it takes). MSG_NOSIGNAL: a peer
-// that went away is an error here, never a SIGPIPE that ends the program.
+// Milliseconds on the monotonic clock: the deadlines of senders.
+int64
+NowMs()
+{
+	struct timespec now;
+	clock_gettime(CLOCK_MONOTONIC, &now);
+	return static_cast<int64>(now.tv_sec) * 1000 + now.tv_nsec / 1000000;
+}
+
+
+// How long poll() may wait until deadline (-1: no deadline).
+int
+WaitUntil(int64 deadline)
+{
+	if (deadline < 0)
+		return -1;
+	return static_cast<int>(std::clamp<int64>(deadline - NowMs(), 0, INT32_MAX));
+}
+
+
+status_t AwaitSocket(int fd, short events, int64 deadline);
+
+
+// Writes all of data to a non-blocking socket, waiting for room until
+// deadline (-1: as long as it takes). A sender serves its own thread's
+// message servers while it waits; the server itself does not. MSG_NOSIGNAL:
+// a peer that went away is an error here, never a SIGPIPE that ends the
+// program.
 status_t
-WriteFully(int fd, const char* data, size_t size, int stallLimit)
+WriteFully(int fd, const char* data, size_t size, int64 deadline, bool serving)
 {
 	while (size > 0) {
 		ssize_t written = send(fd, data, size, MSG_NOSIGNAL);
@@ -232,8 +280,14 @@ WriteFully(int fd, const char* data, size_t size, int stallLimit)
 		if (written < 0 && errno == EINTR)
 			continue;
 		if (written < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+			if (serving) {
+				status_t status = AwaitSocket(fd, POLLOUT, deadline);
+				if (status != B_OK)
+					return status;
+				continue;
+			}
 			struct pollfd waiting = {fd, POLLOUT, 0};
-			int ready = poll(&waiting, 1, stallLimit);
+			int ready = poll(&waiting, 1, WaitUntil(deadline));
 			if (ready == 0)
 				return B_TIMED_OUT;
 			if (ready < 0 && errno != EINTR)
@@ -268,74 +322,84 @@ StatusForConnect(int error)
 }
 
 
-// A blocking connection to the socket at path.
+// A non-blocking connection to the socket at path. A program with too many
+// connections open leaves new ones in its socket's queue, and connect()
+// waits while that queue is full: here until deadline, in slices, so that
+// this thread's own servers are served in between.
 status_t
-ConnectTo(const std::string& path, int* _fd)
+ConnectTo(const std::string& path, int64 deadline, int* _fd)
 {
 	struct sockaddr_un address;
 	if (!FillAddress(path, &address))
 		return B_NAME_TOO_LONG;
 
-	int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-	if (fd < 0)
-		return status_for_errno(errno);
-	if (connect(fd, reinterpret_cast<struct sockaddr*>(&address), sizeof(address)) != 0) {
+	while (true) {
+		int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+		if (fd < 0)
+			return status_for_errno(errno);
+		int slice = std::max(1, std::min(kConnectSlice, WaitUntil(deadline)));
+		struct timeval wait = {slice / 1000, (slice % 1000) * 1000};
+		setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &wait, sizeof(wait));
+		if (connect(fd, reinterpret_cast<struct sockaddr*>(&address), sizeof(address)) == 0) {
+			struct timeval none = {0, 0};
+			setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &none, sizeof(none));
+			fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) | O_NONBLOCK);
+			*_fd = fd;
+			return B_OK;
+		}
 		int error = errno;
-		// An interrupted connect goes on by itself; we wait for its outcome.
-		if (error == EINTR) {
-			struct pollfd waiting = {fd, POLLOUT, 0};
-			while (poll(&waiting, 1, -1) < 0 && errno == EINTR) {
-			}
-			socklen_t length = sizeof(error);
-			if (getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &length) != 0)
-				error = errno;
-		}
-		if (error != 0) {
-			close(fd);
+		close(fd);
+		if (error != EAGAIN && error != EINTR)
 			return StatusForConnect(error);
-		}
+		if (deadline >= 0 && NowMs() >= deadline)
+			return B_TIMED_OUT;
+		AwaitSocket(-1, 0, NowMs());
 	}
-	*_fd = fd;
-	return B_OK;
 }
 
 
-// Reads the one reply frame of a connection that waits for it.
+// Reads the one frame that answers a message on its connection: its reply,
+// or its receipt. The connection closing first means the program dropped
+// the message or ended.
 status_t
-ReadReply(int fd, BMessage* reply)
+ReadAnswer(int fd, bool receipt, int64 deadline, BMessage* answer)
 {
 	std::vector<uint8> buffer;
 	while (true) {
+		status_t status = AwaitSocket(fd, POLLIN, deadline);
+		if (status != B_OK)
+			return status;
+
 		size_t old = buffer.size();
 		buffer.resize(old + kReadChunkSize);
 		ssize_t got = recv(fd, buffer.data() + old, kReadChunkSize, 0);
 		buffer.resize(old + (got > 0 ? got : 0));
-		if (got < 0 && errno == EINTR)
+		if (got < 0 && (errno == EINTR || errno == EAGAIN || errno == EWOULDBLOCK))
 			continue;
+		if (got == 0 || (got < 0 && errno == ECONNRESET))
+			return receipt ? B_BUSTED_PIPE : B_BAD_REPLY;
 		if (got < 0)
 			return status_for_errno(errno);
-		// The peer closed without answering: it dropped the message or ended.
-		if (got == 0)
-			return B_BAD_REPLY;
 
 		BPrivate::Envelope envelope;
 		size_t frameSize;
 		const char* problem = NULL;
-		switch (ParseFrame(buffer.data(), buffer.size(), &envelope, reply, &frameSize, &problem)) {
+		switch (ParseFrame(buffer.data(), buffer.size(), &envelope, answer, &frameSize, &problem)) {
 		case kFrameIncomplete:
 			break;
 
 		case kFrameComplete:
-			if (envelope.isReply)
+			if (receipt ? envelope.isReceipt : envelope.isReply)
 				return B_OK;
-			problem = "a message where its reply belongs";
+			problem = receipt ? "something else where its receipt belongs"
+							  : "a message where its reply belongs";
 			[[fallthrough]];
 
 		case kFrameDamaged:
-			Complain("the reply is refused: %s", problem);
-			reply->MakeEmpty();
-			reply->what = 0;
-			return B_BAD_REPLY;
+			Complain("the %s is refused: %s", receipt ? "receipt" : "reply", problem);
+			answer->MakeEmpty();
+			answer->what = 0;
+			return receipt ? B_BUSTED_PIPE : B_BAD_REPLY;
 		}
 	}
 }
@@ -352,12 +416,15 @@ struct Connection {
 class IncomingFrame : public BPrivate::IncomingMessage {
 public:
 	IncomingFrame(std::shared_ptr<Connection> connection, const BPrivate::Envelope& envelope,
-		const std::string& serverPath)
+		uint32 what, const std::string& serverPath)
 		:
 		fConnection(std::move(connection)),
 		fEnvelope(envelope),
+		fWhat(what),
 		fServerPath(serverPath),
-		fAnswered(false)
+		fAnswered(false),
+		fAcknowledged(false),
+		fReceiptStatus(B_OK)
 	{
 	}
 
@@ -372,12 +439,19 @@ public:
 	const BPrivate::Envelope& GetEnvelope() const override { return fEnvelope; }
 
 	status_t Answer(const BMessage& reply) override;
+	status_t Acknowledge() override;
 
 private:
+	// Writes an answering frame on the sender's connection.
+	status_t _Send(const std::vector<char>& frame, const char* what);
+
 	std::shared_ptr<Connection> fConnection;
 	BPrivate::Envelope fEnvelope;
+	uint32 fWhat;
 	std::string fServerPath;
 	bool fAnswered;
+	bool fAcknowledged;
+	status_t fReceiptStatus;
 };
 
 
@@ -397,13 +471,39 @@ IncomingFrame::Answer(const BMessage& reply)
 		return status;
 
 	fAnswered = true;
+	return _Send(frame, "a reply");
+}
+
+
+// The receipt is an empty message with the code of the one it confirms.
+status_t
+IncomingFrame::Acknowledge()
+{
+	if (!fEnvelope.wantsReceipt || fAcknowledged)
+		return fReceiptStatus;
+
+	BPrivate::Envelope envelope;
+	envelope.isReceipt = true;
+	std::vector<char> frame;
+	fReceiptStatus = EncodeFrame(BMessage(fWhat), envelope, &frame);
+	if (fReceiptStatus == B_OK)
+		fReceiptStatus = _Send(frame, "a receipt");
+	fAcknowledged = true;
+	return fReceiptStatus;
+}
+
+
+status_t
+IncomingFrame::_Send(const std::vector<char>& frame, const char* what)
+{
 	if (fConnection->fd < 0)
 		return B_BUSTED_PIPE;
-	status = WriteFully(fConnection->fd, frame.data(), frame.size(), kAnswerStallLimit);
+	status_t status =
+		WriteFully(fConnection->fd, frame.data(), frame.size(), NowMs() + kAnswerStallLimit, false);
 	if (status != B_OK) {
-		Complain("%s: a reply could not be sent: %s", fServerPath.c_str(), error_text(status));
+		Complain("%s: %s could not be sent: %s", fServerPath.c_str(), what, error_text(status));
 		// The event loop sees the connection end and drops it; a half
-		// written reply must not be followed by anything.
+		// written frame must not be followed by anything.
 		shutdown(fConnection->fd, SHUT_RDWR);
 	}
 	return status;
@@ -459,12 +559,39 @@ private:
 // #pragma mark - Folder and names
 
 
+namespace {
+
+// The host's name as a part of a file name. A home folder may be shared by
+// several machines, and a socket there reaches only programs of the machine
+// that made it.
+std::string
+HostPart()
+{
+	char name[256] = "";
+	if (gethostname(name, sizeof(name) - 1) != 0 || name[0] == '\0')
+		return "localhost";
+	std::string part;
+	for (const char* c = name; *c != '\0'; c++) {
+		bool plain = (*c >= 'A' && *c <= 'Z') || (*c >= 'a' && *c <= 'z')
+			|| (*c >= '0' && *c <= '9') || *c == '.' || *c == '_' || *c == '-';
+		part += plain ? *c : '_';
+	}
+	return part;
+}
+
+} // namespace
+
+
 status_t
 BPrivate::MessageFolder(std::string* path)
 {
 	if (path == NULL)
 		return B_BAD_VALUE;
 
+	// Without a runtime folder, the fallback lies in the user's own cache
+	// folder, where nobody else can make it first. A fixed name in /tmp
+	// could be made by anyone, and a program that then found no folder of
+	// its own would run unseen by its second start.
 	std::string folder;
 	const char* runtime = getenv("XDG_RUNTIME_DIR");
 	if (runtime != NULL && runtime[0] == '/') {
@@ -472,8 +599,17 @@ BPrivate::MessageFolder(std::string* path)
 		while (folder.size() > 1 && folder.back() == '/')
 			folder.pop_back();
 		folder += folder == "/" ? "vantuk" : "/vantuk";
-	} else
-		folder = "/tmp/vantuk-" + std::to_string(getuid());
+	} else {
+		BPath cache;
+		status_t status = find_directory(B_USER_CACHE_DIRECTORY, &cache, true);
+		if (status != B_OK) {
+			Complain("XDG_RUNTIME_DIR is not set and the cache folder cannot be made (%s); "
+					 "there is no folder for the message sockets",
+				error_text(status));
+			return status;
+		}
+		folder = std::string(cache.Path()) + "/vantuk-" + HostPart();
+	}
 
 	if (mkdir(folder.c_str(), kFolderMode) == 0) {
 		// The umask may have taken bits away; the owner needs all three.
@@ -531,8 +667,11 @@ BPrivate::SocketPathFor(const char* signature, std::string* path)
 		return status;
 
 	std::string full = folder + "/" + name + ".sock";
-	if (full.size() >= sizeof(sockaddr_un::sun_path))
+	if (full.size() >= sizeof(sockaddr_un::sun_path)) {
+		Complain("the message socket %s is longer than a socket's name may be (%zu bytes)",
+			full.c_str(), sizeof(sockaddr_un::sun_path) - 1);
 		return B_NAME_TOO_LONG;
+	}
 	*path = full;
 	return B_OK;
 }
@@ -577,12 +716,14 @@ BPrivate::IncomingMessage::~IncomingMessage()
 
 
 status_t
-BPrivate::SendToProgram(const char* signature, const BMessage& message,
-	const Envelope& envelope, BMessage* reply)
+BPrivate::SendToProgram(const char* signature, const BMessage& message, const Envelope& envelope,
+	BMessage* reply, bigtime_t limit)
 {
 	Envelope sent = envelope;
 	sent.wantsReply = reply != NULL;
+	sent.wantsReceipt = reply == NULL;
 	sent.isReply = false;
+	sent.isReceipt = false;
 
 	std::vector<char> frame;
 	status_t status = EncodeFrame(message, sent, &frame);
@@ -594,16 +735,22 @@ BPrivate::SendToProgram(const char* signature, const BMessage& message,
 	if (status != B_OK)
 		return status;
 
+	if (limit == B_INFINITE_TIMEOUT || limit < 0)
+		limit = kDeliveryLimit;
+	int64 deadline = NowMs() + limit / 1000;
+
 	int fd = -1;
-	status = ConnectTo(path, &fd);
+	status = ConnectTo(path, deadline, &fd);
 	if (status != B_OK)
 		return status;
 
-	status = WriteFully(fd, frame.data(), frame.size(), -1);
-	if (status == B_OK && reply != NULL) {
+	status = WriteFully(fd, frame.data(), frame.size(), deadline, true);
+	if (status == B_OK) {
+		// A reply may take as long as its handler likes; the receipt only
+		// says that the program has the message.
 		BMessage answer;
-		status = ReadReply(fd, &answer);
-		if (status == B_OK)
+		status = ReadAnswer(fd, reply == NULL, reply != NULL ? -1 : deadline, &answer);
+		if (status == B_OK && reply != NULL)
 			*reply = answer;
 	}
 	close(fd);
@@ -625,11 +772,61 @@ struct BPrivate::MessageServer::Private {
 
 	MessageHandler handler;
 	FdWatcher watcher;
+	AcceptWatcher acceptWatcher;
 	std::map<int, std::shared_ptr<Connection>> connections;
+	// False while the limit of connections is reached: the others wait in
+	// the socket's queue, where their senders wait for a receipt, rather than
+	// being let in and shut out again.
+	bool accepting = true;
+
+	// Who may serve the server while waiting for something else: only the
+	// thread that listens, in the process that listens (not a child that
+	// inherited its memory), and not while the server is at work already.
+	pid_t process = -1;
+	std::thread::id thread;
+	int busy = 0;
 
 	void Drop(const std::shared_ptr<Connection>& connection);
 	bool Process(const std::shared_ptr<Connection>& connection);
+	void SetAccepting(bool accepting);
 };
+
+
+namespace {
+
+// Counts a server at work for as long as it lives.
+class Busy
+{
+public:
+	Busy(int* count)
+		:
+		fCount(count)
+	{
+		(*fCount)++;
+	}
+
+	~Busy() { (*fCount)--; }
+
+private:
+	int* fCount;
+};
+
+} // namespace
+
+
+void
+BPrivate::MessageServer::Private::SetAccepting(bool value)
+{
+	if (accepting == value)
+		return;
+	accepting = value;
+	if (!value) {
+		Complain("%s: %zu connections are open; the next wait their turn", path.c_str(),
+			connections.size());
+	}
+	if (acceptWatcher)
+		acceptWatcher(value);
+}
 
 
 void
@@ -646,6 +843,8 @@ BPrivate::MessageServer::Private::Drop(const std::shared_ptr<Connection>& connec
 	connection->buffer.clear();
 	connection->buffer.shrink_to_fit();
 	connections.erase(fd);
+	if (listenFd >= 0 && connections.size() < kMaxConnections)
+		SetAccepting(true);
 }
 
 
@@ -663,7 +862,7 @@ BPrivate::MessageServer::Private::Process(const std::shared_ptr<Connection>& con
 		std::vector<uint8>& buffer = connection->buffer;
 		FrameState state = ParseFrame(buffer.data() + start, buffer.size() - start, &envelope,
 			&message, &frameSize, &problem);
-		if (state == kFrameComplete && envelope.isReply) {
+		if (state == kFrameComplete && (envelope.isReply || envelope.isReceipt)) {
 			state = kFrameDamaged;
 			problem = "a reply that nobody asked for";
 		}
@@ -676,9 +875,18 @@ BPrivate::MessageServer::Private::Process(const std::shared_ptr<Connection>& con
 			break;
 
 		start += frameSize;
-		auto source = std::make_shared<IncomingFrame>(connection, envelope, path);
-		if (handler)
-			handler(&message, std::move(source));
+		auto source = std::make_shared<IncomingFrame>(connection, envelope, message.what, path);
+		status_t taken = handler ? handler(&message, source) : B_BAD_HANDLER;
+		if (envelope.wantsReceipt) {
+			// A sender that waits for a receipt learns either way: it gets
+			// one, or the connection ends without one.
+			if (taken == B_OK)
+				source->Acknowledge();
+			else {
+				Drop(connection);
+				return false;
+			}
+		}
 	}
 	if (connection->fd < 0)
 		return false;
@@ -686,6 +894,124 @@ BPrivate::MessageServer::Private::Process(const std::shared_ptr<Connection>& con
 	connection->buffer.erase(connection->buffer.begin(), connection->buffer.begin() + start);
 	return true;
 }
+
+
+// #pragma mark - Serving while waiting
+
+
+namespace {
+
+// Never destroyed: an application object that lives to the end of the
+// process closes its server while statics are being destroyed.
+std::mutex& gServersLock = *new std::mutex;
+std::vector<BPrivate::MessageServer*>& gServers = *new std::vector<BPrivate::MessageServer*>;
+
+} // namespace
+
+
+struct BPrivate::ThisThreadsServers
+{
+	static void Add(MessageServer* server)
+	{
+		std::lock_guard<std::mutex> guard(gServersLock);
+		gServers.push_back(server);
+	}
+
+	static void Remove(MessageServer* server)
+	{
+		std::lock_guard<std::mutex> guard(gServersLock);
+		gServers.erase(std::remove(gServers.begin(), gServers.end(), server), gServers.end());
+	}
+
+	// Adds the sockets of this thread's servers to fds, and the server of
+	// each to owners.
+	static void Collect(std::vector<struct pollfd>* fds, std::vector<MessageServer*>* owners)
+	{
+		std::lock_guard<std::mutex> guard(gServersLock);
+		for (MessageServer* server : gServers) {
+			if (!_IsServable(server))
+				continue;
+			const MessageServer::Private& state = *server->fPrivate;
+			if (state.accepting) {
+				fds->push_back({state.listenFd, POLLIN, 0});
+				owners->push_back(server);
+			}
+			for (const auto& connection : state.connections) {
+				fds->push_back({connection.first, POLLIN, 0});
+				owners->push_back(server);
+			}
+		}
+	}
+
+	// Serves the sockets of Collect() that poll() found ready; they begin at
+	// fds[first].
+	static void Serve(const std::vector<struct pollfd>& fds,
+		const std::vector<MessageServer*>& owners, size_t first)
+	{
+		for (size_t i = first; i < fds.size(); i++) {
+			if (fds[i].revents == 0)
+				continue;
+			// The handler of one may have closed or ended another.
+			MessageServer* server = owners[i - first];
+			{
+				std::lock_guard<std::mutex> guard(gServersLock);
+				if (std::find(gServers.begin(), gServers.end(), server) == gServers.end()
+					|| !_IsServable(server)) {
+					continue;
+				}
+			}
+			if (fds[i].fd == server->fPrivate->listenFd)
+				server->Accept();
+			else
+				server->Read(fds[i].fd);
+		}
+	}
+
+private:
+	static bool _IsServable(MessageServer* server)
+	{
+		const MessageServer::Private& state = *server->fPrivate;
+		return state.process == getpid() && state.thread == std::this_thread::get_id()
+			&& state.busy == 0 && state.listenFd >= 0;
+	}
+};
+
+
+namespace {
+
+// Waits until fd is ready for events, or deadline (-1: none) has passed;
+// meanwhile this thread's message servers take what comes for them. Two
+// programs that send to each other at the same moment thus each take the
+// other's message and send its receipt, instead of waiting for each other
+// until both give up. fd -1 serves them once.
+status_t
+AwaitSocket(int fd, short events, int64 deadline)
+{
+	bool last = false;
+	while (true) {
+		std::vector<struct pollfd> fds = {{fd, events, 0}};
+		std::vector<BPrivate::MessageServer*> owners;
+		BPrivate::ThisThreadsServers::Collect(&fds, &owners);
+		int ready = poll(fds.data(), fds.size(), WaitUntil(deadline));
+		if (ready < 0) {
+			if (errno == EINTR)
+				continue;
+			return status_for_errno(errno);
+		}
+		if (fds[0].revents != 0)
+			return B_OK;
+		// After the deadline, what is there already still counts, once.
+		if (deadline >= 0 && (ready == 0 || last))
+			return B_TIMED_OUT;
+		BPrivate::ThisThreadsServers::Serve(fds, owners, 1);
+		last = deadline >= 0 && NowMs() >= deadline;
+	}
+}
+
+} // namespace
+
+
+// #pragma mark - MessageServer
 
 
 BPrivate::MessageServer::MessageServer()
@@ -796,6 +1122,10 @@ BPrivate::MessageServer::Listen(const char* signature)
 	fPrivate->lockPath = lockPath;
 	fPrivate->device = st.st_dev;
 	fPrivate->inode = st.st_ino;
+	fPrivate->accepting = true;
+	fPrivate->process = getpid();
+	fPrivate->thread = std::this_thread::get_id();
+	ThisThreadsServers::Add(this);
 	return B_OK;
 }
 
@@ -803,6 +1133,7 @@ BPrivate::MessageServer::Listen(const char* signature)
 void
 BPrivate::MessageServer::Close()
 {
+	ThisThreadsServers::Remove(this);
 	while (!fPrivate->connections.empty()) {
 		std::shared_ptr<Connection> connection = fPrivate->connections.begin()->second;
 		fPrivate->Drop(connection);
@@ -861,9 +1192,28 @@ BPrivate::MessageServer::SetFdWatcher(FdWatcher watcher)
 
 
 void
+BPrivate::MessageServer::SetAcceptWatcher(AcceptWatcher watcher)
+{
+	fPrivate->acceptWatcher = std::move(watcher);
+}
+
+
+bool
+BPrivate::MessageServer::IsAccepting() const
+{
+	return fPrivate->listenFd >= 0 && fPrivate->accepting;
+}
+
+
+void
 BPrivate::MessageServer::Accept()
 {
+	Busy busy(&fPrivate->busy);
 	while (fPrivate->listenFd >= 0) {
+		if (fPrivate->connections.size() >= kMaxConnections) {
+			fPrivate->SetAccepting(false);
+			return;
+		}
 		int fd = accept4(fPrivate->listenFd, NULL, NULL, SOCK_NONBLOCK | SOCK_CLOEXEC);
 		if (fd < 0) {
 			if (errno == EINTR || errno == ECONNABORTED)
@@ -874,12 +1224,6 @@ BPrivate::MessageServer::Accept()
 			return;
 		}
 
-		if (fPrivate->connections.size() >= kMaxConnections) {
-			Complain("%s: %zu connections are open; one more is turned away",
-				fPrivate->path.c_str(), fPrivate->connections.size());
-			close(fd);
-			continue;
-		}
 		// The folder keeps other users out already; this says so again for
 		// the day someone loosens the folder's mode.
 		struct ucred peer;
@@ -908,6 +1252,7 @@ BPrivate::MessageServer::Read(int fd)
 		return;
 	// Held here: the handler may close the server, and the connection with it.
 	std::shared_ptr<Connection> connection = found->second;
+	Busy busy(&fPrivate->busy);
 
 	size_t readNow = 0;
 	while (connection->fd >= 0 && readNow < kMaxReadPerCall) {
@@ -946,11 +1291,11 @@ BPrivate::MessageServer::Read(int fd)
 // #pragma mark - Delivery
 
 
-void
+status_t
 BPrivate::DeliverIncoming(BMessage* message, std::shared_ptr<IncomingMessage> source)
 {
 	if (message == NULL || source == NULL)
-		return;
+		return B_BAD_VALUE;
 
 	// A token that names nobody (any more) goes to the application, as the
 	// platform's messages to a program by its signature do. So does one that
@@ -980,12 +1325,23 @@ BPrivate::DeliverIncoming(BMessage* message, std::shared_ptr<IncomingMessage> so
 		Complain("a message '%c%c%c%c' from another program has no target here; dropped",
 			static_cast<char>(what >> 24), static_cast<char>(what >> 16),
 			static_cast<char>(what >> 8), static_cast<char>(what));
-		return;
+		return B_BAD_HANDLER;
+	}
+
+	// The sender is told before the message is queued: one that gave up
+	// waiting reports it as not delivered, so it must not be handled.
+	status_t status = source->Acknowledge();
+	if (status != B_OK) {
+		uint32 what = message->what;
+		Complain("a message '%c%c%c%c' whose sender stopped waiting is not handled",
+			static_cast<char>(what >> 24), static_cast<char>(what >> 16),
+			static_cast<char>(what >> 8), static_cast<char>(what));
+		return status;
 	}
 
 	// The looper takes its own copy, channel included; the server's message
 	// goes when the server is done with it. No third copy of what may be
 	// megabytes.
 	message->SetReplyChannel(std::make_shared<RemoteReplyChannel>(std::move(source)));
-	looper->PostMessage(message, handler);
+	return looper->PostMessage(message, handler);
 }

@@ -142,15 +142,17 @@ private:
 };
 
 
+// To another program, it waits until that program has the message (its
+// receipt), at most timeout.
 status_t
 SendWithoutWaiting(const BMessenger& target, const BMessage& message,
-	const BMessenger& returnAddress)
+	const BMessenger& returnAddress, bigtime_t timeout)
 {
 	if (!target.IsTargetLocal()) {
 		BPrivate::Envelope envelope;
 		envelope.targetToken = target.Token();
 		SetReturnAddress(returnAddress, &envelope);
-		return BPrivate::SendToProgram(target.Signature(), message, envelope, NULL);
+		return BPrivate::SendToProgram(target.Signature(), message, envelope, NULL, timeout);
 	}
 
 	BHandler* handler = LocalTarget(target.Token());
@@ -322,24 +324,24 @@ BMessenger::SendMessage(uint32 command, BHandler* replyTo) const
 
 
 status_t
-BMessenger::SendMessage(BMessage* message, BHandler* replyTo, bigtime_t) const
+BMessenger::SendMessage(BMessage* message, BHandler* replyTo, bigtime_t timeout) const
 {
 	if (message == NULL)
 		return B_BAD_VALUE;
 	// By token rather than through the handler's messenger: a handler not
 	// (yet) in a looper is still a fine place for replies to look for.
 	int32 replyToken = replyTo != NULL ? replyTo->Token() : -1;
-	return SendWithoutWaiting(*this, *message,
-		BMessenger(BPrivate::LocalSignature(), replyToken));
+	return SendWithoutWaiting(
+		*this, *message, BMessenger(BPrivate::LocalSignature(), replyToken), timeout);
 }
 
 
 status_t
-BMessenger::SendMessage(BMessage* message, BMessenger replyTo, bigtime_t) const
+BMessenger::SendMessage(BMessage* message, BMessenger replyTo, bigtime_t timeout) const
 {
 	if (message == NULL)
 		return B_BAD_VALUE;
-	return SendWithoutWaiting(*this, *message, replyTo);
+	return SendWithoutWaiting(*this, *message, replyTo, timeout);
 }
 
 
@@ -351,10 +353,11 @@ BMessenger::SendMessage(uint32 command, BMessage* reply) const
 }
 
 
-// Time limits are not kept: the sender waits until the target is done, as
-// the header says.
+// The reply has no time limit: the sender waits until the target is done,
+// as the header says.
 status_t
-BMessenger::SendMessage(BMessage* message, BMessage* reply, bigtime_t, bigtime_t) const
+BMessenger::SendMessage(
+	BMessage* message, BMessage* reply, bigtime_t deliveryTimeout, bigtime_t) const
 {
 	if (message == NULL || reply == NULL)
 		return B_BAD_VALUE;
@@ -363,7 +366,8 @@ BMessenger::SendMessage(BMessage* message, BMessage* reply, bigtime_t, bigtime_t
 		BPrivate::Envelope envelope;
 		envelope.targetToken = fToken;
 		SetReturnAddress(BMessenger(BPrivate::LocalSignature(), -1), &envelope);
-		return BPrivate::SendToProgram(fSignature.c_str(), *message, envelope, reply);
+		return BPrivate::SendToProgram(
+			fSignature.c_str(), *message, envelope, reply, deliveryTimeout);
 	}
 
 	BHandler* handler = _LocalTarget();

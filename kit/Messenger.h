@@ -39,7 +39,11 @@ public:
 	int32 Token() const { return fToken; }
 
 	// Asynchronous: queued for the target; replies go to replyTo, or to the
-	// application object when it is NULL.
+	// application object when it is NULL. Another program has the message
+	// when B_OK comes back: it said so. One that does not take it within
+	// timeout gives B_TIMED_OUT (B_INFINITE_TIMEOUT: the kit's limit of 30
+	// seconds, so that a program that hangs does not hang its senders too),
+	// one that ends the connection first B_BUSTED_PIPE.
 	status_t SendMessage(uint32 command, BHandler* replyTo = NULL) const;
 	status_t SendMessage(BMessage* message, BHandler* replyTo = NULL,
 		bigtime_t timeout = B_INFINITE_TIMEOUT) const;
@@ -47,7 +51,8 @@ public:
 		bigtime_t timeout = B_INFINITE_TIMEOUT) const;
 	// Synchronous: waits for the reply without a time limit (B_NO_REPLY
 	// when the target handled the message without answering; an error when
-	// the target went away).
+	// the target went away). Another program must let the message in within
+	// deliveryTimeout, as above.
 	status_t SendMessage(uint32 command, BMessage* reply) const;
 	status_t SendMessage(BMessage* message, BMessage* reply,
 		bigtime_t deliveryTimeout = B_INFINITE_TIMEOUT,

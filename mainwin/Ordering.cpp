@@ -77,6 +77,11 @@ KV_Window::DoMouseOrder(BMessage* message)
 		record->CalcUserOrder(BxString::LUser, mouseKey);
 		box->DrawMealsStats();
 		fUnsaved = true;
+	} else if (message->IsSourceRemote()) {
+		// Another program's order for a row this day has no record of: the
+		// line is all it gets. An alert would wait for a person who never
+		// clicked, and keep the window from everything else meanwhile.
+		printf(" bad dtt: row %d of %s from another program, ignored", (int)row, dayTag.String());
 	} else {
 		printf(" bad dtt ");
 		AnyAlert("inconsistend csv/order", true);

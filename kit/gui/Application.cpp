@@ -39,6 +39,11 @@ int sArgc = 0;
 
 std::vector<BWindow*> sWindows;
 
+// How often, and how far apart (µs), a second start looks for the socket of
+// a first one that holds the lock already: five seconds in all.
+const int kHandOverAttempts = 250;
+const useconds_t kHandOverPause = 20 * 1000;
+
 
 void
 ReadOwnArguments()
@@ -63,6 +68,37 @@ ReadOwnArguments()
 	}
 	if (sArguments.empty())
 		sArguments.push_back("vantuk");
+}
+
+
+// The name the program was started with, for the lines it writes.
+std::string
+ProgramName()
+{
+	std::string path = sArguments.empty() ? "" : sArguments[0];
+	size_t slash = path.rfind('/');
+	std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+	return name.empty() ? "vantuk" : name;
+}
+
+
+// Hands this start's arguments to the program of signature that runs, and
+// has it come forward.
+status_t
+HandOver(const char* signature)
+{
+	BMessage arguments(B_ARGV_RECEIVED);
+	arguments.AddInt32("argc", static_cast<int32>(sArguments.size()));
+	for (const std::string& argument : sArguments)
+		arguments.AddString("argv", argument.c_str());
+	char cwd[PATH_MAX];
+	if (getcwd(cwd, sizeof(cwd)) != NULL)
+		arguments.AddString("cwd", cwd);
+	BPrivate::Envelope envelope;
+	status_t status = BPrivate::SendToProgram(signature, arguments, envelope, NULL);
+	if (status == B_OK)
+		status = BPrivate::SendToProgram(signature, BMessage(B_APP_ACTIVATED), envelope, NULL);
+	return status;
 }
 
 
@@ -101,17 +137,24 @@ class SocketWatch {
 public:
 	SocketWatch()
 	{
-		fServer.SetHandler([](BMessage* message,
-							   std::shared_ptr<BPrivate::IncomingMessage> source) {
-			BPrivate::DeliverIncoming(message, source);
-		});
+		fServer.SetHandler(
+			[](BMessage* message, std::shared_ptr<BPrivate::IncomingMessage> source) {
+				return BPrivate::DeliverIncoming(message, source);
+			});
 		fServer.SetFdWatcher([this](int fd, bool added) { _Watch(fd, added); });
+		// At the limit of connections the others wait in the socket's
+		// queue; the socket stays readable meanwhile and is not watched.
+		fServer.SetAcceptWatcher([this](bool accepting) {
+			if (fListener != nullptr)
+				fListener->setEnabled(accepting);
+		});
 	}
 
 	~SocketWatch()
 	{
 		// Closing announces every connection once more; nothing watches now.
 		fServer.SetFdWatcher(nullptr);
+		fServer.SetAcceptWatcher(nullptr);
 		fNotifiers.clear();
 		fListener.reset();
 		fServer.Close();
@@ -256,32 +299,51 @@ BApplication::_Init(const char* signature, status_t* error)
 	// Another start of this program while it runs hands over its arguments
 	// and leaves: one program per signature, so one writer of its files.
 	sSocketWatch = std::make_unique<SocketWatch>();
-	status_t status = sSocketWatch->Listen(fSignature.c_str());
+	status_t status = B_ERROR;
+	status_t handedOver = B_ERROR;
+	// A program that starts at the same moment holds the lock a moment
+	// before its socket is there; until it is, this start looks again, and
+	// takes the lock itself should that program end first.
+	for (int attempt = 0; attempt < kHandOverAttempts; attempt++) {
+		status = sSocketWatch->Listen(fSignature.c_str());
+		if (status != B_ALREADY_RUNNING)
+			break;
+		handedOver = HandOver(fSignature.c_str());
+		if (handedOver != B_NAME_NOT_FOUND)
+			break;
+		usleep(kHandOverPause);
+	}
 	if (status == B_ALREADY_RUNNING) {
 		sSocketWatch.reset();
-		BMessage arguments(B_ARGV_RECEIVED);
-		arguments.AddInt32("argc", static_cast<int32>(sArguments.size()));
-		for (const std::string& argument : sArguments)
-			arguments.AddString("argv", argument.c_str());
-		char cwd[PATH_MAX];
-		if (getcwd(cwd, sizeof(cwd)) != NULL)
-			arguments.AddString("cwd", cwd);
-		BPrivate::Envelope envelope;
-		BPrivate::SendToProgram(fSignature.c_str(), arguments, envelope, NULL);
-		BPrivate::SendToProgram(fSignature.c_str(), BMessage(B_APP_ACTIVATED), envelope, NULL);
-		printf("BApplication: '%s' runs already; handed over to it\n", fSignature.c_str());
+		if (handedOver == B_OK)
+			printf("BApplication: '%s' runs already; handed over to it\n", fSignature.c_str());
+		else {
+			fprintf(stderr, "%s: runs already, but did not take this start's arguments: %s\n",
+				ProgramName().c_str(), error_text(handedOver));
+		}
 		fInitStatus = B_ALREADY_RUNNING;
 		if (error != NULL) {
 			*error = fInitStatus;
 			return;
 		}
-		exit(0);
+		exit(handedOver == B_OK ? 0 : 1);
 	}
 	if (status != B_OK) {
-		// The program still runs; others just cannot reach it.
-		printf("BApplication: no message socket for '%s': %s\n", fSignature.c_str(),
-			error_text(status));
+		// Without its socket a second start would not find this one, and two
+		// copies would write the same files: better not to start at all.
+		fprintf(stderr,
+			"%s: will not start without its message socket (%s): a second start would not "
+			"find it, and two copies would write the same files. The line above names the "
+			"folder that cannot be used; make it your own with mode 0700, or set "
+			"XDG_RUNTIME_DIR to a folder of your own.\n",
+			ProgramName().c_str(), error_text(status));
 		sSocketWatch.reset();
+		fInitStatus = status;
+		if (error != NULL) {
+			*error = fInitStatus;
+			return;
+		}
+		exit(1);
 	}
 
 	// Others find this program's file by its signature (to start it).

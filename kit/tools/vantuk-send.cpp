@@ -45,8 +45,9 @@ const char kUsage[]
 	  "  --reply  waits for the program's reply and prints it\n"
 	  "  --help   shows this text\n"
 	  "\n"
-	  "Exit status: 0 sent (and answered), 1 the program does not run or the\n"
-	  "message could not be sent, 2 wrong usage.\n";
+	  "Exit status: 0 the program has the message (and answered), 1 the program\n"
+	  "does not run or did not take the message (it was not delivered), 2 wrong\n"
+	  "usage. A program that is busy is waited for, up to 30 seconds.\n";
 
 
 // Thrown at wrong usage: main() says it and ends with kExitUsage.
@@ -265,6 +266,20 @@ main(int argc, char** argv)
 		}
 		if (status == B_BAD_REPLY) {
 			fprintf(stderr, "vantuk-send: %s ended the connection without a reply\n",
+				signature);
+			return kExitNotSent;
+		}
+		if (status == B_TIMED_OUT) {
+			fprintf(stderr,
+				"vantuk-send: %s did not take the message within %d seconds; it was not "
+				"delivered\n",
+				signature, static_cast<int>(BPrivate::kDeliveryLimit / 1000000));
+			return kExitNotSent;
+		}
+		if (status == B_BUSTED_PIPE) {
+			fprintf(stderr,
+				"vantuk-send: %s ended the connection before it took the message; it was not "
+				"delivered\n",
 				signature);
 			return kExitNotSent;
 		}

@@ -310,6 +310,9 @@ TEST_F(ForeignMessagesTest, ListedCodesWithHostileFieldsTouchNothingOutside)
 		EXPECT_EQ(0, Send(arguments));
 	}
 	ExpectUntouched("codes the application hands on");
+	// An order for a row without a meal gets a line, not an alert that
+	// would wait for a person.
+	EXPECT_NE(std::string::npos, ReadWholeFile(fLog).find("from another program, ignored"));
 }
 
 

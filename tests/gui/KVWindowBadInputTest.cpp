@@ -10,8 +10,10 @@
 #include <time.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <random>
 #include <string>
+#include <thread>
 
 #include <gtest/gtest.h>
 
@@ -23,6 +25,7 @@
 #include <Message.h>
 #include <ModalResponder.h>
 #include <PopUpMenu.h>
+#include <private/MessagePort.h>
 
 #include "BxString.h"
 #include "KV_Window.h"
@@ -374,6 +377,55 @@ TEST_F(KVWindowBadInputTest, ARowWithoutItsRecordIsRefused)
 	EXPECT_TRUE(AlertWith("inconsistend"));
 	EXPECT_FALSE(fWindow->IsUnsaved());
 	EXPECT_EQ(std::string::npos, SaveAndRead().find("no subscriber"));
+}
+
+
+// The same order from another program, over the program's socket: a line in
+// the output, no alert that waits for a person who never clicked. A person's
+// own click on such a row still gets the alert.
+TEST_F(KVWindowBadInputTest, AnotherProgramsOrderForARowWithoutItsRecordShowsNoAlert)
+{
+	WriteMenu(kMenu);
+	WriteOrders(std::string(">") + kSoup + "\n:.\n>" + kRice + "\n:.\n");
+	Open();
+	ASSERT_EQ(1, fWindow->DayBox(0)->CountRecords());
+
+	for (int32 row : {0, 2, -1}) {
+		SCOPED_TRACE(row);
+		// The window is the program's handler of orders for other programs.
+		BPrivate::NameHandlerToOthers(fWindow->Token());
+		int32 window = fWindow->Token();
+		const char* signature = fApplication.Signature();
+		std::atomic<status_t> sent(B_ERROR);
+		std::atomic<bool> done(false);
+		testing::internal::CaptureStdout();
+		std::thread sender([&] {
+			BMessage click(kMsgMouseOrder);
+			click.AddString("_fpred", "MoT");
+			click.AddInt32("_row", row);
+			click.AddInt32("_mousekey", B_PRIMARY_MOUSE_BUTTON);
+			BPrivate::Envelope envelope;
+			envelope.targetToken = window;
+			sent = BPrivate::SendToProgram(signature, click, envelope, NULL);
+			done = true;
+		});
+		for (int round = 0; round < 1000 && !done; round++) {
+			BPrivate::ProcessEvents();
+			usleep(5 * 1000);
+		}
+		sender.join();
+		BPrivate::ProcessEvents();
+		fflush(stdout);
+		std::string output = testing::internal::GetCapturedStdout();
+		EXPECT_EQ(B_OK, sent.load());
+		EXPECT_NE(std::string::npos, output.find("from another program")) << output;
+		EXPECT_FALSE(AlertWith("inconsistend"));
+	}
+
+	Order("MoT", 0);
+	EXPECT_TRUE(AlertWith("inconsistend"));
+	std::string file = SaveAndRead();
+	EXPECT_EQ(std::string(">") + kSoup + "\n:.\n>" + kRice + "\n:.\n", file);
 }
 
 } // namespace

@@ -124,23 +124,54 @@ TEST(MessageFolderTest, IsMadeForTheOwnerOnly)
 }
 
 
-TEST(MessageFolderTest, WithoutAnAbsoluteRuntimeFolderUsesTmp)
+// Without a runtime folder, the user's own cache folder holds the sockets,
+// one folder per machine (a home may be shared); nothing in /tmp, where
+// anybody could make the folder first.
+TEST(MessageFolderTest, WithoutAnAbsoluteRuntimeFolderUsesOneInTheCacheFolder)
 {
-	std::string expected = "/tmp/vantuk-" + std::to_string(getuid());
-	struct stat st;
-	bool existed = lstat(expected.c_str(), &st) == 0;
-
-	for (const char* runtime : {static_cast<const char*>(NULL), "relative/run"}) {
-		if (runtime == NULL)
+	char host[256] = "";
+	ASSERT_EQ(0, gethostname(host, sizeof(host) - 1));
+	std::string home = getenv("HOME");
+	std::string cache = getenv("XDG_CACHE_HOME");
+	struct
+	{
+		const char* runtime;
+		const char* cache;
+		std::string folder;
+	} cases[] = {
+		{NULL, cache.c_str(), cache + "/vantuk-" + host},
+		{"relative/run", cache.c_str(), cache + "/vantuk-" + host},
+		{"", NULL, home + "/.cache/vantuk-" + host},
+		{NULL, "relative/cache", home + "/.cache/vantuk-" + host},
+	};
+	for (const auto& sample : cases) {
+		SCOPED_TRACE(sample.folder);
+		if (sample.runtime == NULL)
 			unsetenv("XDG_RUNTIME_DIR");
 		else
-			setenv("XDG_RUNTIME_DIR", runtime, 1);
+			setenv("XDG_RUNTIME_DIR", sample.runtime, 1);
+		if (sample.cache == NULL)
+			unsetenv("XDG_CACHE_HOME");
+		else
+			setenv("XDG_CACHE_HOME", sample.cache, 1);
+
 		std::string folder;
 		EXPECT_EQ(B_OK, BPrivate::MessageFolder(&folder));
-		EXPECT_EQ(expected, folder);
+		EXPECT_EQ(sample.folder, folder);
+		struct stat st;
+		ASSERT_EQ(0, lstat(folder.c_str(), &st));
+		EXPECT_TRUE(S_ISDIR(st.st_mode));
+		EXPECT_EQ(0700u, st.st_mode & 07777);
+		EXPECT_EQ(getuid(), st.st_uid);
+		EXPECT_EQ(std::string::npos, folder.find("/tmp/vantuk-" + std::to_string(getuid())));
 	}
-	if (!existed)
-		rmdir(expected.c_str());
+
+	// The fallback is refused like any other folder that others may use.
+	ASSERT_EQ(0, chmod((home + "/.cache/vantuk-" + host).c_str(), 0755));
+	testing::internal::CaptureStderr();
+	std::string folder;
+	EXPECT_EQ(B_PERMISSION_DENIED, BPrivate::MessageFolder(&folder));
+	EXPECT_NE(std::string::npos, testing::internal::GetCapturedStderr().find("0755"));
 }
 
 
@@ -366,6 +397,24 @@ TEST_F(MessageServerTest, FieldsFromAnotherProgramArriveIntact)
 }
 
 
+// The tool's "sent" means the program took the message: one that refuses it
+// makes the tool say so and end with 1.
+TEST_F(MessageServerTest, ToolSaysWhenTheProgramDidNotTakeTheMessage)
+{
+	server.deliver = [](BMessage*, std::shared_ptr<BPrivate::IncomingMessage>) {
+		return B_BAD_HANDLER;
+	};
+	EXPECT_EQ(1, RunTool({kSignature, "mOrd", "_row:int32=1"}));
+	EXPECT_NE(std::string::npos, home.ReadFile("err").find("not delivered"))
+		<< home.ReadFile("err");
+	EXPECT_EQ(1u, server.received.size());
+
+	server.deliver = nullptr;
+	EXPECT_EQ(0, RunTool({kSignature, "mOrd", "_row:int32=1"}));
+	EXPECT_EQ("", home.ReadFile("err"));
+}
+
+
 TEST_F(MessageServerTest, NumericCodesAndManyMessages)
 {
 	EXPECT_EQ(0, RunTool({kSignature, "1234"}));
@@ -511,6 +560,23 @@ TEST_F(MessageServerTest, TheExampleFrameOfTheReadme)
 	std::string noReply = Frame(2, -1, -1, "", Flat(BMessage(B_NO_REPLY)));
 	EXPECT_EQ(noReply, ReceiveExactly(fd, noReply.size(), 5000));
 	close(fd);
+
+	// Without a reply wanted, the receipt of the README comes back.
+	const uint8 receipt[] = {
+		0x56, 0x54, 0x4b, 0x46, 0x01, 0x06, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff,
+		0x00, 0x00, 0x14, 0x00, 0x00, 0x00,
+		0x56, 0x54, 0x4b, 0x4d, 0x01, 0x00, 0x00, 0x00, 0x14, 0x00, 0x00, 0x00, 0x44, 0x49,
+		0x46, 0x52, 0x00, 0x00, 0x00, 0x00,
+	};
+	std::string wantsReceipt(reinterpret_cast<const char*>(bytes), sizeof(bytes));
+	wantsReceipt[5] = 4;
+	fd = Connect(SocketPath());
+	ASSERT_GE(fd, 0);
+	ASSERT_TRUE(SendAll(fd, wantsReceipt));
+	ASSERT_TRUE(server.ServeUntil([&] { return server.received.size() == 2; }));
+	EXPECT_EQ(std::string(reinterpret_cast<const char*>(receipt), sizeof(receipt)),
+		ReceiveExactly(fd, sizeof(receipt), 5000));
+	close(fd);
 }
 
 
@@ -535,13 +601,15 @@ TEST_F(MessageServerTest, BadPeersAreDroppedAndTheNextIsServed)
 			"size out of bounds"},
 		{"empty payload", Frame(0, -1, -1, "", ""), "size out of bounds"},
 		{"version 2", "VTKF" + std::string(1, '\x02') + frame.substr(5), "version"},
-		{"unknown flag", "VTKF\x01\x04" + frame.substr(6), "flags"},
+		{"unknown flag", "VTKF\x01\x08" + frame.substr(6), "flags"},
 		{"reply and waiting", "VTKF\x01\x03" + frame.substr(6), "flags"},
+		{"receipt and waiting", "VTKF\x01\x05" + frame.substr(6), "flags"},
 		{"signature of 256 bytes", frame.substr(0, 14) + Little(256, 2) + std::string(256, 'a'),
 			"too long"},
 		{"zero byte in the signature", Frame(0, -1, -1, std::string("a\0b", 3), good), "zero"},
 		{"damaged message", Frame(0, -1, -1, "", wrongMagic), "damaged message"},
 		{"a reply nobody asked for", Frame(2, -1, -1, "", good), "nobody asked"},
+		{"a receipt nobody asked for", Frame(6, -1, -1, "", good), "nobody asked"},
 		{"a good frame, then garbage", frame + "junk", "not a message frame"},
 	};
 	int served = 0;
@@ -651,8 +719,12 @@ TEST_F(MessageServerTest, SenderWhosePeerEndsWithoutAnswerGetsBadReply)
 }
 
 
-TEST_F(MessageServerTest, TurnsAwayConnectionsOverTheLimit)
+// Beyond its limit of connections the server lets new ones wait in the
+// socket's queue rather than taking them in and shutting them out: their
+// senders wait for their receipts, and get them once there is room.
+TEST_F(MessageServerTest, ConnectionsOverTheLimitWaitTheirTurn)
 {
+	testing::internal::CaptureStderr();
 	std::vector<int> peers;
 	for (int i = 0; i < 256; i++) {
 		int fd = Connect(SocketPath());
@@ -664,20 +736,28 @@ TEST_F(MessageServerTest, TurnsAwayConnectionsOverTheLimit)
 	}
 	ASSERT_TRUE(server.ServeUntil([&] { return server.CountConnections() == 256; }));
 
-	int extra = Connect(SocketPath());
-	ASSERT_GE(extra, 0);
-	testing::internal::CaptureStderr();
-	EXPECT_TRUE(server.ServeUntil([&] { return PeerClosed(extra, 5); }, 5000));
-	EXPECT_NE(std::string::npos, testing::internal::GetCapturedStderr().find("turned away"));
-	close(extra);
+	pid_t child = ForkChild([] {
+		return BPrivate::SendToProgram(kSignature, BMessage('wait'), BPrivate::Envelope(), NULL)
+				== B_OK
+			? 0
+			: 10;
+	});
+	server.ServeFor(500);
+	std::string diagnostic = testing::internal::GetCapturedStderr();
+	EXPECT_NE(std::string::npos, diagnostic.find("wait their turn")) << diagnostic;
+	EXPECT_EQ(std::string::npos, diagnostic.find("turned away")) << diagnostic;
+	int exitStatus = -3;
+	EXPECT_FALSE(HasExited(child, &exitStatus)) << "the sender was not kept waiting";
+	EXPECT_TRUE(server.received.empty());
+	EXPECT_EQ(256u, server.CountConnections());
 
 	// Once one goes, there is room again.
 	close(peers.back());
 	peers.pop_back();
-	ASSERT_TRUE(server.ServeUntil([&] { return server.CountConnections() == 255; }));
-	ASSERT_EQ(B_OK, BPrivate::SendToProgram(kSignature, BMessage('room'), BPrivate::Envelope(),
-		NULL));
-	ASSERT_TRUE(server.ServeUntil([&] { return server.received.size() == 1; }));
+	ASSERT_TRUE(server.ServeUntil([&] { return HasExited(child, &exitStatus); }));
+	EXPECT_EQ(0, exitStatus);
+	ASSERT_EQ(1u, server.received.size());
+	EXPECT_EQ(static_cast<uint32>('wait'), server.received[0].what);
 	for (int fd : peers)
 		close(fd);
 }

@@ -232,6 +232,7 @@ Frame(uint8 flags, int32 target, int32 replyToken, const std::string& signature,
 
 // A message server that the test serves itself: poll() on the listening
 // socket and the connections, Accept() and Read() as an event loop would.
+// It takes every message, unless deliver says otherwise.
 class TestServer {
 public:
 	TestServer()
@@ -242,12 +243,14 @@ public:
 			else
 				fConnections.erase(fd);
 		});
+		fServer.SetAcceptWatcher([this](bool accepting) { fAccepting = accepting; });
 		fServer.SetHandler(
 			[this](BMessage* message, std::shared_ptr<BPrivate::IncomingMessage> source) {
 				received.push_back(*message);
 				envelopes.push_back(source->GetEnvelope());
 				if (onMessage)
 					onMessage(message, source);
+				return deliver ? deliver(message, source) : B_OK;
 			});
 	}
 
@@ -278,7 +281,7 @@ public:
 	void ServeOnce(int timeout)
 	{
 		std::vector<struct pollfd> fds;
-		if (fServer.Fd() >= 0)
+		if (fServer.Fd() >= 0 && fAccepting)
 			fds.push_back({fServer.Fd(), POLLIN, 0});
 		for (int fd : fConnections)
 			fds.push_back({fd, POLLIN, 0});
@@ -297,10 +300,13 @@ public:
 	std::vector<BMessage> received;
 	std::vector<BPrivate::Envelope> envelopes;
 	std::function<void(BMessage*, std::shared_ptr<BPrivate::IncomingMessage>)> onMessage;
+	// Whether the message is taken (as BPrivate::DeliverIncoming decides).
+	BPrivate::MessageServer::MessageHandler deliver;
 
 private:
 	// Before the server: its destructor still tells the watcher.
 	std::set<int> fConnections;
+	bool fAccepting = true;
 	BPrivate::MessageServer fServer;
 };
 

@@ -369,7 +369,7 @@ TEST_F(MessengerDeliveryTest, MessagesFromAnotherProgramReachTheirHandler)
 	};
 
 	TestServer server;
-	server.onMessage = BPrivate::DeliverIncoming;
+	server.deliver = BPrivate::DeliverIncoming;
 	ASSERT_EQ(B_OK, server.Listen(kLocal));
 	auto serveUntilExit = [&](pid_t child) {
 		int exitStatus = -3;
@@ -442,7 +442,7 @@ TEST_F(MessengerDeliveryTest, MessagesFromAnotherProgramReachTheirHandler)
 TEST_F(MessengerDeliveryTest, WithoutATargetASenderHearsNoReply)
 {
 	TestServer server;
-	server.onMessage = BPrivate::DeliverIncoming;
+	server.deliver = BPrivate::DeliverIncoming;
 	ASSERT_EQ(B_OK, server.Listen(kLocal));
 
 	pid_t child = ForkChild([] {
@@ -530,4 +530,129 @@ TEST_F(MessengerDeliveryTest, MessengerToAnotherProgram)
 	EXPECT_EQ(42, reply.GetInt32("double", 0));
 	EXPECT_EQ(77, reply.GetInt32("target", 0));
 	EXPECT_EQ(0, WaitForExit(child));
+}
+
+
+// A message to another program is delivered, or its sender hears that it was
+// not: it is never let in and dropped while its sender believes it arrived.
+// The senders are other processes, so that nothing here serves the program
+// while it is meant to be busy or gone.
+TEST_F(MessengerDeliveryTest, AMessageIsDeliveredOrItsSenderKnows)
+{
+	const bigtime_t kSenderLimit = 500 * 1000;
+	enum Program
+	{
+		kServes,
+		kServesAfterTheSenderGaveUp,
+		kEnds,
+	};
+	struct
+	{
+		const char* what;
+		Program program;
+		bool hasApplication;
+		status_t heard;
+		bool handled;
+	} cases[] = {
+		{"taken", kServes, true, B_OK, true},
+		{"nobody there to take it", kServes, false, B_BUSTED_PIPE, false},
+		{"busy past the sender's limit", kServesAfterTheSenderGaveUp, true, B_TIMED_OUT, false},
+		{"ends while the sender waits", kEnds, true, B_BUSTED_PIPE, false},
+	};
+	for (const auto& sample : cases) {
+		SCOPED_TRACE(sample.what);
+		BPrivate::SetLocalSignature(kLocal);
+		RecordingLooper application("application");
+		BPrivate::SetApplicationLooper(sample.hasApplication ? &application : NULL);
+		TestServer server;
+		server.deliver = BPrivate::DeliverIncoming;
+		ASSERT_EQ(B_OK, server.Listen(kLocal));
+
+		int heard[2];
+		ASSERT_EQ(0, pipe(heard));
+		pid_t child = ForkChild(
+			[&] {
+				BPrivate::SetLocalSignature(kOther);
+				BMessage order('mOrd');
+				order.AddInt32("_row", 1);
+				status_t status =
+					BMessenger(kLocal).SendMessage(&order, (BHandler*)NULL, kSenderLimit);
+				return write(heard[1], &status, sizeof(status)) == sizeof(status) ? 0 : 10;
+			},
+			heard[1]);
+		close(heard[1]);
+
+		testing::internal::CaptureStderr();
+		int exitStatus = -3;
+		if (sample.program == kServes)
+			EXPECT_TRUE(server.ServeUntil([&] { return HasExited(child, &exitStatus); }));
+		else {
+			// Busy: nothing is served until the sender has given up or the
+			// program has ended.
+			usleep(100 * 1000);
+			if (sample.program == kEnds)
+				server.Server().Close();
+			exitStatus = WaitForExit(child);
+			server.ServeFor(200);
+		}
+		std::string diagnostic = testing::internal::GetCapturedStderr();
+		EXPECT_EQ(0, exitStatus);
+		status_t status = B_ERROR;
+		EXPECT_EQ(static_cast<ssize_t>(sizeof(status)), read(heard[0], &status, sizeof(status)));
+		close(heard[0]);
+		EXPECT_EQ(sample.heard, status) << error_text(status);
+
+		application.DispatchQueued();
+		EXPECT_EQ(sample.handled ? std::vector<uint32>{'mOrd'} : std::vector<uint32>{},
+			Codes(application.received));
+		if (sample.program == kServesAfterTheSenderGaveUp) {
+			EXPECT_NE(std::string::npos, diagnostic.find("stopped waiting")) << diagnostic;
+		}
+		BPrivate::SetApplicationLooper(NULL);
+	}
+}
+
+
+// Two programs that send to each other at the same moment, each waiting for
+// the other's receipt: a sender takes the other's message while it waits, so
+// neither waits until it gives up.
+TEST_F(MessengerDeliveryTest, TwoProgramsSendingToEachOtherAtOnceBothDeliver)
+{
+	const bigtime_t kSenderLimit = 5 * 1000 * 1000;
+	BPrivate::SetLocalSignature(kLocal);
+	TestServer server;
+	ASSERT_EQ(B_OK, server.Listen(kLocal));
+
+	int ready[2];
+	ASSERT_EQ(0, pipe(ready));
+	pid_t child = ForkChild(
+		[&] {
+			BPrivate::SetLocalSignature(kOther);
+			TestServer other;
+			if (other.Listen(kOther) != B_OK)
+				return 10;
+			char byte = 'y';
+			if (write(ready[1], &byte, 1) != 1)
+				return 11;
+			// Sent first; while it waits for our receipt, our message to it comes.
+			if (BMessenger(kLocal).SendMessage('from', (BHandler*)NULL) != B_OK)
+				return 12;
+			return other.ServeUntil([&] { return other.received.size() == 1; }) ? 0 : 13;
+		},
+		ready[1]);
+	close(ready[1]);
+	char byte = 0;
+	ASSERT_EQ(1, read(ready[0], &byte, 1));
+	close(ready[0]);
+
+	// The other program's message waits at our socket before we send ours.
+	struct pollfd waiting = {server.Server().Fd(), POLLIN, 0};
+	ASSERT_EQ(1, poll(&waiting, 1, 5000));
+	int64_t start = NowMs();
+	BMessage message('to  ');
+	EXPECT_EQ(B_OK, BMessenger(kOther).SendMessage(&message, (BHandler*)NULL, kSenderLimit));
+	ASSERT_TRUE(server.ServeUntil([&] { return server.received.size() == 1; }));
+	EXPECT_EQ(static_cast<uint32>('from'), server.received[0].what);
+	EXPECT_EQ(0, WaitForExit(child));
+	EXPECT_LT(NowMs() - start, 2000);
 }

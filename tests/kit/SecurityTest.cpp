@@ -1,8 +1,9 @@
 // What keeps other users and other programs out: the message folder and its
-// socket, which another user can neither enter nor reach; records (app hints,
-// tray items) that only count when nobody else could have written them;
-// programs started without a shell, whatever their names and arguments hold;
-// and handlers that another program reaches only when we named them to it.
+// socket, which another user can neither enter nor reach nor make first;
+// records (app hints, tray items) that only count when nobody else could have
+// written them; programs started without a shell, whatever their names and
+// arguments hold; and handlers that another program reaches only when we
+// named them to it.
 //
 // The tests that need a second user become "nobody" (65534) in a child
 // process; that needs root, and a machine that lets root change its ids.
@@ -16,6 +17,7 @@
 #include <string.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <functional>
@@ -34,6 +36,7 @@
 #include <Roster.h>
 #include <private/MessagePort.h>
 
+#include "BuiltProgram.h"
 #include "MessageServing.h"
 #include "TempFolder.h"
 
@@ -121,6 +124,32 @@ WriteRecordingProgram(const std::string& path, const std::string& record)
 	bool written = write(fd, script.data(), script.size()) == static_cast<ssize_t>(script.size());
 	close(fd);
 	return written ? path : "";
+}
+
+
+// Starts a program as nobody with the given environment, its output into
+// log: its process id.
+pid_t
+StartAsNobody(const std::vector<std::string>& arguments, const std::vector<std::string>& variables,
+	const std::string& log)
+{
+	return ForkAsNobody([arguments, variables, log] {
+		int fd = open(log.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0600);
+		if (fd < 0 || dup2(fd, 1) < 0 || dup2(fd, 2) < 0)
+			return kNoSecondUser;
+		std::vector<std::string> copies = arguments;
+		std::vector<char*> argv;
+		for (std::string& argument : copies)
+			argv.push_back(argument.data());
+		argv.push_back(NULL);
+		std::vector<std::string> environment = variables;
+		std::vector<char*> envp;
+		for (std::string& variable : environment)
+			envp.push_back(variable.data());
+		envp.push_back(NULL);
+		execve(argv[0], argv.data(), envp.data());
+		return 127;
+	});
 }
 
 
@@ -304,6 +333,103 @@ TEST(AnotherUserTest, HintsAndTrayItemsOfAnotherUserAreNotTrusted)
 }
 
 
+// A user without a runtime folder (no XDG_RUNTIME_DIR) has the message
+// folder in the cache folder of the home, which nobody else can make first.
+// Another user's folder at the name in /tmp that was once used keeps neither
+// the program from its socket nor a second start from finding the first;
+// and where no private folder can be had, the program does not start at all.
+TEST(AnotherUserTest, CannotKeepAProgramWithoutRuntimeFolderFromItsSocket)
+{
+	if (getuid() != 0)
+		GTEST_SKIP() << "only root can become another user";
+
+	// Another user's folder where nobody's programs used to look.
+	std::string blocking = "/tmp/vantuk-" + std::to_string(kNobody);
+	struct Made
+	{
+		std::string path;
+		~Made()
+		{
+			if (!path.empty())
+				rmdir(path.c_str());
+		}
+	} made;
+	struct stat st;
+	if (lstat(blocking.c_str(), &st) != 0) {
+		ASSERT_EQ(0, mkdir(blocking.c_str(), 0700));
+		made.path = blocking;
+	} else if (st.st_uid == kNobody)
+		GTEST_SKIP() << blocking << " is nobody's own already";
+
+	// Nobody's home, with an application folder of this week.
+	TempFolder place;
+	ASSERT_EQ(0, chmod(place.Path().c_str(), 0711));
+	time_t now = time(NULL);
+	struct tm local;
+	localtime_r(&now, &local);
+	char menu[64];
+	strftime(menu, sizeof(menu), "home/app/meals_cvs/Menu_KW%W.csv", &local);
+	char date[32];
+	strftime(date, sizeof(date), "%Y/%m/%d", &local);
+	place.WriteFile(menu, std::string(date) + ";MON;Menu 1;Pasta;flour, eggs\n");
+	place.WriteFile("home/app/Language/kv_contact", "Canteen\n");
+	std::string home = place.PathOf("home");
+	std::string log = home + "/output.log";
+	for (const char* folder : {"", "/app", "/app/meals_cvs", "/app/Language"})
+		ASSERT_EQ(0, chown((home + folder).c_str(), kNobody, kNobody));
+	ASSERT_EQ(0, chmod(home.c_str(), 0700));
+
+	std::vector<std::string> environment = {"HOME=" + home, "PATH=/usr/bin:/bin",
+		"QT_QPA_PLATFORM=offscreen", "VANTUK_APP_FOLDER=" + home + "/app",
+		"TZ=CET-1CEST,M3.5.0,M10.5.0/3"};
+	std::string vantuk = BuiltProgram("Vantuk/Vantuk");
+	std::string send = BuiltProgram("kit/vantuk-send");
+	auto sendAsNobody = [&] {
+		pid_t sender = StartAsNobody({send, "application/Vantuk", "okok"}, environment, log);
+		return WaitForExit(sender, 30);
+	};
+
+	pid_t first = StartAsNobody({vantuk, "--single-user"}, environment, log);
+	ASSERT_GT(first, 0);
+	int answered = -1;
+	for (double end = SecondsNow() + 30; answered != 0 && SecondsNow() < end;) {
+		answered = sendAsNobody();
+		if (answered == kNoSecondUser) {
+			StopProgram(first);
+			GTEST_SKIP() << "this machine does not let root become another user";
+		}
+		if (answered != 0)
+			usleep(200 * 1000);
+	}
+	EXPECT_EQ(0, answered) << "the program has no socket where others look\n" << ReadWholeFile(log);
+
+	// A second start finds the first and hands over.
+	pid_t second = StartAsNobody({vantuk, "--single-user"}, environment, log);
+	EXPECT_EQ(0, WaitForExit(second, 30)) << ReadWholeFile(log);
+	StopProgram(second);
+	EXPECT_EQ(0, waitpid(first, NULL, WNOHANG)) << "the first start ended";
+	EXPECT_NE(std::string::npos, ReadWholeFile(log).find("handed over"));
+	StopProgram(first);
+
+	// The folder that the program found is nobody's alone; once it belongs
+	// to someone else, there is no private folder, and nothing starts.
+	char host[256] = "";
+	ASSERT_EQ(0, gethostname(host, sizeof(host) - 1));
+	std::string folder = home + "/.cache/vantuk-" + host;
+	ASSERT_EQ(0, lstat(folder.c_str(), &st));
+	EXPECT_EQ(kNobody, st.st_uid);
+	EXPECT_EQ(0700u, st.st_mode & 07777);
+	ASSERT_EQ(0, chown(folder.c_str(), 0, 0));
+	pid_t refused = StartAsNobody({vantuk, "--single-user"}, environment, log);
+	int exitStatus = WaitForExit(refused, 30);
+	StopProgram(refused);
+	EXPECT_NE(0, exitStatus);
+	EXPECT_NE(-1, exitStatus) << "it did not end";
+	EXPECT_NE(std::string::npos, ReadWholeFile(log).find("will not start")) << ReadWholeFile(log);
+	EXPECT_EQ(1, sendAsNobody());
+}
+
+
 // #pragma mark - Modes, for every user
 
 
@@ -474,7 +600,7 @@ TEST(ForeignTokenTest, AHandlerNeverNamedToOthersIsNotReachedFromOutside)
 	window.AddHandler(&view);
 
 	TestServer server;
-	server.onMessage = BPrivate::DeliverIncoming;
+	server.deliver = BPrivate::DeliverIncoming;
 	ASSERT_EQ(B_OK, server.Listen(kSignature));
 	auto sendFromOutside = [&](int32 token, uint32 what) {
 		pid_t child = ForkChild([token, what] {

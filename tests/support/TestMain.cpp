@@ -15,18 +15,25 @@
 
 namespace {
 
+void
+UseAsHome(const TempFolder& home)
+{
+	setenv("HOME", home.Path().c_str(), 1);
+	setenv("XDG_CONFIG_HOME", home.PathOf("config").c_str(), 1);
+	setenv("XDG_DATA_HOME", home.PathOf("data").c_str(), 1);
+	setenv("XDG_CACHE_HOME", home.PathOf("cache").c_str(), 1);
+	home.WriteFile("runtime/.keep", "");
+	setenv("XDG_RUNTIME_DIR", home.PathOf("runtime").c_str(), 1);
+}
+
+
 class FreshHome : public testing::EmptyTestEventListener
 {
 public:
 	void OnTestStart(const testing::TestInfo&) override
 	{
 		fHome = std::make_unique<TempFolder>();
-		setenv("HOME", fHome->Path().c_str(), 1);
-		setenv("XDG_CONFIG_HOME", fHome->PathOf("config").c_str(), 1);
-		setenv("XDG_DATA_HOME", fHome->PathOf("data").c_str(), 1);
-		setenv("XDG_CACHE_HOME", fHome->PathOf("cache").c_str(), 1);
-		fHome->WriteFile("runtime/.keep", "");
-		setenv("XDG_RUNTIME_DIR", fHome->PathOf("runtime").c_str(), 1);
+		UseAsHome(*fHome);
 	}
 
 	void OnTestEnd(const testing::TestInfo&) override { fHome.reset(); }
@@ -44,6 +51,12 @@ main(int argc, char** argv)
 	setenv("TZ", "CET-1CEST,M3.5.0,M10.5.0/3", 1);
 	tzset();
 	setenv("QT_QPA_PLATFORM", "offscreen", 1);
+
+	// What a test suite makes once for all its tests (an application object
+	// with its message socket) comes before the first test's home: it gets
+	// a home of the test program's own, never the real one.
+	TempFolder programHome;
+	UseAsHome(programHome);
 
 	testing::InitGoogleTest(&argc, argv);
 	testing::UnitTest::GetInstance()->listeners().Append(new FreshHome);
