@@ -220,6 +220,16 @@ SetFileCounters(benchmark::State& state, const GeneratedWeek& week)
 }
 
 
+// What the toolkit did after each timed step, drawing what it showed: its
+// average in milliseconds.
+void
+SetPaintCounter(benchmark::State& state, double painting)
+{
+	state.counters["paint_ms"] =
+		benchmark::Counter(painting * 1000, benchmark::Counter::kAvgIterations);
+}
+
+
 void
 OpenWeek(benchmark::State& state)
 {
@@ -243,9 +253,40 @@ OpenWeek(benchmark::State& state)
 	}
 	if (!WeekIsRead(window, kMealsPerDay, static_cast<int32>(persons)))
 		state.SkipWithError("the week was not read into the day boxes");
-	state.counters["paint_ms"] =
-		benchmark::Counter(painting * 1000, benchmark::Counter::kAvgIterations);
+	SetPaintCounter(state, painting);
 	SetFileCounters(state, week);
+}
+
+
+// Orders on Monday's first rows in turn, each order taken back by the next
+// click so that the counts stay as read; each click is timed, and what the
+// toolkit draws afterwards is counted on its own: the seconds of that drawing.
+double
+ClickOnMonday(benchmark::State& state, KV_Window* window, int32 rows)
+{
+	BMessage order(kMsgMouseOrder);
+	order.AddString("_fpred", "MoT");
+	order.AddInt32("_row", 0);
+	order.AddInt32("_mousekey", B_PRIMARY_MOUSE_BUTTON);
+
+	int64 click = 0;
+	double painting = 0;
+	for (auto _ : state) {
+		int32 row = static_cast<int32>((click / 2) % rows);
+		int32 key = click % 2 == 0 ? B_PRIMARY_MOUSE_BUTTON : B_SECONDARY_MOUSE_BUTTON;
+		order.ReplaceInt32("_row", row);
+		order.ReplaceInt32("_mousekey", key);
+		click++;
+
+		auto start = std::chrono::steady_clock::now();
+		Send(window, &order);
+		state.SetIterationTime(Seconds(start));
+
+		auto served = std::chrono::steady_clock::now();
+		BPrivate::ProcessEvents();
+		painting += Seconds(served);
+	}
+	return painting;
 }
 
 
@@ -260,36 +301,13 @@ OneClick(benchmark::State& state)
 	// The person at the machine is the one the week bar names, as in
 	// single-user mode at a till: nobody else's entry is theirs, so each
 	// look-up walks all of the meal's entries, the slowest case.
-	BMessage order(kMsgMouseOrder);
-	order.AddString("_fpred", "MoT");
-	order.AddInt32("_row", 0);
-	order.AddInt32("_mousekey", B_PRIMARY_MOUSE_BUTTON);
-
-	int64 click = 0;
-	double painting = 0;
-	for (auto _ : state) {
-		// Order on a row, then take it back, so the counts stay as read.
-		int32 row = static_cast<int32>((click / 2) % kMealsPerDay);
-		int32 key = click % 2 == 0 ? B_PRIMARY_MOUSE_BUTTON : B_SECONDARY_MOUSE_BUTTON;
-		order.ReplaceInt32("_row", row);
-		order.ReplaceInt32("_mousekey", key);
-		click++;
-
-		auto start = std::chrono::steady_clock::now();
-		Send(window, &order);
-		state.SetIterationTime(Seconds(start));
-
-		auto served = std::chrono::steady_clock::now();
-		BPrivate::ProcessEvents();
-		painting += Seconds(served);
-	}
+	double painting = ClickOnMonday(state, window, kMealsPerDay);
 
 	BxString* record = window->DayBox(0)->RecordAt(0);
 	record->CalcUserOrder(window->CsvUser()->Text(), kOrderQuery);
 	if (!window->IsUnsaved() || record->fLine < 0)
 		state.SkipWithError("the clicks did not reach the order records");
-	state.counters["paint_ms"] =
-		benchmark::Counter(painting * 1000, benchmark::Counter::kAvgIterations);
+	SetPaintCounter(state, painting);
 	SetFileCounters(state, *Week(persons));
 }
 
@@ -661,8 +679,7 @@ OpenLongDay(benchmark::State& state)
 	}
 	if (ShownMondayRows(window) <= kRowsInSight)
 		state.SkipWithError("Monday's meals were not read into its day box");
-	state.counters["paint_ms"] =
-		benchmark::Counter(painting * 1000, benchmark::Counter::kAvgIterations);
+	SetPaintCounter(state, painting);
 	if (peakKnown) {
 		state.counters["peak_MB"] = peak;
 		state.counters["growth_MB"] = growth;
@@ -681,31 +698,10 @@ ClickLongDay(benchmark::State& state)
 	if (window == NULL)
 		return;
 
-	BMessage order(kMsgMouseOrder);
-	order.AddString("_fpred", "MoT");
-	order.AddInt32("_row", 0);
-	order.AddInt32("_mousekey", B_PRIMARY_MOUSE_BUTTON);
-	int64 click = 0;
-	double painting = 0;
-	for (auto _ : state) {
-		int32 row = static_cast<int32>((click / 2) % kRowsInSight);
-		order.ReplaceInt32("_row", row);
-		order.ReplaceInt32(
-			"_mousekey", click % 2 == 0 ? B_PRIMARY_MOUSE_BUTTON : B_SECONDARY_MOUSE_BUTTON);
-		click++;
-
-		auto start = std::chrono::steady_clock::now();
-		Send(window, &order);
-		state.SetIterationTime(Seconds(start));
-
-		auto served = std::chrono::steady_clock::now();
-		BPrivate::ProcessEvents();
-		painting += Seconds(served);
-	}
+	double painting = ClickOnMonday(state, window, kRowsInSight);
 	if (!window->IsUnsaved())
 		state.SkipWithError("the clicks did not reach the order records");
-	state.counters["paint_ms"] =
-		benchmark::Counter(painting * 1000, benchmark::Counter::kAvgIterations);
+	SetPaintCounter(state, painting);
 	SetLongDayCounters(state, window, meals);
 }
 

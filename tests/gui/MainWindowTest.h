@@ -73,10 +73,7 @@ protected:
 
 	void TearDown() override
 	{
-		if (fWindow != NULL && fWindow->Lock())
-			fWindow->Quit();
-		fWindow = NULL;
-		BPrivate::ProcessEvents();
+		Close();
 		BPrivate::SetModalResponder(NULL);
 		if (Prefs::aPrefsZgr != NULL)
 			Prefs::aPrefsZgr->DeleteMe();
@@ -121,6 +118,19 @@ protected:
 	{
 		return fFolder.WriteFile("meals_cvs/" + WeekFileName(week, ".order"), content);
 	}
+
+	// The window closed, as at the end of a start, and the alerts it showed
+	// forgotten.
+	void Close()
+	{
+		if (fWindow != NULL && fWindow->Lock())
+			fWindow->Quit();
+		fWindow = NULL;
+		BPrivate::ProcessEvents();
+		fResponder.fAlerts.clear();
+	}
+
+	std::string MenuFolder() const { return fFolder.PathOf("meals_cvs"); }
 
 	void Open()
 	{

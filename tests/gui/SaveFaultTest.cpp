@@ -170,17 +170,6 @@ protected:
 		EXPECT_EQ(0, Portions(0, 1));
 		EXPECT_EQ(1, Portions(1, 0));
 	}
-
-	std::string MenuFolder() const { return fFolder.PathOf("meals_cvs"); }
-
-	void Close()
-	{
-		if (fWindow != NULL && fWindow->Lock())
-			fWindow->Quit();
-		fWindow = NULL;
-		BPrivate::ProcessEvents();
-		fResponder.fAlerts.clear();
-	}
 };
 
 

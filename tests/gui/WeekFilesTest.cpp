@@ -133,17 +133,6 @@ protected:
 			count += alert.text.find(text) != std::string::npos ? 1 : 0;
 		return count;
 	}
-
-	void Close()
-	{
-		if (fWindow != NULL && fWindow->Lock())
-			fWindow->Quit();
-		fWindow = NULL;
-		BPrivate::ProcessEvents();
-		fResponder.fAlerts.clear();
-	}
-
-	std::string MenuFolder() const { return fFolder.PathOf("meals_cvs"); }
 };
 
 
