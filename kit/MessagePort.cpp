@@ -30,6 +30,7 @@
 #include <Message.h>
 #include <Messenger.h>
 #include <Path.h>
+#include <private/SmallFiles.h>
 
 
 // The frame on a connection (kit/README.md, "Messages between programs",
@@ -559,27 +560,6 @@ private:
 // #pragma mark - Folder and names
 
 
-namespace {
-
-// The host's name as a part of a file name. A home folder may be shared by
-// several machines, and a socket there reaches only programs of the machine
-// that made it.
-std::string
-HostPart()
-{
-	char name[256] = "";
-	if (gethostname(name, sizeof(name) - 1) != 0 || name[0] == '\0')
-		return "localhost";
-	std::string part;
-	for (const char* c = name; *c != '\0'; c++) {
-		bool plain = (*c >= 'A' && *c <= 'Z') || (*c >= 'a' && *c <= 'z')
-			|| (*c >= '0' && *c <= '9') || *c == '.' || *c == '_' || *c == '-';
-		part += plain ? *c : '_';
-	}
-	return part;
-}
-
-} // namespace
 
 
 status_t
@@ -608,7 +588,7 @@ BPrivate::MessageFolder(std::string* path)
 				error_text(status));
 			return status;
 		}
-		folder = std::string(cache.Path()) + "/vantuk-" + HostPart();
+		folder = std::string(cache.Path()) + "/vantuk-" + BPrivate::HostFileName();
 	}
 
 	if (mkdir(folder.c_str(), kFolderMode) == 0) {

@@ -9,6 +9,22 @@
 #include <string>
 
 
+std::string
+BPrivate::HostFileName()
+{
+	char name[256] = "";
+	if (gethostname(name, sizeof(name) - 1) != 0 || name[0] == '\0')
+		return "localhost";
+	std::string part;
+	for (const char* c = name; *c != '\0'; c++) {
+		bool plain = (*c >= 'A' && *c <= 'Z') || (*c >= 'a' && *c <= 'z')
+			|| (*c >= '0' && *c <= '9') || *c == '.' || *c == '_' || *c == '-';
+		part += plain ? *c : '_';
+	}
+	return part;
+}
+
+
 status_t
 BPrivate::SafeFileName(const char* name, std::string* fileName)
 {

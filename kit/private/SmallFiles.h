@@ -18,6 +18,12 @@ namespace BPrivate {
 // names never share a file and no name leaves its folder.
 status_t SafeFileName(const char* name, std::string* fileName);
 
+// This machine's name as a part of a file name, for the files of a folder
+// that several machines may share (a home, a file server's folder): every
+// byte other than A-Z a-z 0-9 . _ - written as "_"; "localhost" when the
+// machine has no name.
+std::string HostFileName();
+
 // Replaces the file at path with content, atomically: a new file beside it,
 // flushed, renamed over the old one. The folder must exist.
 status_t WriteSmallFile(const std::string& path, const std::string& content, mode_t mode);
