@@ -234,6 +234,22 @@ KVApplication::_ForwardToWindow(BMessage* message)
 }
 
 
+bool
+KVApplication::QuitRequested()
+{
+	BMessage* request = CurrentMessage();
+	int32 signal;
+	KV_Window* window = MainWindow();
+	if (window != NULL && request != NULL && request->FindInt32("be:signal", &signal) == B_OK) {
+		printf("KVApplication: signal %d, the program ends\n", (int)signal);
+		window->Lock();
+		window->EndWithoutAsking();
+		window->Unlock();
+	}
+	return BApplication::QuitRequested();
+}
+
+
 void
 KVApplication::_TakeScreenshot()
 {

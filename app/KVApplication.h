@@ -34,6 +34,10 @@ public:
 	virtual ~KVApplication();
 
 	virtual void MessageReceived(BMessage* message);
+	// A request to quit that a signal brought (the session ends) is
+	// answered by nobody: the main window puts the clicks in safety and
+	// closes without asking.
+	virtual bool QuitRequested();
 	// The arguments of another start while this program runs.
 	virtual void ArgvReceived(int32 argc, char** argv);
 	// The main window's "About" button asks for this: the information

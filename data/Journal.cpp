@@ -184,9 +184,9 @@ JournalPathsOf(const char* orderPath)
 			// Host names hold no "/" and, as written, nothing but plain
 			// characters; another file that merely begins alike is no
 			// journal of this week.
-			if (!host.empty() && host.find_first_not_of(
-									 "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"
-									 "0123456789._-")
+			if (!host.empty()
+				&& host.find_first_not_of("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"
+										  "0123456789._-")
 					== std::string::npos)
 				paths.push_back(folder + "/" + name);
 		}

@@ -96,6 +96,7 @@ KV_Window::Open_CSVFiles(const char* path)
 		text << reason << "):\n" << path;
 		AnyAlert(text.String(), false);
 		SetNoCSVFiles(true);
+		fJournal->SetPath("", 0);
 		return 0;
 	}
 	SetNoCSVFiles(false);
@@ -105,6 +106,8 @@ KV_Window::Open_CSVFiles(const char* path)
 
 	Order_File(0);
 	Order_File(1);
+	_OpenJournal();
+	_RestoreUnsavedClicks();
 
 	fPdfPath.SetTo(path);
 	fPdfPath.ReplaceFirst(".csv", ".pdf");

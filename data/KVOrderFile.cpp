@@ -74,6 +74,7 @@ KV_Window::Order_File(int mode)
 			break;
 		}
 		// The file carries the marker now, as if it had just been read.
+		_Journal(kJournalLock, 0, "", true);
 		fWeekClosed = true;
 		SetOrderMode(true);
 		break;
@@ -95,6 +96,7 @@ KV_Window::_ReadOrders(const char* path)
 	fWeekProblem.Truncate(0);
 	// What is read now is what the file holds: nothing left to save.
 	fUnsaved = false;
+	fUnsavedClicks = 0;
 
 	std::vector<OrderFileLine> lines;
 	BString reason;
@@ -209,18 +211,22 @@ KV_Window::_SaveOrderFile(const char* path)
 	std::vector<std::string> markers = ClosedMarkersOf(path);
 	if (fWeekClosed && markers.empty())
 		markers.push_back(ClosedMarkerLine(CurrentTime()));
-	status_t status = WriteFileAtomically(path, [this, &markers](FILE* file) {
-		// Order lines that stood before any meal line stay before them, and
-		// meals no menu row shows follow the days with their orders.
-		bool written = WriteOrderFileLines(file, fUnclaimed.leading);
-		for (int32 day = 0; day < kDaysPerWeek; day++)
-			fDayBoxes[day]->PrintToFile(file);
-		written = WriteOrderFileLines(file, fUnclaimed.meals) && written;
-		for (const std::string& marker : markers)
-			fputs(marker.c_str(), file);
-		return written;
-	});
+	std::string content;
+	status_t status = _RenderOrderFile(markers, &content) ? B_OK : B_NO_MEMORY;
+	if (status == B_OK) {
+		// The journal knows what the save is about to write before the file
+		// changes: a program that ends before it hears that the save went
+		// through finds out at its next start from the file itself.
+		_Journal(kJournalSaveBegin, 0, JournalChecksum(content), true);
+		status = WriteFileAtomically(path, [&content](FILE* file) {
+			return fwrite(content.data(), 1, content.size(), file) == content.size();
+		});
+	}
 	fSaved = status == B_OK;
+	if (fSaved)
+		_Journal(kJournalSaved, fUnsavedClicks, "", true);
+	else
+		_Journal(kJournalSaveFailed, 0, error_text(status), true);
 	if (!fSaved) {
 		// The clicks stay in memory, so the person can try again once the
 		// folder is writable.
@@ -231,6 +237,32 @@ KV_Window::_SaveOrderFile(const char* path)
 		return;
 	}
 	fUnsaved = false;
+	fUnsavedClicks = 0;
+}
+
+
+// The order file as a save writes it: order lines that stood before any
+// meal line stay before them, the days' records follow, then the meals no
+// menu row shows with their orders, then the closed markers.
+bool
+KV_Window::_RenderOrderFile(const std::vector<std::string>& markers, std::string* content)
+{
+	char* buffer = NULL;
+	size_t size = 0;
+	FILE* file = open_memstream(&buffer, &size);
+	if (file == NULL)
+		return false;
+	bool written = WriteOrderFileLines(file, fUnclaimed.leading);
+	for (int32 day = 0; day < kDaysPerWeek; day++)
+		fDayBoxes[day]->PrintToFile(file);
+	written = WriteOrderFileLines(file, fUnclaimed.meals) && written;
+	for (const std::string& marker : markers)
+		written = fputs(marker.c_str(), file) >= 0 && written;
+	written = fclose(file) == 0 && written;
+	if (written)
+		content->assign(buffer, size);
+	free(buffer);
+	return written;
 }
 
 

@@ -57,7 +57,13 @@ KV_Window::MessageReceived(BMessage* message)
 		break;
 
 	case kMsgSaveOrders:
-		Order_File(2);
+		// Also without clicks: a save writes the meals the order file
+		// lacks, or the whole file that could not be made before.
+		if (_SaveOrders()) {
+			BString said("saved ");
+			said << TimeOfDayText(CurrentTime());
+			_ShowInInfoLine(said);
+		}
 		break;
 
 	case kMsgCloseWeek:
@@ -245,6 +251,12 @@ KV_Window::_ShowInfo()
 void
 KV_Window::_LogOff()
 {
+	// The person's clicks are saved before the machine is free for the
+	// next one.
+	BString said;
+	_SaveBeforePersonChange(&said);
+	if (!said.IsEmpty())
+		_ShowInInfoLine(said);
 	fLoginButton->SetLabel(getLabel(kLabelLogin));
 	SetOrderMode(false);
 	TLinkView::IsLogged = false;

@@ -312,8 +312,9 @@ bool
 KV_Window::QuitRequested()
 {
 	// Orders are not saved at quit; clicks that were never saved are the
-	// person's to keep or to throw away.
-	if (!_SettleUnsaved())
+	// person's to keep or to throw away. At the end of a session nobody
+	// answers: the journal has them.
+	if (!fEndingWithoutQuestion && !_SettleUnsaved())
 		return false;
 	if (be_app != NULL)
 		be_app->PostMessage(B_QUIT_REQUESTED);
@@ -711,6 +712,8 @@ KV_Window::_SettleUnsaved(bool* discarded)
 	case kDiscard:
 		if (discarded != NULL)
 			*discarded = true;
+		_Journal(kJournalDiscard, fUnsavedClicks, "", true);
+		fUnsavedClicks = 0;
 		fUnsaved = false;
 		return true;
 

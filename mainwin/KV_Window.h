@@ -9,6 +9,11 @@
 #include <SupportDefs.h>
 #include <Window.h>
 
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "Journal.h"
 #include "MenuFile.h"
 #include "OrderFile.h"
 
@@ -81,6 +86,9 @@ void DeviceWatcherStarten();
 // The kit knows no screens, so this is as near as we get to "on a screen".
 BRect OnScreenFrame(BRect frame);
 
+// The time of day of a moment as the info line shows it: "12:01:33".
+BString TimeOfDayText(time_t moment);
+
 // The program's main window: the button column, the info line, the week
 // bar with the calendar-week menu, and the seven day boxes of the shown
 // week. It owns the state of the running program: the shown week's files,
@@ -115,6 +123,11 @@ public:
 
 	// Opens the configuration window, or brings it to the front.
 	void ShowConfigWindow();
+	// The session ends (the program got SIGTERM, SIGHUP or SIGINT): the
+	// journal is flushed, in multi-user mode the clicks are saved, and the
+	// window then closes without asking anyone. In single-user mode unsaved
+	// clicks are offered at the next start.
+	void EndWithoutAsking();
 
 	int32 Meal_CSVFiles(int mode);
 	int32 Open_CSVFiles(const char* path);
@@ -133,6 +146,10 @@ public:
 	// menu file or nothing.
 	const char* CurrentFilePath() const;
 	BPopUpMenu* WeekMenu() const { return fWeekMenu; }
+	// The journal the shown week's events go to.
+	const std::string& JournalFile() const { return fJournal->Path(); }
+	// Writes what the journal has queued (for tests and the end).
+	status_t FlushJournal() { return fJournal->Flush(); }
 	WDBox* DayBox(int32 day) const;
 	BButton* SaveButton() const { return fSaveButton; }
 	BButton* LockButton() const { return fLockButton; }
@@ -270,6 +287,26 @@ private:
 	UnclaimedLines fUnclaimed;
 	BString fWeekProblem;
 	bool fToldOfUnclaimed = false;
+
+	// The week's journal on this machine (mainwin/Journaling.cpp): every
+	// click that changed a count, each save, discard, lock and restore.
+	// Opening a week gives back the clicks a program that ended without
+	// saving left in it; a person who logs off, times out or is replaced
+	// by the next tag has the clicks saved first.
+	void _OpenJournal();
+	void _Journal(
+		journal_event_kind kind, int32 change = 0, const std::string& text = "", bool now = false);
+	void _JournalClick(WDBox* box, const BxString* record, int32 change);
+	void _RestoreUnsavedClicks();
+	int32 _ApplyClicks(const std::vector<JournalEvent>& clicks);
+	bool _RenderOrderFile(const std::vector<std::string>& markers, std::string* content);
+	void _SaveBeforePersonChange(BString* said);
+	void _ShowInInfoLine(const BString& text);
+	std::unique_ptr<JournalWriter> fJournal = std::make_unique<JournalWriter>();
+	std::string fHost;
+	// Clicks journaled since the last save, discard or reading.
+	int32 fUnsavedClicks = 0;
+	bool fEndingWithoutQuestion = false;
 };
 
 #endif // KV_WINDOW_H

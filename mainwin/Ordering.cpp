@@ -73,8 +73,13 @@ KV_Window::DoMouseOrder(BMessage* message)
 	BxString* record = box->RecordOfRow(row);
 	if (record != NULL) {
 		// The person's name as it was cleaned at the login: the one the
-		// counts column asks for and the order file gets.
+		// counts column asks for and the order file gets. The journal gets
+		// what the click changed, if anything.
+		record->CalcUserOrder(BxString::LUser, kOrderQuery);
+		int32 before = record->fCount;
 		record->CalcUserOrder(BxString::LUser, mouseKey);
+		record->CalcUserOrder(BxString::LUser, kOrderQuery);
+		_JournalClick(box, record, record->fCount - before);
 		box->DrawMealsStats();
 		fUnsaved = true;
 	} else if (message->IsSourceRemote()) {

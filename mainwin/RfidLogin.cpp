@@ -147,6 +147,11 @@ PersonOfTag(const char* tag, const BString& synonym)
 void
 KV_Window::_LogIn(const char* tag)
 {
+	// The clicks of the person this login replaces are saved first.
+	BString said;
+	if (BxString::IsLogged || TLinkView::IsLogged)
+		_SaveBeforePersonChange(&said);
+
 	BString synonym(tag);
 	BString problem;
 	Look4Synonym(synonym, &problem);
@@ -157,6 +162,10 @@ KV_Window::_LogIn(const char* tag)
 	BString shown = WithoutControlCharacters(tag);
 	if (!problem.IsEmpty())
 		shown << " (" << WithoutControlCharacters(problem.String()) << ")";
+	if (!said.IsEmpty()) {
+		said << " · " << shown;
+		shown = said;
+	}
 
 	Lock();
 	fLoginButton->SetLabel(getLabel(kLabelLogoff));
@@ -186,6 +195,11 @@ KV_Window::_LoginTimedOut(const BString& status)
 {
 	fWaitingForTag = false;
 	_StopTagWait();
+	BString said;
+	_SaveBeforePersonChange(&said);
+	if (!said.IsEmpty())
+		said << " · ";
+	said << status;
 	SetOrderMode(false);
 	TLinkView::IsLogged = false;
 
@@ -195,7 +209,7 @@ KV_Window::_LoginTimedOut(const BString& status)
 	fCsvUser->SetHighColor(cl_INFO);
 	fCsvUser->SetText(getLabel(kLabelNoSubscriber));
 	fUser->SetUser(getLabel(kLabelLogoff));
-	fLastRfid->SetText(status.String());
+	fLastRfid->SetText(said.String());
 	MovingChilds();
 	AnyAlert(status.String(), true);
 	Unlock();

@@ -2,6 +2,7 @@
 
 #include <errno.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <limits.h>
 #include <stdio.h>
 #include <stdlib.h>
@@ -12,6 +13,7 @@
 #include <QMetaObject>
 #include <QSocketNotifier>
 
+#include <array>
 #include <map>
 #include <memory>
 #include <string>
@@ -194,6 +196,66 @@ private:
 	std::unique_ptr<QSocketNotifier> fListener;
 	std::map<int, std::unique_ptr<QSocketNotifier>> fNotifiers;
 };
+
+// While the application runs, SIGTERM, SIGHUP and SIGINT (the session
+// ending, a terminal closed, Ctrl-C) reach it as a request to quit with the
+// field "be:signal" (int32, the signal's number), through its own queue, so
+// that it can put its work in safety and end without asking anyone. A
+// second such signal ends the program at once, as it would without this.
+class SignalWatch
+{
+public:
+	SignalWatch(BApplication* application)
+	{
+		if (sSignalPipe[0] >= 0 || pipe2(sSignalPipe, O_CLOEXEC | O_NONBLOCK) != 0)
+			return;
+		struct sigaction action = {};
+		action.sa_handler = Caught;
+		sigemptyset(&action.sa_mask);
+		action.sa_flags = SA_RESTART | SA_RESETHAND;
+		for (size_t i = 0; i < kSignals.size(); i++)
+			sigaction(kSignals[i], &action, &fPrevious[i]);
+		fNotifier = std::make_unique<QSocketNotifier>(sSignalPipe[0], QSocketNotifier::Read);
+		QObject::connect(fNotifier.get(), &QSocketNotifier::activated, [application]() {
+			unsigned char number;
+			while (read(sSignalPipe[0], &number, 1) == 1) {
+				BMessage quit(B_QUIT_REQUESTED);
+				quit.AddInt32("be:signal", number);
+				application->PostMessage(&quit);
+			}
+		});
+	}
+
+	~SignalWatch()
+	{
+		if (fNotifier == nullptr)
+			return;
+		fNotifier.reset();
+		for (size_t i = 0; i < kSignals.size(); i++)
+			sigaction(kSignals[i], &fPrevious[i], NULL);
+		close(sSignalPipe[0]);
+		close(sSignalPipe[1]);
+		sSignalPipe[0] = sSignalPipe[1] = -1;
+	}
+
+private:
+	static void Caught(int number)
+	{
+		int saved = errno;
+		unsigned char byte = static_cast<unsigned char>(number);
+		if (write(sSignalPipe[1], &byte, 1) < 0) {
+			// A full pipe holds a request to quit already.
+		}
+		errno = saved;
+	}
+
+	static constexpr std::array<int, 3> kSignals = {SIGTERM, SIGHUP, SIGINT};
+	static int sSignalPipe[2];
+	struct sigaction fPrevious[kSignals.size()];
+	std::unique_ptr<QSocketNotifier> fNotifier;
+};
+
+int SignalWatch::sSignalPipe[2] = {-1, -1};
 
 std::unique_ptr<SocketWatch> sSocketWatch;
 std::unique_ptr<QApplication> sToolkit;
@@ -392,8 +454,10 @@ BApplication::Run()
 		return fInitStatus;
 	PostMessage(B_READY_TO_RUN);
 	BLooper::Run();
-	if (!fQuitting)
+	if (!fQuitting) {
+		SignalWatch signalWatch(this);
 		QCoreApplication::exec();
+	}
 
 	while (BPrivate::CountWindows() > 0) {
 		BWindow* window = BPrivate::WindowAt(BPrivate::CountWindows() - 1);

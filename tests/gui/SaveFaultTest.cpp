@@ -229,6 +229,7 @@ TEST_F(SaveFaultTest, AFullDiskKeepsTheOldFileAndTheClicksForALaterSave)
 	Order();
 	std::string old = ReadWholeFile(OrderPath(fWeek));
 	ASSERT_FALSE(old.empty());
+	ASSERT_EQ(B_OK, fWindow->FlushJournal());
 	std::vector<std::string> files = FilesIn(MenuFolder());
 
 	{
