@@ -34,7 +34,9 @@
 // of clicks restored or discarded ("0" otherwise); text: a click's meal line
 // as the order file holds it, the checksum of the order file a save is about
 // to write ("save-begin"), or why a save failed. In the fields a backslash,
-// a tab, a line end and a CR are written "\\", "\t", "\n" and "\r".
+// a tab, a line end and a CR are written "\\", "\t", "\n" and "\r". A line
+// that a crash or a full disk cut off is ended, before the next event, by a
+// tab and a lone backslash, so that it never reads as an event.
 
 enum journal_event_kind
 {
