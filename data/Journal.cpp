@@ -545,8 +545,12 @@ JournalWriter::_WriteQueued(std::unique_lock<std::mutex>& queueLock)
 
 	queueLock.lock();
 	if (status != B_OK) {
-		// Kept for the next try, before what came meanwhile.
+		// Kept for the next try, before what came meanwhile. The writer's
+		// thread makes it, also when it was idle: an AppendNow() or a
+		// Flush() that failed leaves its events to it.
 		fQueue.insert(0, batch);
+		if (!fQueue.empty())
+			fQueued.notify_one();
 		if (!fToldOfError) {
 			fToldOfError = true;
 			printf("journal: cannot write '%s': %s\n", fPath.c_str(), error_text(status));
