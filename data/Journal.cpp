@@ -442,10 +442,17 @@ JournalWriter::~JournalWriter()
 void
 JournalWriter::SetPath(const std::string& path, mode_t mode)
 {
-	Flush();
 	std::lock_guard<std::mutex> writing(fWriting);
+	std::unique_lock<std::mutex> lock(fQueueLock);
+	status_t status = _WriteQueued(lock);
 	if (path == fPath)
 		return;
+	if (status != B_OK) {
+		// The events of one week never go into another week's journal.
+		printf("journal: %d events for '%s' are left out\n",
+			static_cast<int>(std::count(fQueue.begin(), fQueue.end(), '\n')), fPath.c_str());
+		fQueue.clear();
+	}
 	_Close();
 	fPath = path;
 	fMode = mode;

@@ -130,7 +130,8 @@ public:
 	~JournalWriter();
 
 	// The file the next events go to; what was queued for the previous one
-	// is written first. An empty path writes nowhere.
+	// is written first, and left out (said on stdout) when it cannot be
+	// written there. An empty path writes nowhere.
 	void SetPath(const std::string& path, mode_t mode);
 	const std::string& Path() const { return fPath; }
 

@@ -429,6 +429,25 @@ TEST(JournalWriterTest, EventsWaitForAFolderThatCannotBeWrittenAndLandLater)
 }
 
 
+TEST(JournalWriterTest, TheEventsOfOneJournalNeverLandInAnother)
+{
+	TempFolder folder;
+	std::string blocked = folder.PathOf("gone/Menu_KW49.kiosk1.journal");
+	std::string next = folder.PathOf("Menu_KW50.kiosk1.journal");
+	JournalWriter writer;
+	writer.SetPath(blocked, 0644);
+	writer.Append(Click("A"));
+	writer.SetPath(next, 0644);
+	ASSERT_EQ(B_OK, writer.AppendNow(Click("B")));
+	EXPECT_EQ("B", PersonsOf(ReadJournal(next.c_str()).events));
+
+	// Written where they belong when that can be done.
+	writer.Append(Click("C"));
+	writer.SetPath(blocked, 0644);
+	EXPECT_EQ("BC", PersonsOf(ReadJournal(next.c_str()).events));
+}
+
+
 TEST(JournalWriterTest, APartlyWrittenBatchIsWrittenOnceWhenTheDiskHasRoomAgain)
 {
 	TempFolder folder;
