@@ -3,6 +3,7 @@
 
 #include <Application.h>
 
+#include "JournalHistory.h"
 #include "KVApplication.h"
 #include "KV_Window.h"
 #include "SummaryCommand.h"
@@ -37,8 +38,39 @@ PrintUsage(FILE* out)
 		"                       it (header and date line included) into the PDF\n"
 		"                       file OUT.pdf and quit; needs no display, asks\n"
 		"                       nothing and writes no other file\n"
+		"  --history MENU.csv [--person NAME]\n"
+		"                       print who ordered and took back which meal when\n"
+		"                       in the week of MENU.csv, from the journals of all\n"
+		"                       hosts beside its order file, and whether each\n"
+		"                       click was saved; with --person only the clicks\n"
+		"                       of NAME; needs no display and changes no file\n"
 		"  --help               show this text and quit\n"
 		"  --version            show the version and quit\n");
+}
+
+
+// "--history MENU.csv [--person NAME]", given what follows "--history".
+static int
+HistoryCommand(int count, char** arguments)
+{
+	if (count < 1 || arguments[0][0] == '\0' || strncmp(arguments[0], "--", 2) == 0) {
+		fprintf(stderr, "Vantuk: --history needs a menu file\n");
+		return 2;
+	}
+	const char* person = NULL;
+	if (count >= 2 && strcmp(arguments[1], "--person") == 0) {
+		if (count < 3) {
+			fprintf(stderr, "Vantuk: --person needs a name\n");
+			return 2;
+		}
+		person = arguments[2];
+	}
+	int used = person != NULL ? 3 : 1;
+	if (count > used) {
+		fprintf(stderr, "Vantuk: --history takes no '%s'\n", arguments[used]);
+		return 2;
+	}
+	return RunHistoryCommand(arguments[0], person);
 }
 
 
@@ -73,6 +105,8 @@ main(int argc, char** argv)
 			}
 			return RunSummaryCommand(argv[i + 1], argv[i + 2]);
 		}
+		if (strcmp(argv[i], "--history") == 0)
+			return HistoryCommand(argc - i - 1, argv + i + 1);
 		if (strcmp(argv[i], "--single-user") == 0)
 			options.singleUser = true;
 		else if (strcmp(argv[i], "--multi-user") == 0)

@@ -27,6 +27,12 @@ const auto kGatherTime = std::chrono::milliseconds(40);
 // How long a writer that could not write waits before it tries again.
 const auto kRetryTime = std::chrono::seconds(2);
 const char* const kJournalEnding = ".journal";
+// What ends a line a crash cut off, before the next event: a tab and a
+// lone backslash, so that the cut line is no journal line however it was
+// cut (too many fields, too few, or a last field that ends in a backslash).
+// A line end alone could make a click cut inside its meal text read as a
+// click on another meal.
+const char* const kCutLineEnd = "\t\\\n";
 
 
 void
@@ -128,19 +134,49 @@ ParseNumber(const std::string& text, int32* number)
 }
 
 
+// Writes bytes; false when not all of them could be written, with written
+// (when given) telling how many were.
 bool
-WriteAll(int fd, const std::string& bytes)
+WriteAll(int fd, const std::string& bytes, size_t* written = NULL)
 {
-	size_t written = 0;
-	while (written < bytes.size()) {
-		ssize_t count = write(fd, bytes.data() + written, bytes.size() - written);
+	size_t done = 0;
+	bool complete = true;
+	while (done < bytes.size()) {
+		ssize_t count = write(fd, bytes.data() + done, bytes.size() - done);
 		if (count < 0 && errno == EINTR)
 			continue;
-		if (count <= 0)
-			return false;
-		written += count;
+		if (count <= 0) {
+			complete = false;
+			break;
+		}
+		done += count;
 	}
-	return true;
+	if (written != NULL)
+		*written = done;
+	return complete;
+}
+
+
+const uint64 kChecksumStart = 14695981039346656037ull;
+
+
+uint64
+AddToChecksum(uint64 hash, std::string_view bytes)
+{
+	for (char c : bytes) {
+		hash ^= static_cast<uint8>(c);
+		hash *= 1099511628211ull;
+	}
+	return hash;
+}
+
+
+std::string
+ChecksumText(uint64 hash)
+{
+	char text[17];
+	snprintf(text, sizeof(text), "%016llx", static_cast<unsigned long long>(hash));
+	return text;
 }
 
 } // namespace
@@ -282,7 +318,15 @@ ReadJournal(const char* path)
 	while ((count = fread(buffer, 1, sizeof(buffer), file)) > 0
 		&& content.size() < static_cast<size_t>(kLargestJournal))
 		content.append(buffer, count);
+	// A journal that could not be read to its end is not taken for a
+	// shorter one.
+	bool failed = ferror(file) != 0;
+	int error = errno;
 	fclose(file);
+	if (failed) {
+		read.problem = strerror(error);
+		return read;
+	}
 
 	size_t start = 0;
 	while (start < content.size()) {
@@ -307,14 +351,7 @@ ReadJournal(const char* path)
 std::string
 JournalChecksum(std::string_view bytes)
 {
-	uint64 hash = 14695981039346656037ull;
-	for (char c : bytes) {
-		hash ^= static_cast<uint8>(c);
-		hash *= 1099511628211ull;
-	}
-	char text[17];
-	snprintf(text, sizeof(text), "%016llx", static_cast<unsigned long long>(hash));
-	return text;
+	return ChecksumText(AddToChecksum(kChecksumStart, bytes));
 }
 
 
@@ -324,14 +361,15 @@ JournalChecksumOfFile(const char* path)
 	FILE* file = OpenRegularFile(path, INT64_MAX);
 	if (file == NULL)
 		return "";
-	std::string content;
+	// Piece by piece: the file is never held whole.
+	uint64 hash = kChecksumStart;
 	char buffer[65536];
 	size_t count;
 	while ((count = fread(buffer, 1, sizeof(buffer), file)) > 0)
-		content.append(buffer, count);
+		hash = AddToChecksum(hash, std::string_view(buffer, count));
 	bool failed = ferror(file) != 0;
 	fclose(file);
-	return failed ? "" : JournalChecksum(content);
+	return failed ? "" : ChecksumText(hash);
 }
 
 
@@ -404,10 +442,17 @@ JournalWriter::~JournalWriter()
 void
 JournalWriter::SetPath(const std::string& path, mode_t mode)
 {
-	Flush();
 	std::lock_guard<std::mutex> writing(fWriting);
+	std::unique_lock<std::mutex> lock(fQueueLock);
+	status_t status = _WriteQueued(lock);
 	if (path == fPath)
 		return;
+	if (status != B_OK) {
+		// The events of one week never go into another week's journal.
+		printf("journal: %d events for '%s' are left out\n",
+			static_cast<int>(std::count(fQueue.begin(), fQueue.end(), '\n')), fPath.c_str());
+		fQueue.clear();
+	}
 	_Close();
 	fPath = path;
 	fMode = mode;
@@ -490,15 +535,29 @@ JournalWriter::_WriteQueued(std::unique_lock<std::mutex>& queueLock)
 	queueLock.unlock();
 
 	status_t status = _Open();
-	if (status == B_OK && !WriteAll(fFile, batch))
+	size_t written = 0;
+	if (status == B_OK && !WriteAll(fFile, batch, &written))
 		status = status_for_errno(errno);
 	if (status == B_OK && fdatasync(fFile) != 0)
 		status = status_for_errno(errno);
+	// The lines in the file stay there, also when the flush failed: the
+	// next try must not write an event twice. A line written in part is
+	// cut off at the next try's open and written again whole.
+	size_t settled = batch.size();
+	if (written < batch.size()) {
+		size_t lineEnd = written > 0 ? batch.rfind('\n', written - 1) : std::string::npos;
+		settled = lineEnd == std::string::npos ? 0 : lineEnd + 1;
+	}
+	batch.erase(0, settled);
 
 	queueLock.lock();
 	if (status != B_OK) {
-		// Kept for the next try, before what came meanwhile.
+		// Kept for the next try, before what came meanwhile. The writer's
+		// thread makes it, also when it was idle: an AppendNow() or a
+		// Flush() that failed leaves its events to it.
 		fQueue.insert(0, batch);
+		if (!fQueue.empty())
+			fQueued.notify_one();
 		if (!fToldOfError) {
 			fToldOfError = true;
 			printf("journal: cannot write '%s': %s\n", fPath.c_str(), error_text(status));
@@ -527,11 +586,12 @@ JournalWriter::_Open()
 	// Made now: the order file's permissions, whatever the umask says.
 	if (st.st_size == 0)
 		fchmod(fd, fMode);
-	// A line cut off by a crash gets its line end, so the next event
-	// starts a line of its own.
+	// A line cut off by a crash or a full disk gets its end, so the next
+	// event starts a line of its own.
 	if (st.st_size > 0) {
 		char last = '\n';
-		if (pread(fd, &last, 1, st.st_size - 1) == 1 && last != '\n' && !WriteAll(fd, "\n")) {
+		if (pread(fd, &last, 1, st.st_size - 1) == 1 && last != '\n'
+			&& !WriteAll(fd, kCutLineEnd)) {
 			int error = errno;
 			close(fd);
 			return status_for_errno(error);

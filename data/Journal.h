@@ -34,7 +34,9 @@
 // of clicks restored or discarded ("0" otherwise); text: a click's meal line
 // as the order file holds it, the checksum of the order file a save is about
 // to write ("save-begin"), or why a save failed. In the fields a backslash,
-// a tab, a line end and a CR are written "\\", "\t", "\n" and "\r".
+// a tab, a line end and a CR are written "\\", "\t", "\n" and "\r". A line
+// that a crash or a full disk cut off is ended, before the next event, by a
+// tab and a lone backslash, so that it never reads as an event.
 
 enum journal_event_kind
 {
@@ -128,7 +130,8 @@ public:
 	~JournalWriter();
 
 	// The file the next events go to; what was queued for the previous one
-	// is written first. An empty path writes nowhere.
+	// is written first, and left out (said on stdout) when it cannot be
+	// written there. An empty path writes nowhere.
 	void SetPath(const std::string& path, mode_t mode);
 	const std::string& Path() const { return fPath; }
 
