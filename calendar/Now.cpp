@@ -55,3 +55,14 @@ CurrentCalendarWeek()
 {
 	return CalendarWeek(CurrentTime());
 }
+
+
+BString
+LocalTimeText(time_t moment, const char* format)
+{
+	struct tm local;
+	char text[64] = "";
+	if (localtime_r(&moment, &local) == NULL || strftime(text, sizeof(text), format, &local) == 0)
+		text[0] = '\0';
+	return text;
+}

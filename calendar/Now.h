@@ -3,6 +3,7 @@
 
 #include <time.h>
 
+#include <String.h>
 #include <SupportDefs.h>
 
 // The one place the program learns the current time. Everything that shows,
@@ -27,5 +28,9 @@ int32 CalendarWeek(time_t moment);
 
 // The calendar week of CurrentTime().
 int32 CurrentCalendarWeek();
+
+// A moment in local time, formatted by strftime's format: "" when it cannot
+// be (the text is at most 63 bytes).
+BString LocalTimeText(time_t moment, const char* format);
 
 #endif // NOW_H

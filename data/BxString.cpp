@@ -81,8 +81,7 @@ ReadEntryCount(const char* afterHash, int32 maxDigits)
 }
 
 
-BxString::BxString(const char* mealLine, int)
-	:
+BxString::BxString(const char* mealLine, int) :
 	BString(mealLine),
 	fLine(-1),
 	fPos(-1),
@@ -163,8 +162,8 @@ BxString::OrderLineAt(int32 index) const
 // Finds the entry of person in an order line: its first character, and the
 // index of its closing ";" (or the line's end when it has none).
 static bool
-FindEntry(const BString* line, const char* person, int32 personLength, int32* entryStart,
-	int32* entryEnd)
+FindEntry(
+	const BString* line, const char* person, int32 personLength, int32* entryStart, int32* entryEnd)
 {
 	const char* text = line->String();
 	int32 length = line->Length();
@@ -308,7 +307,7 @@ BxString::_Count() const
 	for (int32 i = 0; i < CLines(); i++) {
 		const BString* line = OrderLineAt(i);
 		for (int32 hash = line->FindFirst('#', 3); hash >= 0;
-				hash = line->FindFirst('#', hash + 1)) {
+			 hash = line->FindFirst('#', hash + 1)) {
 			fPersons++;
 			fPortions += ReadEntryCount(line->String() + hash + 1, 4);
 		}
@@ -346,4 +345,20 @@ BxString::PrintToStream()
 {
 	for (int32 i = 0; i < CLines(); i++)
 		printf("-BxL PTS %d| %s \n", (int)i, OrderLineAt(i)->String());
+}
+
+
+BString
+ShortenedText(const char* text, int32 maxBytes)
+{
+	BString shown = WithoutControlCharacters(text);
+	if (shown.Length() > maxBytes) {
+		int32 cut = maxBytes;
+		// Back off to the start of a UTF-8 character.
+		while (cut > 0 && (static_cast<unsigned char>(shown.ByteAt(cut)) & 0xc0) == 0x80)
+			cut--;
+		shown.Truncate(cut);
+		shown << "...";
+	}
+	return shown;
 }

@@ -81,6 +81,10 @@ BString CleanPersonName(const char* name);
 // text without control characters, for a line on screen.
 BString WithoutControlCharacters(const char* text);
 
+// text without control characters, and when longer than maxBytes, cut
+// there (never inside a UTF-8 character) with "..." after it.
+BString ShortenedText(const char* text, int32 maxBytes);
+
 // The count written after an entry's "#": at most maxDigits characters read
 // as a decimal number.
 int32 ReadEntryCount(const char* afterHash, int32 maxDigits);

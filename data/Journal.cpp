@@ -195,41 +195,55 @@ JournalPath(const char* orderPath, const std::string& host)
 }
 
 
+std::string
+JournalHostOf(const char* orderPath, const std::string& journalPath)
+{
+	// The journals' names: the order file's name without ".order", a host,
+	// ".journal".
+	std::string stem = JournalPath(orderPath, "");
+	stem = stem.substr(stem.rfind('/') + 1);
+	stem.resize(stem.size() - strlen(kJournalEnding));
+	std::string name = journalPath.substr(journalPath.rfind('/') + 1);
+	size_t ending = strlen(kJournalEnding);
+	if (name.size() <= stem.size() + ending || name.compare(0, stem.size(), stem) != 0
+		|| name.compare(name.size() - ending, ending, kJournalEnding) != 0)
+		return "";
+	std::string host = name.substr(stem.size(), name.size() - ending - stem.size());
+	// Host names hold no "/" and, as written, nothing but plain characters;
+	// another file that merely begins alike is no journal of this week.
+	bool plain = host.find_first_not_of("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"
+										"0123456789._-")
+		== std::string::npos;
+	return plain ? host : "";
+}
+
+
 std::vector<std::string>
 JournalPathsOf(const char* orderPath)
 {
 	std::string path(orderPath != NULL ? orderPath : "");
 	size_t slash = path.rfind('/');
 	std::string folder = slash == std::string::npos ? "." : path.substr(0, slash);
-	// The journals' names: the order file's name without ".order", a host,
-	// ".journal".
-	std::string stem = JournalPath(orderPath, "");
-	stem = stem.substr(slash == std::string::npos ? 0 : slash + 1);
-	stem.resize(stem.size() - strlen(kJournalEnding));
 
 	std::vector<std::string> paths;
 	DIR* dir = opendir(folder.c_str());
 	if (dir == NULL)
 		return paths;
 	while (struct dirent* entry = readdir(dir)) {
-		std::string name(entry->d_name);
-		size_t ending = strlen(kJournalEnding);
-		if (name.size() > stem.size() + ending && name.compare(0, stem.size(), stem) == 0
-			&& name.compare(name.size() - ending, ending, kJournalEnding) == 0) {
-			std::string host = name.substr(stem.size(), name.size() - ending - stem.size());
-			// Host names hold no "/" and, as written, nothing but plain
-			// characters; another file that merely begins alike is no
-			// journal of this week.
-			if (!host.empty()
-				&& host.find_first_not_of("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"
-										  "0123456789._-")
-					== std::string::npos)
-				paths.push_back(folder + "/" + name);
-		}
+		std::string name = folder + "/" + entry->d_name;
+		if (!JournalHostOf(path.c_str(), name).empty())
+			paths.push_back(name);
 	}
 	closedir(dir);
 	std::sort(paths.begin(), paths.end());
 	return paths;
+}
+
+
+const char*
+JournalDayName(int32 day)
+{
+	return day >= 0 && day < 7 ? kDayTokens[day] : "";
 }
 
 
@@ -244,8 +258,7 @@ FormatJournalLine(const JournalEvent& event)
 	line += '\t';
 	AppendEscaped(&line, event.person);
 	line += '\t';
-	if (event.day >= 0 && event.day < 7)
-		line += kDayTokens[event.day];
+	line += JournalDayName(event.day);
 	line += '\t';
 	if (event.kind == kJournalClick && event.change > 0)
 		line += '+';

@@ -70,6 +70,14 @@ std::string JournalPath(const char* orderPath, const std::string& host);
 // The journals of all hosts beside an order file, sorted by path.
 std::vector<std::string> JournalPathsOf(const char* orderPath);
 
+// The host a journal of the order file belongs to, as its name says:
+// "kiosk1" for "/m/Menu_KW49.kiosk1.journal"; "" for a path that is no
+// journal of the order file.
+std::string JournalHostOf(const char* orderPath, const std::string& journalPath);
+
+// "MON" ... "SUN" for 0 ... 6; "" for any other day.
+const char* JournalDayName(int32 day);
+
 // One line of the journal, line end included.
 std::string FormatJournalLine(const JournalEvent& event);
 

@@ -16,14 +16,13 @@
 
 #include "BxString.h"
 #include "CSVFields.h"
+#include "Now.h"
 #include "OrderFile.h"
 
 
 namespace {
 
 // As the journal names them.
-const char* const kDayNames[] = {"MON", "TUE", "WED", "THU", "FRI", "SAT", "SUN"};
-const char* const kJournalEnding = ".journal";
 const char* const kColumnGap = "  ";
 // A host name, or a name no login would give, longer than these stands out
 // of its column rather than pushing every other line aside.
@@ -31,7 +30,7 @@ const size_t kWidestHost = 24;
 const size_t kWidestPerson = kMaxPersonNameLength;
 // Meal texts and the reasons of failed saves are cut here, as the alert
 // about meals without a row cuts them.
-const size_t kLongestShownText = 80;
+const int32 kLongestShownText = 80;
 
 enum click_fate
 {
@@ -107,13 +106,10 @@ struct HistoryEntry
 
 
 std::string
-LocalTime(time_t moment)
+LeafOf(const std::string& path)
 {
-	struct tm local;
-	char text[32] = "";
-	if (localtime_r(&moment, &local) != NULL)
-		strftime(text, sizeof(text), "%Y-%m-%d %H:%M:%S", &local);
-	return text;
+	size_t slash = path.rfind('/');
+	return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
 
@@ -142,32 +138,7 @@ AppendPadded(std::string* line, const std::string& text, size_t width)
 std::string
 ShownText(const std::string& text)
 {
-	std::string shown = WithoutControlCharacters(text.c_str()).String();
-	if (shown.size() > kLongestShownText) {
-		size_t cut = kLongestShownText;
-		// Back off to the start of a UTF-8 character.
-		while (cut > 0 && (static_cast<unsigned char>(shown[cut]) & 0xc0) == 0x80)
-			cut--;
-		shown.resize(cut);
-		shown += "...";
-	}
-	return shown;
-}
-
-
-// The meal of a click as the summaries name it: the menu name and the meal
-// text; the whole meal line when it lacks either column.
-std::string
-MealOf(const std::string& mealLine, const SummaryColumns& columns)
-{
-	BString line(mealLine.c_str());
-	BString menu;
-	BString meal;
-	CopyCSVField(columns.menue, &line, &menu);
-	CopyCSVField(columns.meal, &line, &meal);
-	if (menu == kMissingField || meal == kMissingField)
-		return ShownText(line.String() + (line.ByteAt(0) == '>' ? 1 : 0));
-	return ShownText(std::string(menu.String()) + " " + meal.String());
+	return ShortenedText(text.c_str(), kLongestShownText).String();
 }
 
 
@@ -202,27 +173,6 @@ WhatHappened(const JournalEvent& event, const EventNote& note)
 
 
 // The part of a path after its last "/".
-std::string
-LeafOf(const std::string& path)
-{
-	size_t slash = path.rfind('/');
-	return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
-
-// The host a journal of the order file belongs to, read from its name.
-std::string
-HostOfJournal(const std::string& journalPath, const char* orderPath)
-{
-	std::string stem = LeafOf(JournalPath(orderPath, ""));
-	stem.resize(stem.size() - strlen(kJournalEnding));
-	std::string leaf = LeafOf(journalPath);
-	if (leaf.size() < stem.size() + strlen(kJournalEnding))
-		return leaf;
-	return leaf.substr(stem.size(), leaf.size() - stem.size() - strlen(kJournalEnding));
-}
-
-
 bool
 WriteAll(int fd, const std::string& text)
 {
@@ -277,7 +227,7 @@ PrintHistory(const char* menuPath, const char* person, int output)
 			fprintf(stderr, "%s: %d damaged %s left out\n", LeafOf(path).c_str(), (int)read.skipped,
 				read.skipped == 1 ? "line" : "lines");
 		}
-		journals.push_back({HostOfJournal(path, orderPath.String()), std::move(read.events)});
+		journals.push_back({JournalHostOf(orderPath.String(), path), std::move(read.events)});
 	}
 
 	std::string text = FormatWeekHistory(
@@ -347,17 +297,19 @@ FormatWeekHistory(const std::vector<HostJournal>& journals, const std::string& o
 	text += "Meal\n";
 	for (const HistoryEntry& entry : entries) {
 		const JournalEvent& event = *entry.event;
-		AppendPadded(&text, LocalTime(event.time), strlen("2026-12-07 12:01:33"));
+		AppendPadded(&text, LocalTimeText(event.time, "%Y-%m-%d %H:%M:%S").String(),
+			strlen("2026-12-07 12:01:33"));
 		AppendPadded(&text, ShownText(*entry.host), hostWidth);
 		if (event.kind != kJournalClick) {
 			text += "* " + WhatHappened(event, *entry.note) + "\n";
 			continue;
 		}
 		AppendPadded(&text, CleanPersonName(event.person.c_str()).String(), personWidth);
-		AppendPadded(&text, event.day >= 0 && event.day < 7 ? kDayNames[event.day] : "", 3);
+		AppendPadded(&text, JournalDayName(event.day), 3);
 		AppendPadded(&text, event.change > 0 ? "+1" : "-1", 3);
 		AppendPadded(&text, kFateNames[entry.note->fate], strlen(kFateNames[kClickNotSaved]));
-		text += MealOf(event.text, columns) + "\n";
+		text += std::string(MealNameOf(event.text.c_str(), columns.menue, columns.meal).String())
+			+ "\n";
 	}
 	return text;
 }

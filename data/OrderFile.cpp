@@ -460,6 +460,23 @@ static const int32 kLongestMealText = 80;
 
 
 BString
+MealNameOf(const char* mealLine, int32 menuField, int32 mealField)
+{
+	BString line(mealLine);
+	BString menu;
+	BString meal;
+	CopyCSVField(menuField, &line, &menu);
+	CopyCSVField(mealField, &line, &meal);
+	BString name;
+	if (menu == kMissingField || meal == kMissingField)
+		name = line.String() + (line.ByteAt(0) == '>' ? 1 : 0);
+	else
+		name << menu << " " << meal;
+	return ShortenedText(name.String(), kLongestMealText);
+}
+
+
+BString
 DescribeUnclaimedOrders(
 	const UnclaimedLines& unclaimed, int32 menuField, int32 mealField, int32 mostNamed)
 {
@@ -477,25 +494,7 @@ DescribeUnclaimedOrders(
 		portions = CountPortionsOf(orders);
 		if (portions == 0)
 			continue;
-		BString line(unclaimed.meals[i].text.c_str());
-		BString menu;
-		BString meal;
-		CopyCSVField(menuField, &line, &menu);
-		CopyCSVField(mealField, &line, &meal);
-		BString name;
-		if (menu == kMissingField || meal == kMissingField)
-			name = line.String() + 1;
-		else
-			name << menu << " " << meal;
-		name = WithoutControlCharacters(name.String());
-		if (name.Length() > kLongestMealText) {
-			int32 cut = kLongestMealText;
-			// Back off to the start of a UTF-8 character.
-			while (cut > 0 && (static_cast<unsigned char>(name.ByteAt(cut)) & 0xc0) == 0x80)
-				cut--;
-			name.Truncate(cut);
-			name << "...";
-		}
+		BString name = MealNameOf(unclaimed.meals[i].text.c_str(), menuField, mealField);
 		meals.push_back({name, portions});
 	}
 

@@ -102,6 +102,11 @@ bool WriteOrderFileLines(FILE* file, const std::vector<OrderFileLine>& lines);
 // The portions the order lines among lines hold.
 int32 CountPortionsOf(const std::vector<OrderFileLine>& lines);
 
+// A meal as a person reads it in an alert or a list: the menu and meal
+// columns of its meal line ("Menu 1 Pasta"), the whole line after ">" when
+// it lacks either, without control characters and cut after 80 bytes.
+BString MealNameOf(const char* mealLine, int32 menuField, int32 mealField);
+
 // The unclaimed lines that hold portions, one line each for the person to
 // read: the meal's menu and meal columns (the line itself when it has
 // none), and its portions; at most mostNamed of them, then how many more.

@@ -28,18 +28,6 @@
 static const mode_t kJournalMode = 0644;
 
 
-// A moment as the person reads it, in local time.
-static BString
-LocalTimeText(time_t moment, const char* format)
-{
-	struct tm local;
-	char text[32] = "";
-	if (localtime_r(&moment, &local) != NULL)
-		strftime(text, sizeof(text), format, &local);
-	return text;
-}
-
-
 BString
 TimeOfDayText(time_t moment)
 {
