@@ -387,8 +387,8 @@ JournalChecksumOfFile(const char* path)
 
 
 std::vector<JournalEvent>
-UnsavedClicks(
-	const std::vector<JournalEvent>& events, const std::function<std::string()>& orderChecksum)
+UnsavedClicks(const std::vector<JournalEvent>& events,
+	const std::function<bool(const std::string& checksum)>& saveLanded)
 {
 	// The last save or discard, and a save begun after it that was never
 	// confirmed either way.
@@ -413,8 +413,8 @@ UnsavedClicks(
 			break;
 		}
 	}
-	if (unconfirmed != NULL && !unconfirmed->text.empty() && orderChecksum
-		&& orderChecksum() == unconfirmed->text)
+	if (unconfirmed != NULL && !unconfirmed->text.empty() && saveLanded
+		&& saveLanded(unconfirmed->text))
 		settled = unconfirmedAt;
 
 	std::vector<JournalEvent> clicks;

@@ -116,12 +116,12 @@ std::string JournalChecksumOfFile(const char* path);
 
 // The clicks a program left unsaved: those after the last save or discard
 // of the journal. A "save-begin" that no "saved" or "save-failed" follows is
-// a save the program did not live to confirm: it counts as done when the
-// order file now holds what it wrote (orderChecksum answers the file's
-// checksum), else its clicks are still unsaved. orderChecksum is asked only
-// then.
-std::vector<JournalEvent> UnsavedClicks(
-	const std::vector<JournalEvent>& events, const std::function<std::string()>& orderChecksum);
+// a save the program did not live to confirm: it counts as done when
+// saveLanded says so of its checksum (the order file holds what it wrote,
+// or a later save of another program found it there), else its clicks are
+// still unsaved. saveLanded is asked only then.
+std::vector<JournalEvent> UnsavedClicks(const std::vector<JournalEvent>& events,
+	const std::function<bool(const std::string& checksum)>& saveLanded);
 
 // Appends events to one journal file. Append() only queues the line, so a
 // click costs no disk access; a thread of the writer writes what is queued

@@ -18,6 +18,7 @@
 #include "CSVFields.h"
 #include "Now.h"
 #include "OrderFile.h"
+#include "SharedOrderFile.h"
 
 
 namespace {
@@ -55,7 +56,7 @@ struct EventNote
 
 
 std::vector<EventNote>
-NotesOf(const std::vector<JournalEvent>& events, const std::string& orderChecksum)
+NotesOf(const std::vector<JournalEvent>& events, const SaveLandedTest& saveLanded)
 {
 	std::vector<EventNote> notes(events.size());
 	// Walked from the end, so each event meets what settles it first.
@@ -83,7 +84,7 @@ NotesOf(const std::vector<JournalEvent>& events, const std::string& orderChecksu
 
 		case kJournalSaveBegin:
 			notes[i].unconfirmed = !confirmed;
-			notes[i].landed = !confirmed && !event.text.empty() && event.text == orderChecksum;
+			notes[i].landed = !confirmed && !event.text.empty() && saveLanded(event.text);
 			if (notes[i].landed)
 				settling = kClickSaved;
 			confirmed = false;
@@ -230,8 +231,13 @@ PrintHistory(const char* menuPath, const char* person, int output)
 		journals.push_back({JournalHostOf(orderPath.String(), path), std::move(read.events)});
 	}
 
+	std::string orderChecksum = JournalChecksumOfFile(orderPath.String());
 	std::string text = FormatWeekHistory(
-		journals, JournalChecksumOfFile(orderPath.String()), person, StoredColumns());
+		journals,
+		[&](const std::string& checksum) {
+			return checksum == orderChecksum || SaveLanded(orderPath.String(), checksum);
+		},
+		person, StoredColumns());
 	fflush(stdout);
 	if (!WriteAll(output, text)) {
 		fprintf(stderr, "Vantuk: cannot write the history: %s\n", strerror(errno));
@@ -247,6 +253,16 @@ std::string
 FormatWeekHistory(const std::vector<HostJournal>& journals, const std::string& orderChecksum,
 	const char* person, const SummaryColumns& columns)
 {
+	return FormatWeekHistory(
+		journals, [&](const std::string& checksum) { return checksum == orderChecksum; }, person,
+		columns);
+}
+
+
+std::string
+FormatWeekHistory(const std::vector<HostJournal>& journals, const SaveLandedTest& saveLanded,
+	const char* person, const SummaryColumns& columns)
+{
 	std::vector<const HostJournal*> byHost;
 	for (const HostJournal& journal : journals)
 		byHost.push_back(&journal);
@@ -258,7 +274,7 @@ FormatWeekHistory(const std::vector<HostJournal>& journals, const std::string& o
 	std::vector<HistoryEntry> entries;
 	notes.reserve(byHost.size());
 	for (const HostJournal* journal : byHost) {
-		notes.push_back(NotesOf(journal->events, orderChecksum));
+		notes.push_back(NotesOf(journal->events, saveLanded));
 		for (size_t i = 0; i < journal->events.size(); i++) {
 			const JournalEvent& event = journal->events[i];
 			const EventNote& note = notes.back()[i];

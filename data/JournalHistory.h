@@ -1,6 +1,7 @@
 #ifndef JOURNAL_HISTORY_H
 #define JOURNAL_HISTORY_H
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -31,6 +32,15 @@ struct HostJournal
 // when there is no line to show.
 std::string FormatWeekHistory(const std::vector<HostJournal>& journals,
 	const std::string& orderChecksum, const char* person, const SummaryColumns& columns);
+
+// Whether a save that was never confirmed landed, by its checksum.
+typedef std::function<bool(const std::string& checksum)> SaveLandedTest;
+
+// The same, with a save never confirmed counted as landed when saveLanded
+// says so (the order file holds it now, or a later save of another program
+// found it there).
+std::string FormatWeekHistory(const std::vector<HostJournal>& journals,
+	const SaveLandedTest& saveLanded, const char* person, const SummaryColumns& columns);
 
 // The command itself: writes the history of the week of menuPath to
 // standard output, everything else the program says to standard error.

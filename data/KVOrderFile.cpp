@@ -19,9 +19,15 @@
 #include "MenuFile.h"
 #include "Now.h"
 #include "OrderFile.h"
+#include "RegularFile.h"
+#include "SharedOrderFile.h"
 #include "TLinkView.h"
 #include "WDBox.h"
 #include "WeekSummary.h"
+
+
+// How long a save waits for another program's save of the week to end.
+static const bigtime_t kSaveLockWait = 5000000;
 
 
 void
@@ -64,7 +70,10 @@ KV_Window::Order_File(int mode)
 	case 3: {
 		if (!_MayWriteOrders(path, "The week was not closed"))
 			break;
-		status_t status = AppendClosedMarker(path, CurrentTime());
+		OrderFileLock lock(path);
+		status_t status = lock.Acquire(kSaveLockWait);
+		if (status == B_OK)
+			status = AppendClosedMarker(path, CurrentTime());
 		if (status != B_OK) {
 			// The week stays open; the person must know it did not close.
 			printf("close.err: '%s' (%s)\n", path, error_text(status));
@@ -75,6 +84,7 @@ KV_Window::Order_File(int mode)
 		}
 		// The file carries the marker now, as if it had just been read.
 		_Journal(kJournalLock, 0, "", true);
+		fReadIdentity = fSeenIdentity = IdentityOf(path);
 		fWeekClosed = true;
 		SetOrderMode(true);
 		break;
@@ -97,6 +107,8 @@ KV_Window::_ReadOrders(const char* path)
 	// What is read now is what the file holds: nothing left to save.
 	fUnsaved = false;
 	fUnsavedClicks = 0;
+	fChanges.Clear();
+	fReadIdentity = fSeenIdentity = IdentityOf(path);
 
 	std::vector<OrderFileLine> lines;
 	BString reason;
@@ -186,6 +198,30 @@ KV_Window::_SaveOrderFile(const char* path)
 	if (!_MayWriteOrders(path, "The orders were not saved"))
 		return;
 
+	// Other programs may save this week too: one at a time, each on top of
+	// what the others saved before it.
+	OrderFileLock lock(path);
+	status_t locked = lock.Acquire(kSaveLockWait);
+	if (locked != B_OK) {
+		// A folder in which the lock file cannot be made takes no order
+		// file either: the save failed as any other.
+		BString text;
+		if (locked == B_TIMED_OUT)
+			text << "The orders were not saved: the week is being saved elsewhere, try again";
+		else
+			text << "saving failed: " << error_text(locked);
+		printf("save.err: '%s' (%s)\n", path, text.String());
+		_Journal(kJournalSaveFailed, 0, text.String(), true);
+		text << "\n" << path;
+		AnyAlert(text.String(), false);
+		return;
+	}
+	// A file that is gone, or no file, was not saved by anyone: the save
+	// writes the week whole, as it was read and clicked.
+	FileIdentity now = IdentityOf(path);
+	if (now.size >= 0 && now != fReadIdentity && !_MergeOrdersSavedElsewhere(path))
+		return;
+
 	// A save writes what the days show. A week whose menu names no weekday
 	// shows no meal, and one without a menu shows none of its meals: saved,
 	// it would replace the orders of the file by an empty week.
@@ -217,7 +253,9 @@ KV_Window::_SaveOrderFile(const char* path)
 		// The journal knows what the save is about to write before the file
 		// changes: a program that ends before it hears that the save went
 		// through finds out at its next start from the file itself.
-		_Journal(kJournalSaveBegin, 0, JournalChecksum(content), true);
+		std::string checksum = JournalChecksum(content);
+		_Journal(kJournalSaveBegin, 0, checksum, true);
+		lock.NoteSave(fHost, checksum, JournalChecksumOfFile(path));
 		status = WriteFileAtomically(path, [&content](FILE* file) {
 			return fwrite(content.data(), 1, content.size(), file) == content.size();
 		});
@@ -238,6 +276,75 @@ KV_Window::_SaveOrderFile(const char* path)
 	}
 	fUnsaved = false;
 	fUnsavedClicks = 0;
+	fChanges.Clear();
+	fReadIdentity = fSeenIdentity = IdentityOf(path);
+}
+
+
+// Another program saved the week since this one read it: its file is read
+// again, and this program's changes are put on top, as counts. A week that
+// was closed meanwhile takes none: the clicks stay in the journal.
+bool
+KV_Window::_MergeOrdersSavedElsewhere(const char* path)
+{
+	printf("'%s' was saved elsewhere: read again, with this program's changes on top\n", path);
+	// The days keep what they hold unless the other file can be read.
+	BString reason;
+	FILE* file = OpenRegularFile(path, kLargestOrderFile, &reason);
+	if (file == NULL) {
+		printf("save.err: '%s' (%s)\n", path, reason.String());
+		BString text("The orders were not saved: the order file saved elsewhere cannot be read (");
+		text << reason << ")\n" << path;
+		AnyAlert(text.String(), false);
+		return false;
+	}
+	fclose(file);
+	OrderChanges mine = fChanges;
+	int32 clicks = fUnsavedClicks;
+	_ReadOrders(path);
+	if (!fWeekProblem.IsEmpty())
+		return false;
+	if (fWeekClosed) {
+		printf("save.err: '%s' (closed elsewhere)\n", path);
+		BString text("The orders were not saved: the week was closed on another machine.\n");
+		text << path << "\nThe clicks stay in this machine's journal.";
+		AnyAlert(text.String(), false);
+		return false;
+	}
+	mine.ApplyTo(_DayRecords().data());
+	_RedrawCounts();
+	fChanges = mine;
+	fUnsavedClicks = clicks;
+	fUnsaved = true;
+	return true;
+}
+
+
+// Another program saved or closed the week: without unsaved clicks here,
+// the week is read again at once; with them, they are merged at the next
+// save, and a week closed elsewhere shows closed now.
+void
+KV_Window::_LookAtOrderFile()
+{
+	if (fCsvFile->InitCheck() != B_OK || !fWeekProblem.IsEmpty() || fJournal->Path().empty())
+		return;
+	BString path = OrderFilePath(CurrentFilePath());
+	FileIdentity now = IdentityOf(path.String());
+	if (now == fSeenIdentity)
+		return;
+	fSeenIdentity = now;
+	if (now == fReadIdentity || now.size < 0)
+		return;
+	if (!fUnsaved) {
+		printf("'%s' was saved elsewhere: read again\n", path.String());
+		_ReadOrders(path.String());
+		return;
+	}
+	if (!fWeekClosed && !ClosedMarkersOf(path.String()).empty()) {
+		fWeekClosed = true;
+		SetOrderMode(true);
+		_ShowInInfoLine("the week was closed on another machine");
+	}
 }
 
 

@@ -118,6 +118,10 @@ KV_Window::MessageReceived(BMessage* message)
 		_TagWaitOver();
 		break;
 
+	case kMsgLookAtOrderFile:
+		_LookAtOrderFile();
+		break;
+
 	case kMsgTagSet:
 		EditTagEntry(message, 0);
 		break;

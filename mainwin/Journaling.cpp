@@ -10,7 +10,7 @@
 #include <sys/stat.h>
 
 #include <string_view>
-#include <unordered_map>
+#include <unordered_set>
 
 #include <Alert.h>
 #include <StringView.h>
@@ -81,6 +81,7 @@ KV_Window::_JournalClick(WDBox* box, const BxString* record, int32 change)
 	event.change = change;
 	event.text = record->String();
 	fJournal->Append(event);
+	fChanges.Add(event.day, record->String(), BxString::LUser, change);
 	fUnsavedClicks++;
 }
 
@@ -97,7 +98,9 @@ KV_Window::_RestoreUnsavedClicks()
 			(int)read.skipped);
 	}
 	std::vector<JournalEvent> clicks =
-		UnsavedClicks(read.events, [orderPath]() { return JournalChecksumOfFile(orderPath); });
+		UnsavedClicks(read.events, [orderPath](const std::string& checksum) {
+			return JournalChecksumOfFile(orderPath) == checksum || SaveLanded(orderPath, checksum);
+		});
 	if (clicks.empty())
 		return;
 	if (fWeekClosed || !fWeekProblem.IsEmpty()) {
@@ -139,41 +142,50 @@ KV_Window::_RestoreUnsavedClicks()
 
 // Each click again, on the record of its day that holds its meal line, for
 // its person; a meal no day shows now takes none (the journal keeps it).
+// Answers the clicks applied.
 int32
 KV_Window::_ApplyClicks(const std::vector<JournalEvent>& clicks)
 {
-	std::unordered_map<std::string_view, BxString*> records[kDaysPerWeek];
+	std::unordered_set<std::string_view> shown[kDaysPerWeek];
 	for (int32 day = 0; day < kDaysPerWeek; day++) {
-		for (int32 i = 0; i < fDayBoxes[day]->CountRecords(); i++) {
-			BxString* record = fDayBoxes[day]->RecordAt(i);
-			records[day].emplace(MenuLineKey(record->String()), record);
-		}
+		for (int32 i = 0; i < fDayBoxes[day]->CountRecords(); i++)
+			shown[day].insert(MenuLineKey(fDayBoxes[day]->RecordAt(i)->String()));
 	}
-
-	bool logged = BxString::IsLogged;
-	BxString::IsLogged = true;
+	OrderChanges changes;
 	int32 applied = 0;
-	bool changed[kDaysPerWeek] = {};
 	for (const JournalEvent& click : clicks) {
-		auto found = records[click.day].find(MenuLineKey(click.text));
 		BString person = CleanPersonName(click.person.c_str());
-		if (found == records[click.day].end() || person.IsEmpty())
+		if (person.IsEmpty() || shown[click.day].count(MenuLineKey(click.text)) == 0)
 			continue;
-		found->second->CalcUserOrder(person.String(), click.change > 0 ? kOrderAdd : kOrderRemove);
-		changed[click.day] = true;
+		changes.Add(click.day, click.text.c_str(), person.String(), click.change);
+		fChanges.Add(click.day, click.text.c_str(), person.String(), click.change);
 		applied++;
 	}
-	BxString::IsLogged = logged;
-
-	for (int32 day = 0; day < kDaysPerWeek; day++) {
-		if (changed[day])
-			fDayBoxes[day]->DrawMealsStats();
-	}
+	changes.ApplyTo(_DayRecords().data());
+	_RedrawCounts();
 	if (applied > 0) {
 		fUnsaved = true;
 		fUnsavedClicks += applied;
 	}
 	return applied;
+}
+
+
+std::array<BList*, kDaysPerWeek>
+KV_Window::_DayRecords() const
+{
+	std::array<BList*, kDaysPerWeek> records;
+	for (int32 day = 0; day < kDaysPerWeek; day++)
+		records[day] = fDayBoxes[day]->fRecords;
+	return records;
+}
+
+
+void
+KV_Window::_RedrawCounts()
+{
+	for (int32 day = 0; day < kDaysPerWeek; day++)
+		fDayBoxes[day]->DrawMealsStats();
 }
 
 

@@ -49,6 +49,9 @@ static const char* const kSettingsFolderName = "_LP_x-vnd.Orv";
 static const char* const kFallbackLogoName = "tesklogo.png";
 // The record that only carries SetUser is made from this text.
 static const char* const kUserRecordText = "static rename";
+// How often the window looks whether another program saved or closed the
+// shown week (microseconds).
+static const bigtime_t kOrderFileLookInterval = 1000000;
 
 static const char* const kBoxNames[kDaysPerWeek] = {
 	"MonB", "TueB", "WedB", "ThuB", "FriB", "SatB", "SunB"};
@@ -236,6 +239,10 @@ KV_Window::KV_Window(BRect frame) :
 	if (!fPrefs->fSingleMode)
 		DeviceWatcherStarten();
 
+	// Other programs may save or close the shown week on a shared folder.
+	BMessage look(kMsgLookAtOrderFile);
+	fOrderWatch = new BMessageRunner(BMessenger(this), &look, kOrderFileLookInterval);
+
 	printf("KV_Window: %s mode\n", fPrefs->fSingleMode ? "single-user" : "multi-user");
 }
 
@@ -299,6 +306,7 @@ KV_Window::~KV_Window()
 	delete fInfoText;
 	delete fCallMe;
 	delete fTagWaitRunner;
+	delete fOrderWatch;
 
 	if (fPrefs != NULL && fPrefs == Prefs::aPrefsZgr) {
 		fPrefs->fMainWinRect = _PersonFrame();
@@ -714,6 +722,7 @@ KV_Window::_SettleUnsaved(bool* discarded)
 			*discarded = true;
 		_Journal(kJournalDiscard, fUnsavedClicks, "", true);
 		fUnsavedClicks = 0;
+		fChanges.Clear();
 		fUnsaved = false;
 		return true;
 

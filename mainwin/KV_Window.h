@@ -9,6 +9,7 @@
 #include <SupportDefs.h>
 #include <Window.h>
 
+#include <array>
 #include <memory>
 #include <string>
 #include <vector>
@@ -16,6 +17,7 @@
 #include "Journal.h"
 #include "MenuFile.h"
 #include "OrderFile.h"
+#include "SharedOrderFile.h"
 
 class BBitmap;
 class BBox;
@@ -299,6 +301,8 @@ private:
 	void _JournalClick(WDBox* box, const BxString* record, int32 change);
 	void _RestoreUnsavedClicks();
 	int32 _ApplyClicks(const std::vector<JournalEvent>& clicks);
+	std::array<BList*, kDaysPerWeek> _DayRecords() const;
+	void _RedrawCounts();
 	bool _RenderOrderFile(const std::vector<std::string>& markers, std::string* content);
 	void _SaveBeforePersonChange(BString* said);
 	void _ShowInInfoLine(const BString& text);
@@ -307,6 +311,20 @@ private:
 	// Clicks journaled since the last save, discard or reading.
 	int32 fUnsavedClicks = 0;
 	bool fEndingWithoutQuestion = false;
+
+	// Other programs on the same week (data/KVOrderFile.cpp): what this
+	// program changed since it read the order file, which file it read or
+	// saved last, and the last one it looked at. A save merges this
+	// program's changes into what others saved meanwhile, under the lock
+	// beside the order file; a week saved elsewhere is read again at once
+	// when nothing here is unsaved, and a week closed elsewhere shows closed
+	// at once.
+	bool _MergeOrdersSavedElsewhere(const char* path);
+	void _LookAtOrderFile();
+	OrderChanges fChanges;
+	FileIdentity fReadIdentity;
+	FileIdentity fSeenIdentity;
+	BMessageRunner* fOrderWatch = NULL;
 };
 
 #endif // KV_WINDOW_H

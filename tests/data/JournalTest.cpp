@@ -258,10 +258,11 @@ TEST(UnsavedClicksTest, TheClicksAfterTheLastSaveOrDiscardAreLeft)
 	};
 	for (const auto& test : cases) {
 		bool asked = false;
-		std::vector<JournalEvent> unsaved = UnsavedClicks(test.events, [&] {
-			asked = true;
-			return test.orderChecksum;
-		});
+		std::vector<JournalEvent> unsaved
+			= UnsavedClicks(test.events, [&](const std::string& checksum) {
+				  asked = true;
+				  return checksum == test.orderChecksum;
+			  });
 		EXPECT_EQ(test.unsaved, PersonsOf(unsaved)) << test.label;
 		EXPECT_EQ(test.asked, asked) << test.label;
 	}

@@ -180,13 +180,15 @@ TEST_F(SingleLaunchEndToEndTest, OnlyTheOneThatRunsSavesTheClicks)
 	EXPECT_NE(std::string::npos, saved.find("#01;")) << saved;
 	std::string menuName = fMenuPath.substr(fMenuPath.rfind('/') + 1);
 	std::string orderName = fOrderPath.substr(fOrderPath.rfind('/') + 1);
-	// Beside them, this machine's journal of the week.
+	// Beside them, the lock file of the saves and this machine's journal of
+	// the week.
 	std::vector<std::string> files = MenuFolderFiles();
-	ASSERT_EQ(3u, files.size());
+	ASSERT_EQ(4u, files.size());
 	EXPECT_EQ(menuName, files[0]);
 	EXPECT_EQ(orderName, files[1]);
-	EXPECT_EQ(0u, files[2].rfind(orderName.substr(0, orderName.size() - 5), 0)) << files[2];
-	EXPECT_EQ(".journal", files[2].substr(files[2].size() - 8)) << files[2];
+	EXPECT_EQ(orderName + ".lock", files[2]);
+	EXPECT_EQ(0u, files[3].rfind(orderName.substr(0, orderName.size() - 5), 0)) << files[3];
+	EXPECT_EQ(".journal", files[3].substr(files[3].size() - 8)) << files[3];
 	// The ended start's log is as it was when it ended.
 	ExpectHandedOver(ended);
 
