@@ -128,19 +128,23 @@ ParseNumber(const std::string& text, int32* number)
 }
 
 
+// Written tells how much of bytes the file took, also when it did not take
+// all of them.
 bool
-WriteAll(int fd, const std::string& bytes)
+WriteAll(int fd, const std::string& bytes, size_t* written = NULL)
 {
-	size_t written = 0;
-	while (written < bytes.size()) {
-		ssize_t count = write(fd, bytes.data() + written, bytes.size() - written);
+	size_t done = 0;
+	while (done < bytes.size()) {
+		ssize_t count = write(fd, bytes.data() + done, bytes.size() - done);
 		if (count < 0 && errno == EINTR)
 			continue;
 		if (count <= 0)
-			return false;
-		written += count;
+			break;
+		done += count;
 	}
-	return true;
+	if (written != NULL)
+		*written = done;
+	return done == bytes.size();
 }
 
 } // namespace
@@ -490,10 +494,23 @@ JournalWriter::_WriteQueued(std::unique_lock<std::mutex>& queueLock)
 	queueLock.unlock();
 
 	status_t status = _Open();
-	if (status == B_OK && !WriteAll(fFile, batch))
+	struct stat st;
+	if (status == B_OK && fstat(fFile, &st) != 0)
+		status = status_for_errno(errno);
+	size_t written = 0;
+	if (status == B_OK && !WriteAll(fFile, batch, &written))
 		status = status_for_errno(errno);
 	if (status == B_OK && fdatasync(fFile) != 0)
 		status = status_for_errno(errno);
+	// A batch that failed goes again whole, so the file gives back what it
+	// took of it (a full disk takes a part, a failed flush all of it, not
+	// surely): those lines would be there twice, and a line cut short could
+	// be made whole by the next one. Where the file cannot be cut back, the
+	// lines it took whole stay and only the rest goes again.
+	if (status != B_OK && written > 0 && ftruncate(fFile, st.st_size) != 0) {
+		size_t taken = batch.rfind('\n', written - 1);
+		batch.erase(0, taken == std::string::npos ? 0 : taken + 1);
+	}
 
 	queueLock.lock();
 	if (status != B_OK) {
@@ -527,11 +544,15 @@ JournalWriter::_Open()
 	// Made now: the order file's permissions, whatever the umask says.
 	if (st.st_size == 0)
 		fchmod(fd, fMode);
-	// A line cut off by a crash gets its line end, so the next event
-	// starts a line of its own.
+	// A line cut off by a crash never wholly happened, and the reader left
+	// it out. It gets more fields than a line has before its line end, so
+	// that no later reading takes what is left of it for an event (a click
+	// whose meal line lost its end, a save whose count lost a digit), and
+	// the next event starts a line of its own.
 	if (st.st_size > 0) {
 		char last = '\n';
-		if (pread(fd, &last, 1, st.st_size - 1) == 1 && last != '\n' && !WriteAll(fd, "\n")) {
+		if (pread(fd, &last, 1, st.st_size - 1) == 1 && last != '\n'
+			&& !WriteAll(fd, std::string(kFields, '\t') + "\n")) {
 			int error = errno;
 			close(fd);
 			return status_for_errno(error);
