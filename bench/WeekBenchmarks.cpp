@@ -4,6 +4,8 @@
 // an entry on every one of 7 x 25 meals. The figures for 2000 persons stand
 // beside the targets in the summary at the end, and the growth from each
 // size to the next shows whether a cost grows with the file or faster.
+// Opening the week of 2000 persons is measured once more beside a journal
+// of 10,000 events, and without one, for what reading the journal costs.
 // Then a very long day: a menu whose Monday holds 2,000 to 16,000 meals,
 // and one of 2.7 MB, opened in the main window, with the resident memory
 // the opening takes, and what a click, a move of the pointer over the meals
@@ -20,6 +22,7 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <map>
 #include <string>
 #include <string_view>
@@ -35,9 +38,13 @@
 #include <StringView.h>
 #include <TextView.h>
 
+#include <private/SmallFiles.h>
+
 #include "BxString.h"
+#include "Journal.h"
 #include "KV_Window.h"
 #include "MessageCodes.h"
+#include "Now.h"
 #include "Prefs.h"
 #include "ResWin.h"
 #include "TLinkView.h"
@@ -65,6 +72,9 @@ const double kSaveTarget = 100;
 const double kStartUpTarget = 400;
 // Each of the three week summaries, built.
 const double kSummaryTarget = 200;
+// What a journal of kJournalEvents adds to opening the week.
+const double kJournalTarget = 20;
+const int64 kJournalEvents = 10000;
 
 // The unsaved-clicks question before another week is opened: the clicks of
 // the click benchmark are thrown away, so every week is read as written.
@@ -73,7 +83,8 @@ const int32 kAnswerDiscard = 1;
 const char* const kLogName = "week_benchmarks.log";
 
 std::string gHome;
-std::map<int64, GeneratedWeek> gWeeks;
+// The weeks by kind and argument.
+std::map<std::pair<std::string, int64>, GeneratedWeek> gWeeks;
 KV_Window* gWindow = NULL;
 // The menu file the shared window shows; empty for none known.
 std::string gShownMenu;
@@ -89,6 +100,15 @@ public:
 };
 
 
+// A whole file, or an empty text when it cannot be read.
+std::string
+FileContent(const std::string& path)
+{
+	std::ifstream file(path, std::ios::binary);
+	return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+}
+
+
 double
 Seconds(std::chrono::steady_clock::time_point start)
 {
@@ -97,22 +117,34 @@ Seconds(std::chrono::steady_clock::time_point start)
 
 
 // The week of a benchmark argument (persons, or kDemoArgument for the demo
-// week), written into an application folder of its own on first need.
+// week), written into an application folder of its own on first need. The
+// benchmarks that click or save get weeks of their own kind: what they
+// journal stays beside their own order files, and no other benchmark opens
+// a week with their journal.
 const GeneratedWeek*
-Week(int64 argument)
+Week(int64 argument, const std::string& kind = "week")
 {
-	auto known = gWeeks.find(argument);
+	auto known = gWeeks.find({kind, argument});
 	if (known != gWeeks.end())
 		return &known->second;
 
 	GeneratedWeek week;
 	bool demo = argument == kDemoArgument;
-	std::string folder = gHome + (demo ? "/demo" : "/week-" + std::to_string(argument));
+	std::string folder = gHome + "/" + kind + "-" + (demo ? "demo" : std::to_string(argument));
 	if (!WriteWeek(folder, demo ? kDemoMealsPerDay : kMealsPerDay,
 			demo ? kDemoPersons : static_cast<int32>(argument), &week)) {
 		return NULL;
 	}
-	return &gWeeks.emplace(argument, week).first->second;
+	return &gWeeks.emplace(std::make_pair(kind, argument), week).first->second;
+}
+
+
+// Whether a journal lies beside the order file: a benchmark of a week's
+// opening must find none that it did not put there itself.
+bool
+HasJournal(const std::string& orderPath)
+{
+	return !JournalPathsOf(orderPath.c_str()).empty();
 }
 
 
@@ -190,12 +222,12 @@ WeekIsRead(KV_Window* window, int32 mealsPerDay, int32 persons)
 }
 
 
-// The shared window with the week of persons shown.
+// The shared window with the week of persons (of a kind) shown.
 KV_Window*
-WindowWithWeek(benchmark::State& state, int64 persons)
+WindowWithWeek(benchmark::State& state, int64 persons, const std::string& kind = "week")
 {
 	KV_Window* window = SharedWindow();
-	const GeneratedWeek* week = Week(persons);
+	const GeneratedWeek* week = Week(persons, kind);
 	if (window == NULL || week == NULL) {
 		state.SkipWithError("the week could not be written");
 		return NULL;
@@ -238,6 +270,10 @@ OpenWeek(benchmark::State& state)
 	if (window == NULL)
 		return;
 	const GeneratedWeek& week = *Week(persons);
+	if (HasJournal(week.orderPath)) {
+		state.SkipWithError("a journal lies beside the week");
+		return;
+	}
 
 	// What the toolkit does afterwards to put the drawn boxes on the screen
 	// is no part of reading the week; it is counted on its own.
@@ -255,6 +291,107 @@ OpenWeek(benchmark::State& state)
 		state.SkipWithError("the week was not read into the day boxes");
 	SetPaintCounter(state, painting);
 	SetFileCounters(state, week);
+}
+
+
+// A journal of events for the week beside its order file, for this
+// machine, as the program writes it: clicks of its persons on its meals,
+// a minute apart, and a save after them, so that nothing is left to
+// restore. Its path, or an empty text when it cannot be written.
+std::string
+WriteSavedJournal(const GeneratedWeek& week, int64 events)
+{
+	// The week's meal lines, in the order of the days.
+	std::vector<std::string> meals;
+	std::ifstream menu(week.menuPath);
+	for (std::string line; std::getline(menu, line);)
+		meals.push_back(">" + line);
+	if (meals.size() != static_cast<size_t>(kDaysPerWeek * kMealsPerDay))
+		return "";
+
+	std::string host = BPrivate::HostFileName();
+	time_t start = CurrentTime() - 60 * events;
+	std::string text;
+	JournalEvent event;
+	event.host = host;
+	for (int64 i = 0; i + 1 < events; i++) {
+		char person[32];
+		snprintf(person, sizeof(person), "Person%04d", (int)(i % kComparedSize) + 1);
+		size_t meal = static_cast<size_t>(i) % meals.size();
+		event.time = start + 60 * i;
+		event.kind = kJournalClick;
+		event.person = person;
+		event.day = static_cast<int32>(meal / kMealsPerDay);
+		event.change = i % 3 == 2 ? -1 : 1;
+		event.text = meals[meal];
+		text += FormatJournalLine(event);
+	}
+	event.time = start + 60 * events;
+	event.kind = kJournalSaved;
+	event.person.clear();
+	event.day = -1;
+	event.change = static_cast<int32>(events - 1);
+	event.text.clear();
+	text += FormatJournalLine(event);
+
+	std::string path = JournalPath(week.orderPath.c_str(), host);
+	std::ofstream file(path, std::ios::binary);
+	file << text;
+	return file.flush() ? path : "";
+}
+
+
+// Opening the large week as above, from a folder of its own, beside a
+// journal of events (0: none at all). The journal is read at each opening;
+// it ends with a save, so nothing is restored, nobody is asked, and
+// nothing is written into it.
+void
+OpenJournaledWeek(benchmark::State& state)
+{
+	int64 events = state.range(0);
+	std::string kind = "journal" + std::to_string(events);
+	const GeneratedWeek* week = Week(kComparedSize, kind);
+	if (week == NULL) {
+		state.SkipWithError("the week could not be written");
+		return;
+	}
+	std::string journal;
+	if (events > 0 && !HasJournal(week->orderPath))
+		journal = WriteSavedJournal(*week, events);
+	else if (events > 0)
+		journal = JournalPathsOf(week->orderPath.c_str()).front();
+	if (events > 0 && journal.empty()) {
+		state.SkipWithError("the journal could not be written");
+		return;
+	}
+	if (events == 0 && HasJournal(week->orderPath)) {
+		state.SkipWithError("a journal lies beside the week");
+		return;
+	}
+	std::string written = FileContent(journal);
+	KV_Window* window = WindowWithWeek(state, kComparedSize, kind);
+	if (window == NULL)
+		return;
+
+	double painting = 0;
+	for (auto _ : state) {
+		auto start = std::chrono::steady_clock::now();
+		LoadWeek(window, *week);
+		state.SetIterationTime(Seconds(start));
+
+		auto served = std::chrono::steady_clock::now();
+		BPrivate::ProcessEvents();
+		painting += Seconds(served);
+	}
+	if (!WeekIsRead(window, kMealsPerDay, static_cast<int32>(kComparedSize)))
+		state.SkipWithError("the week was not read into the day boxes");
+	else if (window->IsUnsaved() || window->FlushJournal() != B_OK)
+		state.SkipWithError("clicks of the journal were restored");
+	else if (events > 0 && (window->JournalFile() != journal || FileContent(journal) != written))
+		state.SkipWithError("the week's journal is another one, or it was written to");
+	SetPaintCounter(state, painting);
+	SetFileCounters(state, *week);
+	state.counters["journal_MB"] = static_cast<double>(written.size()) / (1024.0 * 1024.0);
 }
 
 
@@ -290,13 +427,27 @@ ClickOnMonday(benchmark::State& state, KV_Window* window, int32 rows)
 }
 
 
+// The clicks of a journal.
+int64
+JournaledClicks(const std::string& path)
+{
+	int64 clicks = 0;
+	for (const JournalEvent& event : ReadJournal(path.c_str()).events)
+		clicks += event.kind == kJournalClick ? 1 : 0;
+	return clicks;
+}
+
+
+// Each click is journaled as well: queued on the click's path, written and
+// flushed by the journal's own thread, which runs beside the clicks.
 void
 OneClick(benchmark::State& state)
 {
 	int64 persons = state.range(0);
-	KV_Window* window = WindowWithWeek(state, persons);
+	KV_Window* window = WindowWithWeek(state, persons, "click");
 	if (window == NULL)
 		return;
+	int64 journaled = JournaledClicks(window->JournalFile());
 
 	// The person at the machine is the one the week bar names, as in
 	// single-user mode at a till: nobody else's entry is theirs, so each
@@ -307,19 +458,23 @@ OneClick(benchmark::State& state)
 	record->CalcUserOrder(window->CsvUser()->Text(), kOrderQuery);
 	if (!window->IsUnsaved() || record->fLine < 0)
 		state.SkipWithError("the clicks did not reach the order records");
+	else if (window->FlushJournal() != B_OK
+		|| JournaledClicks(window->JournalFile()) - journaled != state.iterations())
+		state.SkipWithError("the clicks did not reach the journal");
 	SetPaintCounter(state, painting);
-	SetFileCounters(state, *Week(persons));
+	SetFileCounters(state, *Week(persons, "click"));
 }
 
 
+// A save is journaled too, before and after it replaces the order file.
 void
 SaveWeek(benchmark::State& state)
 {
 	int64 persons = state.range(0);
-	KV_Window* window = WindowWithWeek(state, persons);
+	KV_Window* window = WindowWithWeek(state, persons, "save");
 	if (window == NULL)
 		return;
-	const GeneratedWeek& week = *Week(persons);
+	const GeneratedWeek& week = *Week(persons, "save");
 
 	BMessage save(kMsgSaveOrders);
 	for (auto _ : state) {
@@ -509,10 +664,12 @@ const int32 kScrolledPages = 8;
 struct LongDay
 {
 	std::string menuPath;
+	std::string orderPath;
 	int64 menuBytes;
 };
 
-std::map<int64, LongDay> gLongDays;
+// The long days by kind and meals.
+std::map<std::pair<std::string, int64>, LongDay> gLongDays;
 
 
 std::string
@@ -539,19 +696,21 @@ LongDayLinesFor(int64 bytes)
 
 // The menu of a week whose Monday has meals lines, in an application folder
 // of its own; made on first need. It has no order file: the first opening
-// makes it, as when a caterer's new menu is opened for the first time.
+// makes it, as when a caterer's new menu is opened for the first time. The
+// click benchmark has long days of its own kind, for its journal.
 const LongDay*
-LongDayMenu(int64 meals)
+LongDayMenu(int64 meals, const std::string& kind = "long")
 {
-	auto known = gLongDays.find(meals);
+	auto known = gLongDays.find({kind, meals});
 	if (known != gLongDays.end())
 		return &known->second;
 
-	std::string folder = gHome + "/long-" + std::to_string(meals);
+	std::string folder = gHome + "/" + kind + "-" + std::to_string(meals);
 	mkdir(folder.c_str(), 0755);
 	mkdir((folder + "/meals_cvs").c_str(), 0755);
 	LongDay day;
 	day.menuPath = folder + "/meals_cvs/" + CurrentWeekMenuName();
+	day.orderPath = day.menuPath.substr(0, day.menuPath.size() - 4) + ".order";
 	std::string menu;
 	for (int64 meal = 1; meal <= meals; meal++)
 		menu += LongDayLine(meal);
@@ -560,7 +719,7 @@ LongDayMenu(int64 meals)
 	if (!file.flush())
 		return NULL;
 	day.menuBytes = static_cast<int64>(menu.size());
-	return &gLongDays.emplace(meals, day).first->second;
+	return &gLongDays.emplace(std::make_pair(kind, meals), day).first->second;
 }
 
 
@@ -604,12 +763,13 @@ ShownMondayRows(KV_Window* window)
 }
 
 
-// The shared window with the long day of meals shown, scrolled to its top.
+// The shared window with the long day of meals (of a kind) shown, scrolled
+// to its top.
 KV_Window*
-WindowWithLongDay(benchmark::State& state, int64 meals)
+WindowWithLongDay(benchmark::State& state, int64 meals, const std::string& kind = "long")
 {
 	KV_Window* window = SharedWindow();
-	const LongDay* day = LongDayMenu(meals);
+	const LongDay* day = LongDayMenu(meals, kind);
 	if (window == NULL || day == NULL) {
 		state.SkipWithError("the long day could not be written");
 		return NULL;
@@ -656,6 +816,10 @@ OpenLongDay(benchmark::State& state)
 	if (window == NULL || demo == NULL)
 		return;
 	const LongDay& day = *LongDayMenu(meals);
+	if (HasJournal(day.orderPath) || HasJournal(demo->orderPath)) {
+		state.SkipWithError("a journal lies beside the week");
+		return;
+	}
 
 	double painting = 0;
 	double peak = 0;
@@ -694,7 +858,7 @@ void
 ClickLongDay(benchmark::State& state)
 {
 	int64 meals = state.range(0);
-	KV_Window* window = WindowWithLongDay(state, meals);
+	KV_Window* window = WindowWithLongDay(state, meals, "long-click");
 	if (window == NULL)
 		return;
 
@@ -786,6 +950,10 @@ StartUp(benchmark::State& state)
 		state.SkipWithError("the week could not be written");
 		return;
 	}
+	if (HasJournal(week->orderPath)) {
+		state.SkipWithError("a journal lies beside the week");
+		return;
+	}
 	setenv(kAppFolderVariable, week->appFolder.c_str(), 1);
 	int32 mealsPerDay = argument == kDemoArgument ? kDemoMealsPerDay : kMealsPerDay;
 	int32 persons = argument == kDemoArgument ? kDemoPersons : static_cast<int32>(argument);
@@ -823,6 +991,11 @@ Sizes(benchmark::internal::Benchmark* benchmark)
 
 
 BENCHMARK(OpenWeek)->Apply(Sizes)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(OpenJournaledWeek)
+	->Arg(0)
+	->Arg(kJournalEvents)
+	->UseManualTime()
+	->Unit(benchmark::kMillisecond);
 BENCHMARK(OneClick)->Apply(Sizes)->UseManualTime()->Unit(benchmark::kMicrosecond);
 BENCHMARK(SaveWeek)->Apply(Sizes)->UseManualTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(SummaryTotals)->Apply(Sizes)->UseManualTime()->Unit(benchmark::kMillisecond);
@@ -913,6 +1086,23 @@ PrintTarget(FILE* out, const SummaryReporter& reporter, const char* what, const 
 }
 
 
+// What opening the week beside the journal costs more than without one.
+void
+PrintJournalPart(FILE* out, const SummaryReporter& reporter)
+{
+	double without = reporter.Time("OpenJournaledWeek", 0);
+	double with = reporter.Time("OpenJournaledWeek", kJournalEvents);
+	if (without < 0 || with < 0) {
+		fprintf(
+			out, "  %-34s %12s   < %5.0f ms\n", "its journal's part", "not run", kJournalTarget);
+		return;
+	}
+	double part = with - without;
+	fprintf(out, "  %-34s %9.3f ms   < %5.0f ms   %-4s %s\n", "its journal's part", part,
+		kJournalTarget, part < kJournalTarget ? "met" : "MISSED", "(the difference)");
+}
+
+
 // Decimals that keep a time in milliseconds to six characters.
 int
 Decimals(double time)
@@ -953,6 +1143,10 @@ PrintSummary(FILE* out, const SummaryReporter& reporter)
 	fprintf(out, "Against the targets (time per operation, mean of the iterations):\n");
 	PrintTarget(
 		out, reporter, "opening the week ('cvLD')", "OpenWeek", kComparedSize, kOpenTarget, "");
+	PrintTarget(out, reporter, "opening it, no journal", "OpenJournaledWeek", 0, kOpenTarget, "");
+	PrintTarget(out, reporter, "opening it beside 10,000 events", "OpenJournaledWeek",
+		kJournalEvents, kOpenTarget, "");
+	PrintJournalPart(out, reporter);
 	PrintTarget(out, reporter, "one click ('mOrd')", "OneClick", kComparedSize, kClickTarget, "");
 	PrintTarget(
 		out, reporter, "saving the week ('osav')", "SaveWeek", kComparedSize, kSaveTarget, "");
