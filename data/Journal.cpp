@@ -4,6 +4,7 @@
 #include <errno.h>
 #include <fcntl.h>
 #include <stdio.h>
+#include <stdlib.h>
 #include <string.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -12,6 +13,7 @@
 #include <chrono>
 
 #include <Errors.h>
+#include <private/SmallFiles.h>
 
 #include "RegularFile.h"
 
@@ -192,6 +194,16 @@ JournalPath(const char* orderPath, const std::string& host)
 	if (ending == std::string::npos || ending < start)
 		ending = path.size();
 	return path.substr(0, ending) + "." + host + kJournalEnding;
+}
+
+
+std::string
+JournalStationName()
+{
+	const char* station = getenv("VANTUK_STATION");
+	if (station == NULL || station[0] == '\0')
+		return BPrivate::HostFileName();
+	return BPrivate::PlainFileNamePart(std::string(station).substr(0, 64).c_str());
 }
 
 

@@ -67,6 +67,12 @@ struct JournalEvent
 // "/m/Menu_KW49.order" and "kiosk1" give "/m/Menu_KW49.kiosk1.journal".
 std::string JournalPath(const char* orderPath, const std::string& host);
 
+// The name this program's journals carry: the machine's name (as a part of
+// a file name), or the station name that VANTUK_STATION gives, for several
+// programs on one machine that share a menu folder (the seats of a terminal
+// server); every character other than A-Z a-z 0-9 . _ - written as "_".
+std::string JournalStationName();
+
 // The journals of all hosts beside an order file, sorted by path.
 std::vector<std::string> JournalPathsOf(const char* orderPath);
 

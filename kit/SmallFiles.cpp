@@ -10,11 +10,8 @@
 
 
 std::string
-BPrivate::HostFileName()
+BPrivate::PlainFileNamePart(const char* name)
 {
-	char name[256] = "";
-	if (gethostname(name, sizeof(name) - 1) != 0 || name[0] == '\0')
-		return "localhost";
 	std::string part;
 	for (const char* c = name; *c != '\0'; c++) {
 		bool plain = (*c >= 'A' && *c <= 'Z') || (*c >= 'a' && *c <= 'z')
@@ -22,6 +19,16 @@ BPrivate::HostFileName()
 		part += plain ? *c : '_';
 	}
 	return part;
+}
+
+
+std::string
+BPrivate::HostFileName()
+{
+	char name[256] = "";
+	if (gethostname(name, sizeof(name) - 1) != 0 || name[0] == '\0')
+		return "localhost";
+	return PlainFileNamePart(name);
 }
 
 

@@ -39,7 +39,7 @@ void
 KV_Window::_OpenJournal()
 {
 	if (fHost.empty())
-		fHost = BPrivate::HostFileName();
+		fHost = JournalStationName();
 	const char* orderPath = CurrentFilePath();
 	struct stat st;
 	mode_t mode = stat(orderPath, &st) == 0 ? (st.st_mode & 0777) : kJournalMode;

@@ -24,6 +24,10 @@ status_t SafeFileName(const char* name, std::string* fileName);
 // machine has no name.
 std::string HostFileName();
 
+// name as a part of a file name: every byte other than A-Z a-z 0-9 . _ -
+// written as "_".
+std::string PlainFileNamePart(const char* name);
+
 // Replaces the file at path with content, atomically: a new file beside it,
 // flushed, renamed over the old one. The folder must exist.
 status_t WriteSmallFile(const std::string& path, const std::string& content, mode_t mode);
