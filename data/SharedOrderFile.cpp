@@ -198,8 +198,8 @@ OrderFileLock::NoteSave(
 	for (const std::string& line : landed)
 		content += line + "\n";
 	content += kBegun + host + " " + checksum + "\n";
-	if (ftruncate(fFile, 0) != 0 || pwrite(fFile, content.data(), content.size(), 0)
-			!= static_cast<ssize_t>(content.size())
+	if (ftruncate(fFile, 0) != 0
+		|| pwrite(fFile, content.data(), content.size(), 0) != static_cast<ssize_t>(content.size())
 		|| fdatasync(fFile) != 0)
 		return status_for_errno(errno);
 	return B_OK;

@@ -1,0 +1,176 @@
+// One week on a folder that other programs save too: a save puts this
+// program's clicks on top of what another one saved meanwhile; a week saved
+// elsewhere shows at once when nothing here is unsaved; a week closed
+// elsewhere takes no more saves; and a save waits only so long for another
+// program that holds the week's lock.
+
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include <Message.h>
+#include <StringView.h>
+
+#include "BxString.h"
+#include "Journal.h"
+#include "MainWindowTest.h"
+#include "MessageCodes.h"
+#include "OrderFile.h"
+#include "SharedOrderFile.h"
+#include "TLinkView.h"
+#include "WDBox.h"
+
+
+namespace {
+
+const char* const kPasta = "2004/05/17;MON;Menu 1;Pasta;flour, eggs";
+const char* const kSoup = "2004/05/17;MON;Menu 2;Soup;water, salt";
+
+
+class SharedWeekTest : public MainWindowTest
+{
+protected:
+	void SetUp() override
+	{
+		MainWindowTest::SetUp();
+		WriteMenu(fWeek, std::string(kPasta) + "\n" + kSoup + "\n");
+		Prefs::getSTPrefs()->fSingleMode = true;
+		Open();
+		fPerson = fWindow->CsvUser()->Text();
+	}
+
+	// Another kiosk's save: the order file replaced by a new one.
+	void SaveElsewhere(const std::string& pastaOrders, const std::string& rest = "")
+	{
+		std::string content =
+			std::string(">") + kPasta + "\n:." + pastaOrders + "\n>" + kSoup + "\n:.\n" + rest;
+		ASSERT_EQ(B_OK, WriteFileAtomically(OrderPath(fWeek).c_str(), [&content](FILE* file) {
+			return fwrite(content.data(), 1, content.size(), file) == content.size();
+		}));
+	}
+
+	void OrderPasta(int32 key = B_PRIMARY_MOUSE_BUTTON)
+	{
+		BMessage click(kMsgMouseOrder);
+		click.AddString("_fpred", "MoT");
+		click.AddInt32("_row", 0);
+		click.AddInt32("_mousekey", key);
+		Send(&click);
+	}
+
+	int32 PastaOf(const std::string& person) const
+	{
+		BxString* record = fWindow->DayBox(0)->RecordAt(0);
+		bool logged = BxString::IsLogged;
+		BxString::IsLogged = true;
+		record->CalcUserOrder(person.c_str(), kOrderQuery);
+		BxString::IsLogged = logged;
+		return record->fCount;
+	}
+
+	// The pasta line of the order file on disk.
+	std::string PastaOnDisk() const
+	{
+		std::string file = ReadWholeFile(OrderPath(fWeek));
+		size_t start = file.find(":.");
+		return start == std::string::npos ? "" : file.substr(start, file.find('\n', start) - start);
+	}
+
+	std::string fPerson;
+};
+
+
+TEST_F(SharedWeekTest, ASavePutsItsClicksOnTopOfWhatAnotherSaved)
+{
+	OrderPasta();
+	SaveElsewhere("Bert#02;");
+	Send(kMsgSaveOrders);
+	EXPECT_EQ(":.Bert#02;" + fPerson + "#01;", PastaOnDisk());
+	EXPECT_FALSE(fWindow->IsUnsaved());
+	EXPECT_EQ(2, PastaOf("Bert")) << "the days show what was saved";
+
+	// The other kiosk takes Bert's portions back and adds one of ours;
+	// this one takes one of its two back: counts, not copies, meet.
+	OrderPasta();
+	SaveElsewhere("Bert#00;" + fPerson + "#03;");
+	OrderPasta(B_SECONDARY_MOUSE_BUTTON);
+	Send(kMsgSaveOrders);
+	EXPECT_EQ(":.Bert#00;" + fPerson + "#03;", PastaOnDisk());
+	EXPECT_TRUE(fResponder.fAlerts.empty());
+}
+
+
+TEST_F(SharedWeekTest, AWeekSavedElsewhereShowsAtOnceWhenNothingHereIsUnsaved)
+{
+	SaveElsewhere("Bert#01;");
+	Send(kMsgLookAtOrderFile);
+	EXPECT_EQ(1, PastaOf("Bert"));
+
+	// Unsaved clicks stay as they are until the save merges them.
+	OrderPasta();
+	SaveElsewhere("Bert#03;");
+	Send(kMsgLookAtOrderFile);
+	EXPECT_EQ(1, PastaOf("Bert"));
+	EXPECT_EQ(1, PastaOf(fPerson));
+	Send(kMsgSaveOrders);
+	EXPECT_EQ(":.Bert#03;" + fPerson + "#01;", PastaOnDisk());
+}
+
+
+TEST_F(SharedWeekTest, AWeekClosedElsewhereTakesNoSaveAndKeepsTheClicksInTheJournal)
+{
+	OrderPasta();
+	SaveElsewhere("Bert#01;", ClosedMarkerLine(1084780800));
+	std::string closed = ReadWholeFile(OrderPath(fWeek));
+	Send(kMsgLookAtOrderFile);
+	EXPECT_TRUE(fWindow->IsWeekClosed());
+	EXPECT_TRUE(TLinkView::ClosedWeek);
+
+	Send(kMsgSaveOrders);
+	EXPECT_TRUE(AlertWith("closed on another machine"));
+	EXPECT_EQ(closed, ReadWholeFile(OrderPath(fWeek)));
+	ASSERT_EQ(B_OK, fWindow->FlushJournal());
+	std::vector<JournalEvent> unsaved =
+		UnsavedClicks(ReadJournal(fWindow->JournalFile().c_str()).events,
+			[](const std::string&) { return false; });
+	ASSERT_EQ(1u, unsaved.size());
+	EXPECT_EQ(fPerson, unsaved[0].person);
+}
+
+
+TEST_F(SharedWeekTest, ASaveWaitsForAStuckProgramOnlySoLongAndLosesNothing)
+{
+	OrderPasta();
+	std::string before = ReadWholeFile(OrderPath(fWeek));
+	int ready[2];
+	ASSERT_EQ(0, pipe(ready));
+	pid_t stuck = fork();
+	if (stuck == 0) {
+		OrderFileLock lock(OrderPath(fWeek).c_str());
+		char answer = lock.Acquire(0) == B_OK ? 'y' : 'n';
+		if (write(ready[1], &answer, 1) == 1)
+			pause();
+		_exit(0);
+	}
+	char answer = 'n';
+	ASSERT_EQ(1, read(ready[0], &answer, 1));
+	close(ready[0]);
+	close(ready[1]);
+	ASSERT_EQ('y', answer);
+
+	Send(kMsgSaveOrders);
+	kill(stuck, SIGKILL);
+	waitpid(stuck, NULL, 0);
+	EXPECT_TRUE(AlertWith("the week is being saved elsewhere, try again"));
+	EXPECT_EQ(before, ReadWholeFile(OrderPath(fWeek)));
+	EXPECT_TRUE(fWindow->IsUnsaved());
+
+	Send(kMsgSaveOrders);
+	EXPECT_EQ(":." + fPerson + "#01;", PastaOnDisk());
+}
+
+} // namespace
