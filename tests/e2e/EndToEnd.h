@@ -368,8 +368,10 @@ private:
 		int ends[2];
 		if (pipe(ends) != 0)
 			return false;
+		// -noreset: the server stays as it is when its last client goes, so
+		// a program started again after a kill finds it.
 		std::vector<std::string> arguments = {"Xvfb", "-displayfd", std::to_string(ends[1]),
-			"-screen", "0", fScreen, "-nolisten", "tcp"};
+			"-screen", "0", fScreen, "-nolisten", "tcp", "-noreset"};
 		fServer = StartProgram(arguments, environ, fLog);
 		close(ends[1]);
 		if (fServer < 0) {
