@@ -69,6 +69,9 @@ const int64 kDemoArgument = 0;
 const double kOpenTarget = 150;
 const double kClickTarget = 1;
 const double kSaveTarget = 100;
+const double kMergingSaveTarget = 150;
+// The persons whose clicks a merging save puts on top of another's save.
+const int32 kMergedPersons = 100;
 const double kStartUpTarget = 400;
 // Each of the three week summaries, built.
 const double kSummaryTarget = 200;
@@ -489,6 +492,59 @@ SaveWeek(benchmark::State& state)
 	auto size = std::filesystem::file_size(week.orderPath, error);
 	if (error || static_cast<int64>(size) != week.orderBytes)
 		state.SkipWithError("the saved order file differs from the one read");
+	SetFileCounters(state, week);
+}
+
+
+// A save that finds the order file saved by another program since this one
+// read it: the file read again and the clicks of 100 persons (one meal each)
+// put on top. Before each save, untimed: 100 persons click, and the order
+// file is replaced by a copy of itself, as another kiosk's save would.
+void
+SaveMergingWeek(benchmark::State& state)
+{
+	int64 persons = state.range(0);
+	KV_Window* window = WindowWithWeek(state, persons, "merge");
+	if (window == NULL)
+		return;
+	const GeneratedWeek& week = *Week(persons, "merge");
+
+	BMessage save(kMsgSaveOrders);
+	BMessage order(kMsgMouseOrder);
+	order.AddString("_fpred", "MoT");
+	order.AddInt32("_row", 0);
+	order.AddInt32("_mousekey", B_PRIMARY_MOUSE_BUTTON);
+	int64 round = 0;
+	for (auto _ : state) {
+		state.PauseTiming();
+		std::string saved = BxString::LUser;
+		bool logged = BxString::IsLogged;
+		BxString::IsLogged = true;
+		for (int32 person = 1; person <= kMergedPersons; person++) {
+			snprintf(BxString::LUser, sizeof(BxString::LUser), "Person%04d", (int)person);
+			order.ReplaceInt32("_row", static_cast<int32>(person % kMealsPerDay));
+			// Ordered in one round, taken back in the next: the file keeps
+			// its size.
+			order.ReplaceInt32("_mousekey",
+				round % 2 == 0 ? B_SECONDARY_MOUSE_BUTTON : B_PRIMARY_MOUSE_BUTTON);
+			Send(window, &order);
+		}
+		snprintf(BxString::LUser, sizeof(BxString::LUser), "%s", saved.c_str());
+		BxString::IsLogged = logged;
+		round++;
+		std::string copy = week.orderPath + ".copy";
+		std::error_code error;
+		std::filesystem::copy_file(
+			week.orderPath, copy, std::filesystem::copy_options::overwrite_existing, error);
+		std::filesystem::rename(copy, week.orderPath, error);
+		state.ResumeTiming();
+
+		auto start = std::chrono::steady_clock::now();
+		Send(window, &save);
+		state.SetIterationTime(Seconds(start));
+	}
+	if (window->IsUnsaved())
+		state.SkipWithError("the merging save did not go through");
 	SetFileCounters(state, week);
 }
 
@@ -998,6 +1054,10 @@ BENCHMARK(OpenJournaledWeek)
 	->Unit(benchmark::kMillisecond);
 BENCHMARK(OneClick)->Apply(Sizes)->UseManualTime()->Unit(benchmark::kMicrosecond);
 BENCHMARK(SaveWeek)->Apply(Sizes)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(SaveMergingWeek)
+	->Arg(kComparedSize)
+	->UseManualTime()
+	->Unit(benchmark::kMillisecond);
 BENCHMARK(SummaryTotals)->Apply(Sizes)->UseManualTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(SummaryMeals)->Apply(Sizes)->UseManualTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(SummaryPersons)->Apply(Sizes)->UseManualTime()->Unit(benchmark::kMillisecond);
@@ -1150,6 +1210,8 @@ PrintSummary(FILE* out, const SummaryReporter& reporter)
 	PrintTarget(out, reporter, "one click ('mOrd')", "OneClick", kComparedSize, kClickTarget, "");
 	PrintTarget(
 		out, reporter, "saving the week ('osav')", "SaveWeek", kComparedSize, kSaveTarget, "");
+	PrintTarget(out, reporter, "a save merging 100 persons", "SaveMergingWeek", kComparedSize,
+		kMergingSaveTarget, "(saved elsewhere meanwhile)");
 	PrintTarget(out, reporter, "start-up, demo week (3 meals/day)", "StartUp", kDemoArgument,
 		kStartUpTarget, "(the target's own week)");
 	PrintTarget(out, reporter, "start-up, large week", "StartUp", kComparedSize, kStartUpTarget,
