@@ -12,6 +12,7 @@
 #include <utility>
 #include <vector>
 
+#include <Button.h>
 #include <Errors.h>
 #include <String.h>
 
@@ -337,7 +338,14 @@ KV_Window::_LookAtOrderFile()
 		return;
 	if (!fUnsaved) {
 		printf("'%s' was saved elsewhere: read again\n", path.String());
+		// Reading the week again changes nobody's login: "o save" stays as
+		// it was, unless the week is closed now.
+		bool mayBeSaved = fSaveButton->IsEnabled();
 		_ReadOrders(path.String());
+		Lock();
+		if (!fWeekClosed)
+			fSaveButton->SetEnabled(mayBeSaved);
+		Unlock();
 		return;
 	}
 	if (!fWeekClosed && !ClosedMarkersOf(path.String()).empty()) {

@@ -12,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include <Button.h>
 #include <Message.h>
 #include <StringView.h>
 
@@ -118,6 +119,24 @@ TEST_F(SharedWeekTest, AWeekSavedElsewhereShowsAtOnceWhenNothingHereIsUnsaved)
 	EXPECT_EQ(1, PastaOf(fPerson));
 	Send(kMsgSaveOrders);
 	EXPECT_EQ(":.Bert#03;" + fPerson + "#01;", PastaOnDisk());
+}
+
+
+// Reading the week again logs nobody in: "o save" stays off at a kiosk
+// whose person logged off.
+TEST_F(SharedWeekTest, ReadingAWeekSavedElsewhereChangesNoLogin)
+{
+	Close();
+	ResetLogin();
+	Prefs::getSTPrefs()->fSingleMode = false;
+	Open();
+	fWindow->Lock();
+	fWindow->SaveButton()->SetEnabled(false);
+	fWindow->Unlock();
+	SaveElsewhere("Bert#01;");
+	Send(kMsgLookAtOrderFile);
+	EXPECT_EQ(1, PastaOf("Bert"));
+	EXPECT_FALSE(fWindow->SaveButton()->IsEnabled());
 }
 
 
