@@ -19,6 +19,7 @@
 #include "Now.h"
 #include "OrderFile.h"
 #include "SharedOrderFile.h"
+#include "SummaryCommand.h"
 
 
 namespace {
@@ -173,23 +174,6 @@ WhatHappened(const JournalEvent& event, const EventNote& note)
 }
 
 
-// The part of a path after its last "/".
-bool
-WriteAll(int fd, const std::string& text)
-{
-	size_t written = 0;
-	while (written < text.size()) {
-		ssize_t count = write(fd, text.data() + written, text.size() - written);
-		if (count < 0 && errno == EINTR)
-			continue;
-		if (count <= 0)
-			return false;
-		written += count;
-	}
-	return true;
-}
-
-
 // The history of the week of menuPath onto output; the exit status.
 int
 PrintHistory(const char* menuPath, const char* person, int output)
@@ -239,7 +223,7 @@ PrintHistory(const char* menuPath, const char* person, int output)
 		},
 		person, StoredColumns());
 	fflush(stdout);
-	if (!WriteAll(output, text)) {
+	if (!WriteAllTo(output, text.data(), text.size())) {
 		fprintf(stderr, "Vantuk: cannot write the history: %s\n", strerror(errno));
 		return 1;
 	}
@@ -343,14 +327,9 @@ RunHistoryCommand(const char* menuPath, const char* person)
 		return 2;
 	}
 
-	// What the program's parts say while they read goes to standard error;
-	// standard output keeps the history alone.
-	fflush(stdout);
-	int output = dup(STDOUT_FILENO);
-	if (output < 0 || dup2(STDERR_FILENO, STDOUT_FILENO) < 0) {
-		fprintf(stderr, "Vantuk: cannot use standard output: %s\n", strerror(errno));
+	int output = TakeStandardOutputForText();
+	if (output < 0)
 		return 1;
-	}
 	int status = PrintHistory(menuPath, person, output);
 	fflush(stdout);
 	close(output);

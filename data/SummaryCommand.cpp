@@ -154,8 +154,8 @@ SummarizeWeekFiles(const char* menuPath, int type, const SummaryColumns& columns
 }
 
 
-static bool
-WriteAll(int fd, const char* data, size_t size)
+bool
+WriteAllTo(int fd, const char* data, size_t size)
 {
 	while (size > 0) {
 		ssize_t written = write(fd, data, size);
@@ -171,20 +171,30 @@ WriteAll(int fd, const char* data, size_t size)
 
 
 int
+TakeStandardOutputForText()
+{
+	fflush(stdout);
+	int output = dup(STDOUT_FILENO);
+	if (output < 0 || dup2(STDERR_FILENO, STDOUT_FILENO) < 0) {
+		fprintf(stderr, "Vantuk: cannot use standard output: %s\n", strerror(errno));
+		if (output >= 0)
+			close(output);
+		return -1;
+	}
+	return output;
+}
+
+
+int
 RunSummaryCommand(const char* name, const char* menuPath)
 {
 	int type = CommandSummaryType(name);
 	if (type == 0)
 		return 2;
 
-	// What the program's parts say while they read goes to standard error;
-	// standard output keeps the text alone.
-	fflush(stdout);
-	int output = dup(STDOUT_FILENO);
-	if (output < 0 || dup2(STDERR_FILENO, STDOUT_FILENO) < 0) {
-		fprintf(stderr, "Vantuk: cannot use standard output: %s\n", strerror(errno));
+	int output = TakeStandardOutputForText();
+	if (output < 0)
 		return 1;
-	}
 
 	BString text;
 	BString error;
@@ -193,7 +203,7 @@ RunSummaryCommand(const char* name, const char* menuPath)
 		fflush(stdout);
 		fprintf(stderr, "Vantuk: %s\n", error.String());
 		status = 2;
-	} else if (!WriteAll(output, text.String(), text.Length())) {
+	} else if (!WriteAllTo(output, text.String(), text.Length())) {
 		fflush(stdout);
 		fprintf(stderr, "Vantuk: cannot write the summary: %s\n", strerror(errno));
 		status = 1;

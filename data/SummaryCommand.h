@@ -32,4 +32,13 @@ bool SummarizeWeekFiles(const char* menuPath, int type, const SummaryColumns& co
 // the reason on standard error), 1 when the text cannot be written.
 int RunSummaryCommand(const char* name, const char* menuPath);
 
+// For a command whose text goes to standard output: what the program's parts
+// print meanwhile goes to standard error instead. Answers a descriptor of
+// standard output as it was, for the text; -1 when it cannot be had (said
+// on standard error).
+int TakeStandardOutputForText();
+
+// Writes all of data to fd; false when the file takes no more.
+bool WriteAllTo(int fd, const char* data, size_t size);
+
 #endif // SUMMARY_COMMAND_H

@@ -112,17 +112,6 @@ protected:
 		return ReadJournal(fWindow->JournalFile().c_str()).events;
 	}
 
-	// A person's portions of a row of a day.
-	int32 PortionsOf(const char* person, int32 day, int32 row) const
-	{
-		BxString* record = fWindow->DayBox(day)->RecordAt(row);
-		bool logged = BxString::IsLogged;
-		BxString::IsLogged = true;
-		record->CalcUserOrder(person, kOrderQuery);
-		BxString::IsLogged = logged;
-		return record->fCount;
-	}
-
 	std::string fSynonyms;
 };
 

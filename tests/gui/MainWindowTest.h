@@ -172,13 +172,19 @@ protected:
 	// logged in by a tag) on a row of a day.
 	int32 Portions(int32 day, int32 row) const
 	{
+		return PortionsOf(getLabel(kLabelNoSubscriber), day, row);
+	}
+
+	// A person's portions on a row of a day.
+	int32 PortionsOf(const char* person, int32 day, int32 row) const
+	{
 		BxString* record = fWindow->DayBox(day)->RecordAt(row);
 		EXPECT_NE(record, nullptr);
 		if (record == NULL)
 			return -1;
 		bool logged = BxString::IsLogged;
 		BxString::IsLogged = true;
-		record->CalcUserOrder(getLabel(kLabelNoSubscriber), kOrderQuery);
+		record->CalcUserOrder(person, kOrderQuery);
 		BxString::IsLogged = logged;
 		return record->fCount;
 	}

@@ -75,17 +75,6 @@ protected:
 		Report(NULL, tag, true);
 	}
 
-	// The person's portions of Monday's first meal.
-	int32 Portions(const char* person) const
-	{
-		BxString* record = fWindow->DayBox(0)->RecordAt(0);
-		bool logged = BxString::IsLogged;
-		BxString::IsLogged = true;
-		record->CalcUserOrder(person, kOrderQuery);
-		BxString::IsLogged = logged;
-		return record->fCount;
-	}
-
 	std::string fSynonyms;
 };
 
@@ -165,7 +154,7 @@ TEST_F(RfidLoginTest, TheLoggedInPersonOrdersSavesAndLogsOff)
 
 	// Logged off, a click orders nothing.
 	Send(&click);
-	EXPECT_EQ(2, Portions("Canteen Guest"));
+	EXPECT_EQ(2, PortionsOf("Canteen Guest", 0, 0));
 }
 
 
@@ -294,7 +283,7 @@ TEST_F(RfidLoginTest, HostileNamesNeitherBreakTheOrderFileNorRefuseClicks)
 		click.AddInt32("_row", 0);
 		click.AddInt32("_mousekey", B_PRIMARY_MOUSE_BUTTON);
 		Send(&click);
-		EXPECT_EQ(1, Portions(test.person)) << test.tag;
+		EXPECT_EQ(1, PortionsOf(test.person, 0, 0)) << test.tag;
 		Send(kMsgSaveOrders);
 		Send(kMsgLogin);
 	}
@@ -396,7 +385,7 @@ TEST_F(RfidLoginTest, AClosedWeekStaysClosedWhateverFollows)
 		click.AddInt32("_row", 0);
 		click.AddInt32("_mousekey", B_PRIMARY_MOUSE_BUTTON);
 		Send(&click);
-		EXPECT_EQ(0, Portions(BxString::LUser)) << "round " << round;
+		EXPECT_EQ(0, PortionsOf(BxString::LUser, 0, 0)) << "round " << round;
 		// Whatever saves the week keeps its marker.
 		Send(kMsgSaveOrders);
 		EXPECT_NE(std::string::npos, ReadWholeFile(OrderPath(fWeek)).find("#CLOSED-FOR-ORDER# "))

@@ -63,15 +63,7 @@ protected:
 		Send(&click);
 	}
 
-	int32 PastaOf(const std::string& person) const
-	{
-		BxString* record = fWindow->DayBox(0)->RecordAt(0);
-		bool logged = BxString::IsLogged;
-		BxString::IsLogged = true;
-		record->CalcUserOrder(person.c_str(), kOrderQuery);
-		BxString::IsLogged = logged;
-		return record->fCount;
-	}
+	int32 PastaOf(const std::string& person) const { return PortionsOf(person.c_str(), 0, 0); }
 
 	// The pasta line of the order file on disk.
 	std::string PastaOnDisk() const
