@@ -44,8 +44,21 @@ KV_Window::Order_File(int mode)
 
 	switch (mode) {
 	case 0: {
-		// An existing file holds orders: it is never made anew.
-		status_t status = CreateOrderFile(path, fCsvRows);
+		// An existing file holds orders: it is never made anew. Nor is one
+		// that another program saves at this moment: a new file is made
+		// under the lock of the saves only. When another program holds that
+		// lock all the while, its save makes the file, and this program
+		// shows the week from the menu until its own save merges into it.
+		if (access(path, F_OK) == 0)
+			break;
+		OrderFileLock lock(path);
+		status_t status = lock.Acquire(kSaveLockWait);
+		if (status == B_TIMED_OUT) {
+			printf("create: '%s' is being saved elsewhere; not made here\n", path);
+			break;
+		}
+		if (status == B_OK)
+			status = CreateOrderFile(path, fCsvRows);
 		if (status == B_OK)
 			EmptyStringList(fCsvRows);
 		else if (status != B_FILE_EXISTS) {

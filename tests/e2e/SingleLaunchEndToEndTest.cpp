@@ -134,7 +134,7 @@ TEST_F(SingleLaunchEndToEndTest, OfTwoStartsAtOnceOneRunsAndMakesTheOrderFile)
 			EXPECT_NE(std::string::npos, made.find(";MON;Menu 1;Pasta;flour, eggs\n:.\n")) << made;
 		} else
 			EXPECT_EQ(made, content) << "round " << round;
-		EXPECT_EQ((std::vector<std::string>{menuName, orderName}), MenuFolderFiles())
+		EXPECT_EQ((std::vector<std::string>{menuName, orderName, orderName + ".lock"}), MenuFolderFiles())
 			<< "round " << round;
 
 		// Messages for the program reach the one that runs.

@@ -153,35 +153,76 @@ TEST_F(SharedWeekTest, AWeekClosedElsewhereTakesNoSaveAndKeepsTheClicksInTheJour
 }
 
 
-TEST_F(SharedWeekTest, ASaveWaitsForAStuckProgramOnlySoLongAndLosesNothing)
+// Another program that holds the lock of the week's saves until it is
+// ended: its process id.
+pid_t
+HoldTheLockElsewhere(const std::string& orderPath)
 {
-	OrderPasta();
-	std::string before = ReadWholeFile(OrderPath(fWeek));
 	int ready[2];
-	ASSERT_EQ(0, pipe(ready));
-	pid_t stuck = fork();
-	if (stuck == 0) {
-		OrderFileLock lock(OrderPath(fWeek).c_str());
+	if (pipe(ready) != 0)
+		return -1;
+	pid_t holder = fork();
+	if (holder == 0) {
+		OrderFileLock lock(orderPath.c_str());
 		char answer = lock.Acquire(0) == B_OK ? 'y' : 'n';
 		if (write(ready[1], &answer, 1) == 1)
 			pause();
 		_exit(0);
 	}
 	char answer = 'n';
-	ASSERT_EQ(1, read(ready[0], &answer, 1));
+	bool held = holder > 0 && read(ready[0], &answer, 1) == 1 && answer == 'y';
 	close(ready[0]);
 	close(ready[1]);
-	ASSERT_EQ('y', answer);
+	return held ? holder : -1;
+}
+
+
+void
+EndProgram(pid_t pid)
+{
+	kill(pid, SIGKILL);
+	waitpid(pid, NULL, 0);
+}
+
+
+TEST_F(SharedWeekTest, ASaveWaitsForAStuckProgramOnlySoLongAndLosesNothing)
+{
+	OrderPasta();
+	std::string before = ReadWholeFile(OrderPath(fWeek));
+	pid_t stuck = HoldTheLockElsewhere(OrderPath(fWeek));
+	ASSERT_GT(stuck, 0);
 
 	Send(kMsgSaveOrders);
-	kill(stuck, SIGKILL);
-	waitpid(stuck, NULL, 0);
+	EndProgram(stuck);
 	EXPECT_TRUE(AlertWith("the week is being saved elsewhere, try again"));
 	EXPECT_EQ(before, ReadWholeFile(OrderPath(fWeek)));
 	EXPECT_TRUE(fWindow->IsUnsaved());
 
 	Send(kMsgSaveOrders);
 	EXPECT_EQ(":." + fPerson + "#01;", PastaOnDisk());
+}
+
+
+// A week's order file is made under the lock of the saves only, so that it
+// never replaces the file another program saves at that moment: while the
+// other holds the lock, the week is shown from its menu, and the first save
+// here writes it.
+TEST_F(SharedWeekTest, AWeekFirstOpenedWhileAnotherSavesIsNotMadeHere)
+{
+	Close();
+	ResetLogin();
+	ASSERT_EQ(0, unlink(OrderPath(fWeek).c_str()));
+	pid_t other = HoldTheLockElsewhere(OrderPath(fWeek));
+	ASSERT_GT(other, 0);
+	Open();
+	EndProgram(other);
+	EXPECT_NE(0, access(OrderPath(fWeek).c_str(), F_OK)) << "made while another program saved";
+	EXPECT_TRUE(fResponder.fAlerts.empty());
+
+	OrderPasta();
+	Send(kMsgSaveOrders);
+	EXPECT_EQ(":." + fPerson + "#01;", PastaOnDisk());
+	EXPECT_NE(std::string::npos, ReadWholeFile(OrderPath(fWeek)).find(kSoup));
 }
 
 } // namespace

@@ -309,6 +309,9 @@ TEST_F(WeekFilesTest, OpeningAWeekRemovesOnlyStaleFilesOfKilledSaves)
 		if (!test.removed)
 			expected.push_back(test.name);
 	}
+	// The week's first opening makes its order file, under the lock of the
+	// saves, whose file stays.
+	expected.push_back(WeekFileName(fWeek, ".order.lock"));
 	std::sort(expected.begin(), expected.end());
 
 	Open();
