@@ -20,38 +20,11 @@
 #include "Journal.h"
 #include "MenuFile.h"
 #include "SharedOrderFile.h"
+#include "OrderLockHolder.h"
 #include "TempFolder.h"
 
 
 namespace {
-
-// Another process that holds the lock of an order file until it is ended.
-pid_t
-HoldLockElsewhere(const std::string& orderPath)
-{
-	int ready[2];
-	if (pipe(ready) != 0)
-		return -1;
-	pid_t child = fork();
-	if (child == 0) {
-		close(ready[0]);
-		OrderFileLock lock(orderPath.c_str());
-		char answer = lock.Acquire(0) == B_OK ? 'y' : 'n';
-		if (write(ready[1], &answer, 1) != 1)
-			_exit(1);
-		pause();
-		_exit(0);
-	}
-	close(ready[1]);
-	char answer = 'n';
-	if (child < 0 || read(ready[0], &answer, 1) != 1 || answer != 'y') {
-		close(ready[0]);
-		return -1;
-	}
-	close(ready[0]);
-	return child;
-}
-
 
 int32
 PortionsOf(BxString* record, const char* person)
@@ -70,15 +43,14 @@ TEST(OrderFileLockTest, OneProgramAtATimeAndAnEndedOneLetsGo)
 {
 	TempFolder folder;
 	std::string order = folder.WriteFile("Menu_KW49.order", ">x\n:.\n");
-	pid_t other = HoldLockElsewhere(order);
+	pid_t other = HoldOrderLockElsewhere(order);
 	ASSERT_GT(other, 0);
 
 	OrderFileLock lock(order.c_str());
 	EXPECT_EQ(B_TIMED_OUT, lock.Acquire(200000));
 
 	// However the other program ends, its lock goes with it.
-	kill(other, SIGKILL);
-	waitpid(other, NULL, 0);
+	EndLockHolder(other);
 	EXPECT_EQ(B_OK, lock.Acquire(2000000));
 	EXPECT_EQ(OrderLockPath(order.c_str()), order + ".lock");
 

@@ -21,6 +21,7 @@
 #include "MainWindowTest.h"
 #include "MessageCodes.h"
 #include "OrderFile.h"
+#include "OrderLockHolder.h"
 #include "SharedOrderFile.h"
 #include "TLinkView.h"
 #include "WDBox.h"
@@ -153,47 +154,15 @@ TEST_F(SharedWeekTest, AWeekClosedElsewhereTakesNoSaveAndKeepsTheClicksInTheJour
 }
 
 
-// Another program that holds the lock of the week's saves until it is
-// ended: its process id.
-pid_t
-HoldTheLockElsewhere(const std::string& orderPath)
-{
-	int ready[2];
-	if (pipe(ready) != 0)
-		return -1;
-	pid_t holder = fork();
-	if (holder == 0) {
-		OrderFileLock lock(orderPath.c_str());
-		char answer = lock.Acquire(0) == B_OK ? 'y' : 'n';
-		if (write(ready[1], &answer, 1) == 1)
-			pause();
-		_exit(0);
-	}
-	char answer = 'n';
-	bool held = holder > 0 && read(ready[0], &answer, 1) == 1 && answer == 'y';
-	close(ready[0]);
-	close(ready[1]);
-	return held ? holder : -1;
-}
-
-
-void
-EndProgram(pid_t pid)
-{
-	kill(pid, SIGKILL);
-	waitpid(pid, NULL, 0);
-}
-
-
 TEST_F(SharedWeekTest, ASaveWaitsForAStuckProgramOnlySoLongAndLosesNothing)
 {
 	OrderPasta();
 	std::string before = ReadWholeFile(OrderPath(fWeek));
-	pid_t stuck = HoldTheLockElsewhere(OrderPath(fWeek));
+	pid_t stuck = HoldOrderLockElsewhere(OrderPath(fWeek));
 	ASSERT_GT(stuck, 0);
 
 	Send(kMsgSaveOrders);
-	EndProgram(stuck);
+	EndLockHolder(stuck);
 	EXPECT_TRUE(AlertWith("the week is being saved elsewhere, try again"));
 	EXPECT_EQ(before, ReadWholeFile(OrderPath(fWeek)));
 	EXPECT_TRUE(fWindow->IsUnsaved());
@@ -212,10 +181,10 @@ TEST_F(SharedWeekTest, AWeekFirstOpenedWhileAnotherSavesIsNotMadeHere)
 	Close();
 	ResetLogin();
 	ASSERT_EQ(0, unlink(OrderPath(fWeek).c_str()));
-	pid_t other = HoldTheLockElsewhere(OrderPath(fWeek));
+	pid_t other = HoldOrderLockElsewhere(OrderPath(fWeek));
 	ASSERT_GT(other, 0);
 	Open();
-	EndProgram(other);
+	EndLockHolder(other);
 	EXPECT_NE(0, access(OrderPath(fWeek).c_str(), F_OK)) << "made while another program saved";
 	EXPECT_TRUE(fResponder.fAlerts.empty());
 
