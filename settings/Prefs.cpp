@@ -22,6 +22,8 @@ const char* const kKeyResWinRect = "rwin_rect";
 const char* const kKeyConfWinRect = "cwin_rect";
 const char* const kKeySingleMode = "singlemode";
 const char* const kKeyFontSize = "font_size";
+const char* const kKeyDeadlineDays = "deadline_days";
+const char* const kKeyDeadlineMinutes = "deadline_minutes";
 const char* const kKeyFieldDate = "field_date";
 const char* const kKeyFieldDay = "field_day";
 const char* const kKeyFieldMenue = "field_menue";
@@ -46,6 +48,9 @@ static const BRect kDefaultMainWinRect(130, 130, 760, 680);
 static const BRect kDefaultResWinRect(140, 140, 700, 740);
 static const BRect kDefaultConfWinRect(150, 150, 650, 405);
 static const int32 kDefaultTimeFormat = 0;
+// A settings file from before deadlines has none: nothing closes by itself.
+static const int32 kNoDeadline = -1;
+static const int32 kDefaultDeadlineMinutes = 14 * 60;
 
 // The result window's font sizes; the text is unreadable below and
 // overflows the window above.
@@ -118,6 +123,8 @@ Prefs::Prefs() :
 	fSingleMode(true),
 	fError(false),
 	fTimeFormat(1),
+	fDeadlineDays(kNoDeadline),
+	fDeadlineMinutes(kDefaultDeadlineMinutes),
 	fFile(NULL)
 {
 	DefaultSynFile(fSynFile);
@@ -384,6 +391,8 @@ Prefs::LoadPrefs()
 	ok = GetInt(kKeyFieldIngredience, &fFieldIngredience, &fieldIngredience) && ok;
 	ok = GetInt(kKeyHasDevice, &fHasDevice, &hasDevice) && ok;
 	ok = GetInt(kKeyTimeFormat, &fTimeFormat, &kDefaultTimeFormat) && ok;
+	ok = GetInt(kKeyDeadlineDays, &fDeadlineDays, &kNoDeadline) && ok;
+	ok = GetInt(kKeyDeadlineMinutes, &fDeadlineMinutes, &kDefaultDeadlineMinutes) && ok;
 	DefaultSynFile(fSynFile);
 	ok = GetStr(kKeySynFile, fSynFile, fSynFile) && ok;
 	DefaultLogoPath(fLogoPath);
@@ -393,6 +402,19 @@ Prefs::LoadPrefs()
 	if (!ok)
 		fError = true;
 	return ok;
+}
+
+
+DeadlineRule
+Prefs::Deadline() const
+{
+	DeadlineRule rule;
+	rule.set = fDeadlineDays != kNoDeadline;
+	rule.daysBefore = fDeadlineDays;
+	rule.minutes = fDeadlineMinutes;
+	if (!rule.IsValid())
+		rule = DeadlineRule();
+	return rule;
 }
 
 
@@ -406,7 +428,8 @@ Prefs::Save()
 		&& PutInt(kKeyFontSize, &fFontSize) && PutInt(kKeyFieldDate, &fFieldDate)
 		&& PutInt(kKeyFieldDay, &fFieldDay) && PutInt(kKeyFieldMenue, &fFieldMenue)
 		&& PutInt(kKeyFieldMeal, &fFieldMeal) && PutInt(kKeyFieldIngredience, &fFieldIngredience)
-		&& PutInt(kKeyHasDevice, &fHasDevice);
+		&& PutInt(kKeyHasDevice, &fHasDevice) && PutInt(kKeyDeadlineDays, &fDeadlineDays)
+		&& PutInt(kKeyDeadlineMinutes, &fDeadlineMinutes);
 	if (ok)
 		printf("Prefs -Save ok\n");
 	return ok;

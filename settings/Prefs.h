@@ -4,6 +4,8 @@
 #include <Rect.h>
 #include <SupportDefs.h>
 
+#include "Deadline.h"
+
 class BFile;
 class BMessage;
 
@@ -62,7 +64,14 @@ public:
 	bool fSingleMode;
 	bool fError;
 	int32 fTimeFormat;
+	// The deadline of each day's orders: days before the day (-1: none),
+	// and the time of day in minutes after midnight.
+	int32 fDeadlineDays;
+	int32 fDeadlineMinutes;
 	BFile* fFile;
+
+	// The deadline rule the settings hold; no rule for values out of bounds.
+	DeadlineRule Deadline() const;
 
 private:
 	Prefs();
@@ -114,6 +123,8 @@ extern const char* const kKeyTimeFormat;
 extern const char* const kKeySynFile;
 extern const char* const kKeyLogo;
 extern const char* const kKeyDateForm;
+extern const char* const kKeyDeadlineDays;
+extern const char* const kKeyDeadlineMinutes;
 
 // The menu columns a fresh settings file maps, counted from 1.
 const int32 kDefaultFieldDate = 1;

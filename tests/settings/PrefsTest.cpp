@@ -121,7 +121,7 @@ TEST_F(PrefsTest, FirstStartWritesEveryDefault)
 	const float resRect[4] = {140, 140, 700, 740};
 	const float confRect[4] = {150, 150, 650, 405};
 	const uint8 single = 1;
-	const int32 ints[] = {10, 1, 2, 3, 4, 5, 10, 0};
+	const int32 ints[] = {10, 1, 2, 3, 4, 5, 10, 0, -1, 14 * 60};
 	const struct
 	{
 		const char* key;
@@ -140,6 +140,9 @@ TEST_F(PrefsTest, FirstStartWritesEveryDefault)
 		{"field_ingredience", B_INT32_TYPE, std::string((const char*)&ints[5], 4)},
 		{"has_device", B_INT32_TYPE, std::string((const char*)&ints[6], 4)},
 		{"time_format", B_INT32_TYPE, std::string((const char*)&ints[7], 4)},
+		// No deadline unless a canteen sets one.
+		{"deadline_days", B_INT32_TYPE, std::string((const char*)&ints[8], 4)},
+		{"deadline_minutes", B_INT32_TYPE, std::string((const char*)&ints[9], 4)},
 		// Defaults are written without their terminator.
 		{"synfile", B_STRING_TYPE, synFile},
 		{"logo_tesk", B_STRING_TYPE, logo},
@@ -158,6 +161,7 @@ TEST_F(PrefsTest, FirstStartWritesEveryDefault)
 	EXPECT_EQ(kReaderNotAsked, prefs->fHasDevice);
 	EXPECT_EQ(0, prefs->fTimeFormat);
 	EXPECT_TRUE(prefs->fSingleMode);
+	EXPECT_FALSE(prefs->Deadline().set);
 }
 
 
@@ -169,6 +173,8 @@ TEST_F(PrefsTest, SecondStartReadsEveryKeyBack)
 	prefs->fHasDevice = 1;
 	prefs->fFontSize = 12;
 	prefs->fFieldMeal = 7;
+	prefs->fDeadlineDays = 1;
+	prefs->fDeadlineMinutes = 9 * 60 + 30;
 	Prefs::SetText(prefs->fSynFile, "/srv/canteen/tags.txt");
 	ASSERT_TRUE(prefs->Save());
 	prefs->DeleteMe();
@@ -181,6 +187,16 @@ TEST_F(PrefsTest, SecondStartReadsEveryKeyBack)
 	EXPECT_EQ(1, prefs->fHasDevice);
 	EXPECT_EQ(12, prefs->fFontSize);
 	EXPECT_EQ(7, prefs->fFieldMeal);
+	DeadlineRule deadline = prefs->Deadline();
+	EXPECT_TRUE(deadline.set);
+	EXPECT_EQ(1, deadline.daysBefore);
+	EXPECT_EQ(9 * 60 + 30, deadline.minutes);
+	// Values no configuration gives are no rule at all.
+	prefs->fDeadlineDays = 15;
+	EXPECT_FALSE(prefs->Deadline().set);
+	prefs->fDeadlineDays = 1;
+	prefs->fDeadlineMinutes = 24 * 60;
+	EXPECT_FALSE(prefs->Deadline().set);
 	EXPECT_STREQ("/srv/canteen/tags.txt", prefs->fSynFile);
 	EXPECT_EQ("Hello !\n", ReadWholeFile(SettingsPath()));
 	// Nothing was rewritten: the saved text still has its terminator.
