@@ -220,21 +220,6 @@ TEST(JournalHistoryTest, HostileNamesAndMealsNeitherReachTheTerminalNorBreakTheC
 }
 
 
-// Every file below a folder with its size and time of change.
-std::set<std::tuple<std::string, uintmax_t, long>>
-FilesBelow(const std::string& folder)
-{
-	std::set<std::tuple<std::string, uintmax_t, long>> files;
-	for (const auto& entry : std::filesystem::recursive_directory_iterator(folder)) {
-		struct stat st;
-		lstat(entry.path().c_str(), &st);
-		files.insert({entry.path().string(), entry.is_regular_file() ? entry.file_size() : 0,
-			st.st_mtim.tv_sec * 1000000000L + st.st_mtim.tv_nsec});
-	}
-	return files;
-}
-
-
 std::string
 JournalText(const std::vector<JournalEvent>& events)
 {

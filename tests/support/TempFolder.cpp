@@ -1,6 +1,7 @@
 #include "TempFolder.h"
 
 #include <dirent.h>
+#include <sys/stat.h>
 #include <stdlib.h>
 
 #include <algorithm>
@@ -105,4 +106,18 @@ FilesIn(const std::string& folder)
 	closedir(dir);
 	std::sort(names.begin(), names.end());
 	return names;
+}
+
+
+std::set<std::tuple<std::string, uintmax_t, long>>
+FilesBelow(const std::string& folder)
+{
+	std::set<std::tuple<std::string, uintmax_t, long>> files;
+	for (const auto& entry : std::filesystem::recursive_directory_iterator(folder)) {
+		struct stat st;
+		lstat(entry.path().c_str(), &st);
+		files.insert({entry.path().string(), entry.is_regular_file() ? entry.file_size() : 0,
+			st.st_mtim.tv_sec * 1000000000L + st.st_mtim.tv_nsec});
+	}
+	return files;
 }

@@ -1,7 +1,11 @@
 #ifndef TEMP_FOLDER_H
 #define TEMP_FOLDER_H
 
+#include <stdint.h>
+
+#include <set>
 #include <string>
+#include <tuple>
 #include <vector>
 
 // A fresh folder under the system's temporary folder, removed with all its
@@ -35,6 +39,10 @@ std::vector<std::string> LinesOf(const std::string& text);
 // The names in a folder, without "." and "..", sorted; none when it cannot
 // be read.
 std::vector<std::string> FilesIn(const std::string& folder);
+
+// Every file below a folder (names with the folder) with its size and time
+// of change, to see that a command changed nothing.
+std::set<std::tuple<std::string, uintmax_t, long>> FilesBelow(const std::string& folder);
 
 // The pages of a PDF file: its page objects ("/Type /Page", and not the
 // "/Type /Pages" of the page tree).
