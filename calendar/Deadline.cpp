@@ -1,6 +1,8 @@
 #include "Deadline.h"
 
+#include <ctype.h>
 #include <stdio.h>
+#include <string.h>
 
 
 namespace {
@@ -33,7 +35,122 @@ WeekdayName(time_t moment)
 	return kNames[local.tm_wday];
 }
 
+
+// The digits at text as a number, and how many there were (at most limit).
+int32
+ReadNumber(const char*& text, int32 limit, int32* value)
+{
+	int32 digits = 0;
+	*value = 0;
+	while (digits < limit && isdigit(static_cast<unsigned char>(*text))) {
+		*value = *value * 10 + (*text - '0');
+		text++;
+		digits++;
+	}
+	return digits;
+}
+
+
+bool
+IsCalendarDay(const CalendarDay& day)
+{
+	if (day.year < 1970 || day.year > 9999 || day.month < 1 || day.month > 12 || day.day < 1)
+		return false;
+	struct tm noon = {};
+	noon.tm_year = day.year - 1900;
+	noon.tm_mon = day.month - 1;
+	noon.tm_mday = day.day;
+	noon.tm_hour = 12;
+	noon.tm_isdst = -1;
+	// mktime moves a day the month has not into the next month.
+	return mktime(&noon) != -1 && noon.tm_mday == day.day && noon.tm_mon == day.month - 1;
+}
+
+
+// A date ends where the text ends or at a blank, a "T" of a time, or a
+// separator of the menu's columns.
+bool
+EndsDate(char c)
+{
+	return c == '\0' || c == ' ' || c == '\t' || c == 'T' || c == ';';
+}
+
 } // namespace
+
+
+bool
+ParseMenuDate(const char* text, CalendarDay* day)
+{
+	if (text == NULL)
+		return false;
+	while (*text == ' ')
+		text++;
+	const char* at = text;
+	int32 first;
+	int32 firstDigits = ReadNumber(at, 8, &first);
+	CalendarDay read;
+	if (firstDigits == 8 && EndsDate(*at)) {
+		read.year = first / 10000;
+		read.month = first / 100 % 100;
+		read.day = first % 100;
+	} else if (firstDigits == 4 && strchr("-/.", *at) != NULL) {
+		char separator = *at++;
+		read.year = first;
+		if (ReadNumber(at, 2, &read.month) == 0 || *at++ != separator
+			|| ReadNumber(at, 2, &read.day) == 0 || !EndsDate(*at))
+			return false;
+	} else if ((firstDigits == 1 || firstDigits == 2) && *at == '.') {
+		at++;
+		read.day = first;
+		if (ReadNumber(at, 2, &read.month) == 0 || *at++ != '.'
+			|| ReadNumber(at, 4, &read.year) != 4 || !EndsDate(*at))
+			return false;
+	} else
+		return false;
+	if (!IsCalendarDay(read))
+		return false;
+	*day = read;
+	return true;
+}
+
+
+bool
+ParseTimeOfDay(const char* text, int32* minutes)
+{
+	if (text == NULL)
+		return false;
+	while (*text == ' ')
+		text++;
+	int32 hours;
+	int32 mins = 0;
+	int32 digits = ReadNumber(text, 4, &hours);
+	if (digits == 0)
+		return false;
+	if (*text == ':') {
+		text++;
+		if (digits > 2 || ReadNumber(text, 2, &mins) != 2)
+			return false;
+	} else if (digits > 2) {
+		// "0930": the last two digits are the minutes.
+		mins = hours % 100;
+		hours /= 100;
+	}
+	while (*text == ' ')
+		text++;
+	if (*text != '\0' || hours > 23 || mins > 59)
+		return false;
+	*minutes = hours * 60 + mins;
+	return true;
+}
+
+
+BString
+ClockText(int32 minutes)
+{
+	BString text;
+	text.SetToFormat("%02d:%02d", (int)(minutes / 60), (int)(minutes % 60));
+	return text;
+}
 
 
 bool
@@ -64,10 +181,8 @@ BString
 ClosedDayText(const DeadlineRule& rule, const CalendarDay& day)
 {
 	time_t deadline = DeadlineOf(rule, day);
-	char time[8];
-	snprintf(time, sizeof(time), "%02d:%02d", (int)(rule.minutes / 60), (int)(rule.minutes % 60));
 	BString text("orders for ");
-	text << WeekdayName(LocalMoment(day, 0, 0)) << " closed at " << time << " on "
+	text << WeekdayName(LocalMoment(day, 0, 0)) << " closed at " << ClockText(rule.minutes) << " on "
 		 << WeekdayName(deadline);
 	return text;
 }
@@ -88,5 +203,29 @@ TimeLeftText(time_t deadline, time_t now)
 		text << hours << " h " << minutes % 60 << " min";
 	else
 		text << minutes << " min";
+	return text;
+}
+
+
+BString
+NextDeadlineText(const DeadlineRule& rule, const std::vector<CalendarDay>& days, time_t now)
+{
+	if (!rule.IsValid())
+		return BString();
+	const CalendarDay* next = NULL;
+	time_t nextDeadline = 0;
+	for (const CalendarDay& day : days) {
+		if (IsDayClosed(rule, day, now))
+			continue;
+		time_t deadline = DeadlineOf(rule, day);
+		if (next == NULL || deadline < nextDeadline) {
+			next = &day;
+			nextDeadline = deadline;
+		}
+	}
+	if (next == NULL)
+		return BString();
+	BString text(WeekdayName(LocalMoment(*next, 0, 0)));
+	text << " " << TimeLeftText(nextDeadline, now);
 	return text;
 }

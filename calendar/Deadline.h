@@ -3,6 +3,8 @@
 
 #include <time.h>
 
+#include <vector>
+
 #include <String.h>
 #include <SupportDefs.h>
 
@@ -41,11 +43,29 @@ time_t DeadlineOf(const DeadlineRule& rule, const CalendarDay& day);
 // has come, and always for a day that is over. Without one, never.
 bool IsDayClosed(const DeadlineRule& rule, const CalendarDay& day, time_t now);
 
+// The day a menu's date column names: year first ("2004-05-17",
+// "2004/05/17", "2004.05.17", "20040517") or day first ("17.05.2004");
+// what follows the date (a time) is ignored. False for anything else,
+// and for a day no calendar has (31 April).
+bool ParseMenuDate(const char* text, CalendarDay* day);
+
+// A time of day as a person types it: "14:00", "9:30", "0930" or "14", as
+// minutes after midnight. False for anything else.
+bool ParseTimeOfDay(const char* text, int32* minutes);
+
+// A time of day as "14:00".
+BString ClockText(int32 minutes);
+
 // What a refused click says: "orders for Monday closed at 14:00 on Sunday".
 BString ClosedDayText(const DeadlineRule& rule, const CalendarDay& day);
 
 // What is left until a deadline: "closes in 3 h 20 min", "closes in 45 min",
 // "closes in 2 d 4 h"; the minutes rounded down, at least "1 min".
 BString TimeLeftText(time_t deadline, time_t now);
+
+// The next deadline that has not passed among days, as the kiosk shows it:
+// "Tuesday closes in 3 h 20 min". Empty without a rule or when every one
+// of the days is closed.
+BString NextDeadlineText(const DeadlineRule& rule, const std::vector<CalendarDay>& days, time_t now);
 
 #endif // DEADLINE_H

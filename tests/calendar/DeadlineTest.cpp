@@ -125,3 +125,73 @@ TEST(DeadlineTest, TheInfoLineSaysWhenADayClosedAndWhatIsLeft)
 	for (const auto& test : cases)
 		EXPECT_EQ(BString(test.text), TimeLeftText(deadline, test.now)) << test.text;
 }
+
+
+TEST(DeadlineTest, AMenusDateAndATypedTimeAreReadOrRefused)
+{
+	const struct
+	{
+		const char* text;
+		bool read;
+		CalendarDay day;
+	} dates[] = {
+		{"2026-12-07", true, {2026, 12, 7}},
+		{"2026/12/07 12:30:00", true, {2026, 12, 7}},
+		{"2026.1.4", true, {2026, 1, 4}},
+		{"20261207T120000Z", true, {2026, 12, 7}},
+		{"7.12.2026", true, {2026, 12, 7}},
+		{" 29.02.2028", true, {2028, 2, 29}},
+		{"29.02.2027", false, {}},
+		{"2026-04-31", false, {}},
+		{"2026-12/07", false, {}},
+		{"2026-13-01", false, {}},
+		{"MON", false, {}},
+		{"", false, {}},
+		{"12/07/2026", false, {}},
+		{"2026-12-07x", false, {}},
+	};
+	for (const auto& test : dates) {
+		SCOPED_TRACE(test.text);
+		CalendarDay day = {1, 1, 1};
+		EXPECT_EQ(test.read, ParseMenuDate(test.text, &day));
+		if (test.read) {
+			EXPECT_EQ(test.day.year, day.year);
+			EXPECT_EQ(test.day.month, day.month);
+			EXPECT_EQ(test.day.day, day.day);
+		} else
+			EXPECT_EQ(1, day.year) << "a refused date leaves the day alone";
+	}
+
+	const struct
+	{
+		const char* text;
+		int32 minutes;
+	} times[] = {
+		{"14:00", 840}, {"9:30", 570}, {" 0930 ", 570}, {"14", 840}, {"0:00", 0}, {"23:59", 1439},
+		{"24:00", -1}, {"12:60", -1}, {"12:5", -1}, {"123:00", -1}, {"noon", -1}, {"", -1},
+		{"14:00x", -1},
+	};
+	for (const auto& test : times) {
+		int32 minutes = -1;
+		EXPECT_EQ(test.minutes >= 0, ParseTimeOfDay(test.text, &minutes)) << test.text;
+		EXPECT_EQ(test.minutes, minutes) << test.text;
+	}
+	EXPECT_EQ(BString("09:05"), ClockText(545));
+}
+
+
+TEST(DeadlineTest, TheKioskNamesTheNextDeadlineThatHasNotPassed)
+{
+	// Monday 7 to Wednesday 9 December 2026; 1 day before at 14:00.
+	std::vector<CalendarDay> week = {{2026, 12, 9}, {2026, 12, 7}, {2026, 12, 8}};
+	DeadlineRule rule = Rule(1, 14, 0);
+	// Sunday noon: Monday closes at 14:00 that day.
+	EXPECT_EQ(BString("Monday closes in 2 h 0 min"),
+		NextDeadlineText(rule, week, Utc(2026, 12, 6, 11, 0)));
+	// Monday 10:40: Monday is closed, Tuesday is next.
+	EXPECT_EQ(BString("Tuesday closes in 3 h 20 min"),
+		NextDeadlineText(rule, week, Utc(2026, 12, 7, 9, 40)));
+	// Tuesday 14:00: Wednesday's deadline has come too.
+	EXPECT_EQ(BString(), NextDeadlineText(rule, week, Utc(2026, 12, 8, 13, 0)));
+	EXPECT_EQ(BString(), NextDeadlineText(DeadlineRule(), week, Utc(2026, 12, 6, 11, 0)));
+}
