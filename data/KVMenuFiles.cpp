@@ -97,6 +97,7 @@ KV_Window::Open_CSVFiles(const char* path)
 		AnyAlert(text.String(), false);
 		SetNoCSVFiles(true);
 		fJournal->SetPath("", 0);
+		_LookAtDeadlines();
 		return 0;
 	}
 	SetNoCSVFiles(false);
@@ -108,6 +109,7 @@ KV_Window::Open_CSVFiles(const char* path)
 	Order_File(1);
 	_OpenJournal();
 	_RestoreUnsavedClicks();
+	_LookAtDeadlines();
 
 	fPdfPath.SetTo(path);
 	fPdfPath.ReplaceFirst(".csv", ".pdf");

@@ -164,7 +164,8 @@ WDBox::DrawMealsStats()
 		return;
 	}
 
-	bool closed = BxString::ClosedWeek;
+	// A day closed by its deadline looks as a closed week does.
+	bool closed = BxString::ClosedWeek || (fView != NULL && fView->IsDayClosed());
 	SetHighColor(closed ? cl_LOFF : ViewColor());
 	FillRect(BRect(x0, bounds.top + 2, bounds.right - 4, bounds.bottom - 2));
 	SetHighColor(kFrameColor);

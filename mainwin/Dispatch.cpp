@@ -122,6 +122,10 @@ KV_Window::MessageReceived(BMessage* message)
 		_LookAtOrderFile();
 		break;
 
+	case kMsgLookAtDeadlines:
+		_LookAtDeadlines();
+		break;
+
 	case kMsgTagSet:
 		EditTagEntry(message, 0);
 		break;
@@ -147,7 +151,9 @@ KV_Window::MessageReceived(BMessage* message)
 		break;
 
 	case kMsgLayoutAgain:
+		// The settings changed: the date's column, or the deadline rule.
 		MovingChilds();
+		_LookAtDeadlines();
 		break;
 
 	case kMsgReloadPrefs:
@@ -264,6 +270,7 @@ KV_Window::_LogOff()
 	fLoginButton->SetLabel(getLabel(kLabelLogin));
 	SetOrderMode(false);
 	TLinkView::IsLogged = false;
+	_LookAtDeadlines();
 
 	Lock();
 	fSaveButton->SetEnabled(false);
@@ -404,12 +411,9 @@ KV_Window::_ShowPerson(BMessage* message)
 	if (strftime(when, sizeof(when), "%y/%m/%d %H:%M:%S ", &local) == 0)
 		when[0] = '\0';
 
-	fInfoText->SetTo(when);
-	*fInfoText << WithoutControlCharacters(person.String());
-	Lock();
-	fLastRfid->SetText(fInfoText->String());
-	fLastRfid->Invalidate();
-	Unlock();
+	BString line(when);
+	line << WithoutControlCharacters(person.String());
+	_ShowInInfoLine(line);
 }
 
 

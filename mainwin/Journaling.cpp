@@ -201,17 +201,6 @@ KV_Window::_SaveBeforePersonChange(BString* said)
 
 
 void
-KV_Window::_ShowInInfoLine(const BString& text)
-{
-	*fInfoText = text;
-	Lock();
-	fLastRfid->SetText(fInfoText->String());
-	fLastRfid->Invalidate();
-	Unlock();
-}
-
-
-void
 KV_Window::EndWithoutAsking()
 {
 	fEndingWithoutQuestion = true;

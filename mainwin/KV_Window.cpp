@@ -52,6 +52,9 @@ static const char* const kUserRecordText = "static rename";
 // How often the window looks whether another program saved or closed the
 // shown week (microseconds).
 static const bigtime_t kOrderFileLookInterval = 1000000;
+// How often the window looks whether a day's order deadline has passed: the
+// time left it shows counts in minutes.
+static const bigtime_t kDeadlineLookInterval = 15000000;
 
 static const char* const kBoxNames[kDaysPerWeek] = {
 	"MonB", "TueB", "WedB", "ThuB", "FriB", "SatB", "SunB"};
@@ -242,6 +245,8 @@ KV_Window::KV_Window(BRect frame) :
 	// Other programs may save or close the shown week on a shared folder.
 	BMessage look(kMsgLookAtOrderFile);
 	fOrderWatch = new BMessageRunner(BMessenger(this), &look, kOrderFileLookInterval);
+	BMessage deadlines(kMsgLookAtDeadlines);
+	fDeadlineWatch = new BMessageRunner(BMessenger(this), &deadlines, kDeadlineLookInterval);
 
 	printf("KV_Window: %s mode\n", fPrefs->fSingleMode ? "single-user" : "multi-user");
 }
@@ -307,6 +312,7 @@ KV_Window::~KV_Window()
 	delete fCallMe;
 	delete fTagWaitRunner;
 	delete fOrderWatch;
+	delete fDeadlineWatch;
 
 	if (fPrefs != NULL && fPrefs == Prefs::aPrefsZgr) {
 		fPrefs->fMainWinRect = _PersonFrame();

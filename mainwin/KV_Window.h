@@ -33,6 +33,7 @@ class BTextControl;
 class BView;
 class BxString;
 class ConfWin;
+struct CalendarDay;
 class Prefs;
 class ResWin;
 class TLinkView;
@@ -184,6 +185,9 @@ private:
 	void _CloseWeek();
 	void _ShowLockButton(bool show);
 	void _ColourWeekBar(rgb_color colour, rgb_color fieldLowColour);
+	// The week bar in the colours of a closed week (or of a week whose every
+	// day is closed by its deadline) or of an open one.
+	void _ColourWeekBarFor(bool closedWeek);
 	void _RedrawDays();
 	// Asks before the week is closed for good: true when the person agrees.
 	bool _ConfirmLock();
@@ -325,6 +329,19 @@ private:
 	FileIdentity fReadIdentity;
 	FileIdentity fSeenIdentity;
 	BMessageRunner* fOrderWatch = NULL;
+
+	// Order deadlines (mainwin/Deadlines.cpp): a day whose deadline passed
+	// takes no clicks and looks closed; while a person is logged in at the
+	// kiosk, the info line says when the next day closes. The days are
+	// looked at when a week is read, at a login or logoff, when the
+	// settings change, and every little while.
+	bool _DayDate(int32 day, CalendarDay* date) const;
+	void _LookAtDeadlines();
+	bool _RefuseClosedDay(int32 day);
+	BMessageRunner* fDeadlineWatch = NULL;
+	bool fAllDaysClosed = false;
+	// What the info line says of the next deadline, or nothing.
+	BString fDeadlineLeft;
 };
 
 #endif // KV_WINDOW_H

@@ -43,6 +43,8 @@ const uint32 kMsgOkay = 'okok';
 const uint32 kMsgTick = 'TICK';
 // Time to look whether another program saved or closed the week.
 const uint32 kMsgLookAtOrderFile = 'oLok';
+// Time to look which days the order deadlines have closed.
+const uint32 kMsgLookAtDeadlines = 'dLok';
 // The window's own limit for the wait for a tag has passed.
 const uint32 kMsgTagWaitOver = 'tgWo';
 // An older key-down code that still turns up; it means nothing to us.

@@ -69,6 +69,9 @@ KV_Window::DoMouseOrder(BMessage* message)
 		printf("no tlv \n");
 		return;
 	}
+	// A day whose deadline passed keeps its orders, whoever asks.
+	if (_RefuseClosedDay(box->fIndex - 1))
+		return;
 
 	BxString* record = box->RecordOfRow(row);
 	if (record != NULL) {
@@ -102,26 +105,13 @@ KV_Window::SetOrderMode(bool closed)
 	// asks for the open mode: a logoff, a login that timed out, a menu read.
 	closed = closed || fWeekClosed;
 	Lock();
-	if (closed) {
-		fSaveButton->SetEnabled(false);
-		BxString::ClosedWeek = true;
-		TLinkView::ClosedWeek = true;
-		_ColourWeekBar(cl_DEAD, cl_DEAD);
-	} else {
-		fSaveButton->SetEnabled(true);
-		BxString::ClosedWeek = false;
-		TLinkView::ClosedWeek = false;
-		_ColourWeekBar(cl_LOFF, cl_DEAD);
-	}
-
-	if (BxString::ClosedWeek)
+	fSaveButton->SetEnabled(!closed);
+	BxString::ClosedWeek = closed;
+	TLinkView::ClosedWeek = closed;
+	_ColourWeekBarFor(closed);
+	if (closed)
 		_ShowLockButton(false);
 
-	fWeekField->Invalidate();
-	fCsvUser->Invalidate();
-	fPdfButton->Invalidate();
-	fLockButton->Invalidate();
-	fCsvBox->Invalidate();
 	// The counts column shows the mode too: a closed week hides its empty
 	// meals and the persons' counts.
 	_RedrawDays();
@@ -179,6 +169,21 @@ KV_Window::_ShowLockButton(bool show)
 		fLockButton->Show();
 	else
 		fLockButton->Hide();
+}
+
+
+void
+KV_Window::_ColourWeekBarFor(bool closedWeek)
+{
+	if (closedWeek || fAllDaysClosed)
+		_ColourWeekBar(cl_DEAD, cl_DEAD);
+	else
+		_ColourWeekBar(cl_LOFF, cl_DEAD);
+	fWeekField->Invalidate();
+	fCsvUser->Invalidate();
+	fPdfButton->Invalidate();
+	fLockButton->Invalidate();
+	fCsvBox->Invalidate();
 }
 
 

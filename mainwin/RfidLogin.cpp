@@ -121,9 +121,7 @@ KV_Window::GotRFIDMessage(BMessage* message)
 		*fInfoText << WithoutControlCharacters(tag.String());
 	}
 
-	Lock();
-	fLastRfid->SetText(fInfoText->String());
-	Unlock();
+	_ShowInInfoLine(BString(*fInfoText));
 }
 
 
@@ -156,7 +154,6 @@ KV_Window::_LogIn(const char* tag)
 	BString problem;
 	Look4Synonym(synonym, &problem);
 	BString person = PersonOfTag(tag, synonym);
-	*fInfoText = person;
 	// The tag as read, and why the synonym file gave no name when it could
 	// not be used: the canteen's IT person sees it at the first login.
 	BString shown = WithoutControlCharacters(tag);
@@ -169,8 +166,10 @@ KV_Window::_LogIn(const char* tag)
 
 	Lock();
 	fLoginButton->SetLabel(getLabel(kLabelLogoff));
-	fLastRfid->SetText(shown.String());
 	TLinkView::IsLogged = true;
+	// The kiosk says when the next day closes while the person is here.
+	_LookAtDeadlines();
+	_ShowInInfoLine(shown);
 	// A closed week takes no orders, so nothing is there to save either.
 	fSaveButton->SetEnabled(!BxString::ClosedWeek);
 	fUser->SetUser(person.String());
@@ -202,6 +201,8 @@ KV_Window::_LoginTimedOut(const BString& status)
 	said << status;
 	SetOrderMode(false);
 	TLinkView::IsLogged = false;
+	_LookAtDeadlines();
+	_ShowInInfoLine(said);
 
 	Lock();
 	fLoginButton->SetLabel(getLabel(kLabelLogin));
@@ -209,7 +210,6 @@ KV_Window::_LoginTimedOut(const BString& status)
 	fCsvUser->SetHighColor(cl_INFO);
 	fCsvUser->SetText(getLabel(kLabelNoSubscriber));
 	fUser->SetUser(getLabel(kLabelLogoff));
-	fLastRfid->SetText(said.String());
 	MovingChilds();
 	AnyAlert(status.String(), true);
 	Unlock();
@@ -279,11 +279,9 @@ KV_Window::AskForSingleRFIDTag()
 	// The companion is gone: say so, and start it again; it reports back
 	// when it runs.
 	printf("AskForSingleRFIDTag: the reader companion cannot be reached: %s\n", error_text(status));
-	*fInfoText = "no reader: ";
-	*fInfoText << error_text(status);
-	Lock();
-	fLastRfid->SetText(fInfoText->String());
-	Unlock();
+	BString said("no reader: ");
+	said << error_text(status);
+	_ShowInInfoLine(said);
 	DeviceWatcherStarten();
 }
 

@@ -10,6 +10,7 @@
 #include <InterfaceDefs.h>
 #include <Message.h>
 #include <Messenger.h>
+#include <MenuField.h>
 #include <MenuItem.h>
 #include <PopUpMenu.h>
 #include <StringView.h>
@@ -19,6 +20,7 @@
 
 #include "Alerts.h"
 #include "CSVFields.h"
+#include "Deadline.h"
 #include "Labels.h"
 #include "MenuFile.h"
 #include "MessageCodes.h"
@@ -38,8 +40,8 @@ static const rgb_color kBackViewColor = {242, 240, 237, 0};
 // The size limits of the window.
 static const float kMinWidth = 500;
 static const float kMaxWidth = 800;
-static const float kMinHeight = 255;
-static const float kMaxHeight = 320;
+static const float kMinHeight = 310;
+static const float kMaxHeight = 375;
 
 // The meal list's left column ends here: the date is left of it, the rows
 // right of it. Its first line runs down to 19, its second starts at 21;
@@ -74,6 +76,21 @@ ResultFontSize(const char* text)
 }
 
 
+BString
+DeadlineDaysText(int32 days)
+{
+	if (days < 0)
+		return BString(getLabel(kLabelNoDeadline));
+	if (days == 0)
+		return BString(getLabel(kLabelSameDay));
+	if (days == 1)
+		return BString(getLabel(kLabelOneDayBefore));
+	BString text;
+	text.SetToFormat(getLabel(kLabelDaysBefore), (long)days);
+	return text;
+}
+
+
 ConfWin*
 ConfWin::getConfWin(BRect frame)
 {
@@ -101,7 +118,11 @@ ConfWin::ConfWin(BRect frame) :
 	fImageControl(NULL),
 	fResumeBox(NULL),
 	fDateControl(NULL),
-	fFontControl(NULL)
+	fFontControl(NULL),
+	fDeadlineBox(NULL),
+	fDeadlineMenu(NULL),
+	fDeadlineField(NULL),
+	fDeadlineTimeControl(NULL)
 {
 	SetSizeLimits(kMinWidth, kMaxWidth, kMinHeight, kMaxHeight);
 	SetWindowColor(cl_BACK);
@@ -136,6 +157,8 @@ ConfWin::ConfWin(BRect frame) :
 	fFontControl = _AddTextControl(fResumeBox,
 		BRect(inside.right - 110, inside.top + 16, inside.right - 5, inside.top + 34), "dTFo",
 		kLabelFontSize, kMsgConfFontSize, size.String(), B_FOLLOW_RIGHT | B_FOLLOW_TOP);
+
+	_BuildDeadline();
 }
 
 
@@ -182,6 +205,14 @@ ConfWin::MessageReceived(BMessage* message)
 
 	case kMsgConfFontSize:
 		_SetFontSize();
+		break;
+
+	case kMsgConfDeadlineDays:
+		_SetDeadlineDays(message);
+		break;
+
+	case kMsgConfDeadlineTime:
+		_SetDeadlineTime();
 		break;
 
 	case kMsgMouseOrder:
@@ -398,6 +429,64 @@ ConfWin::_SetFontSize()
 		Unlock();
 	}
 	fPrefs->fFontSize = size;
+}
+
+
+// "Orders close: [1 day before] at: [14:00]": the pop-up offers no deadline
+// and 0 to 14 days before the day; the time is typed.
+void
+ConfWin::_BuildDeadline()
+{
+	fDeadlineBox = _AddBox(255, 300, "lBox", kLabelDeadline);
+	BRect inside = fDeadlineBox->Bounds();
+	DeadlineRule rule = fPrefs->Deadline();
+	fDeadlineMenu = new BPopUpMenu("deadline", true, true);
+	for (int32 days = -1; days <= kLongestDeadlineLead; days++) {
+		BMessage* message = new BMessage(kMsgConfDeadlineDays);
+		message->AddInt32("days", days);
+		BMenuItem* item = new BMenuItem(DeadlineDaysText(days).String(), message);
+		fDeadlineMenu->AddItem(item);
+		if (rule.set ? days == rule.daysBefore : days < 0)
+			item->SetMarked(true);
+	}
+	fDeadlineField = new BMenuField(
+		BRect(inside.left + 15, inside.top + 15, inside.right - 115, inside.top + 34), "lMFi",
+		getLabel(kLabelOrdersClose), fDeadlineMenu, B_FOLLOW_LEFT | B_FOLLOW_TOP);
+	fDeadlineField->SetDivider(fDeadlineField->StringWidth(getLabel(kLabelOrdersClose)) + 5);
+	fDeadlineBox->AddChild(fDeadlineField);
+
+	fDeadlineTimeControl = _AddTextControl(fDeadlineBox,
+		BRect(inside.right - 110, inside.top + 16, inside.right - 5, inside.top + 34), "lTCo",
+		kLabelAt, kMsgConfDeadlineTime, ClockText(fPrefs->fDeadlineMinutes).String(),
+		B_FOLLOW_RIGHT | B_FOLLOW_TOP);
+	fDeadlineTimeControl->SetEnabled(rule.set);
+}
+
+
+void
+ConfWin::_SetDeadlineDays(BMessage* message)
+{
+	int32 days = -1;
+	message->FindInt32("days", &days);
+	fPrefs->fDeadlineDays = days;
+	fDeadlineTimeControl->SetEnabled(days >= 0);
+	// The main window shows the days closed under the new rule at once.
+	be_app_messenger.SendMessage(kMsgLayoutAgain);
+}
+
+
+void
+ConfWin::_SetDeadlineTime()
+{
+	fDeadlineTimeControl->MakeFocus(false);
+	// A time that cannot be read leaves the one before.
+	int32 minutes;
+	if (ParseTimeOfDay(fDeadlineTimeControl->Text(), &minutes))
+		fPrefs->fDeadlineMinutes = minutes;
+	else
+		printf("ConfWin: '%s' is no time of day\n", fDeadlineTimeControl->Text());
+	fDeadlineTimeControl->SetText(ClockText(fPrefs->fDeadlineMinutes).String());
+	be_app_messenger.SendMessage(kMsgLayoutAgain);
 }
 
 

@@ -9,6 +9,7 @@
 #include <Window.h>
 
 class BBox;
+class BMenuField;
 class BMessage;
 class BPopUpMenu;
 class BStringView;
@@ -23,6 +24,9 @@ const uint32 kMsgConfSynFile = 'CWsf';
 const uint32 kMsgConfImageFile = 'CWif';
 const uint32 kMsgConfDateForm = 'CWdf';
 const uint32 kMsgConfFontSize = 'CWfs';
+// The deadline's days before ("days", -1 for none) and its time of day.
+const uint32 kMsgConfDeadlineDays = 'CWdd';
+const uint32 kMsgConfDeadlineTime = 'CWdt';
 // The items of the field pop-up; "csvField" is the field, counted from 1.
 const uint32 kMsgConfField = 'ccsv';
 
@@ -51,10 +55,14 @@ int32 FieldTarget(BPoint where);
 // The font size text names: a whole number from 8 to 13, else 10.
 int32 ResultFontSize(const char* text);
 
+// What the deadline pop-up says of days before the day: "never" (-1),
+// "on the day", "1 day before", "3 days before".
+BString DeadlineDaysText(int32 days);
+
 // The settings window: the column mapping of the menu files, chosen by
 // clicking the example line and picking one of its fields; the paths of
 // the tag synonym file and the logo; the result window's date pattern and
-// font size. Every change goes into the settings at once; they are written
+// font size; when the orders for a day close. Every change goes into the settings at once; they are written
 // when the window closes. There is at most one; getConfWin() makes it.
 class ConfWin : public BWindow
 {
@@ -91,6 +99,10 @@ public:
 	BBox* fResumeBox;
 	BTextControl* fDateControl;
 	BTextControl* fFontControl;
+	BBox* fDeadlineBox;
+	BPopUpMenu* fDeadlineMenu;
+	BMenuField* fDeadlineField;
+	BTextControl* fDeadlineTimeControl;
 
 private:
 	ConfWin(BRect frame);
@@ -103,6 +115,9 @@ private:
 	void _SetImageFile();
 	void _SetDateForm();
 	void _SetFontSize();
+	void _BuildDeadline();
+	void _SetDeadlineDays(BMessage* message);
+	void _SetDeadlineTime();
 	void _PathsLoseFocus();
 	void _ShowIngredients();
 };

@@ -51,6 +51,13 @@ enum {
 	kLabelImageFile = 65,
 	kLabelDateFormat = 66,
 	kLabelFontSize = 67,
+	kLabelDeadline = 68,
+	kLabelOrdersClose = 69,
+	kLabelNoDeadline = 70,
+	kLabelSameDay = 71,
+	kLabelOneDayBefore = 72,
+	kLabelDaysBefore = 73,
+	kLabelAt = 74,
 	kLabelMonthBase = 100,
 	kLabelFirstLetMeKnow = 113,
 };

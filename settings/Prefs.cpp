@@ -46,7 +46,7 @@ static const char kHello[] = "Hello !\n";
 
 static const BRect kDefaultMainWinRect(130, 130, 760, 680);
 static const BRect kDefaultResWinRect(140, 140, 700, 740);
-static const BRect kDefaultConfWinRect(150, 150, 650, 405);
+static const BRect kDefaultConfWinRect(150, 150, 650, 460);
 static const int32 kDefaultTimeFormat = 0;
 // A settings file from before deadlines has none: nothing closes by itself.
 static const int32 kNoDeadline = -1;

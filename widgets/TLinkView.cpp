@@ -178,6 +178,21 @@ TLinkView::SetMenuRows(BList* menuRows)
 
 
 void
+TLinkView::SetClosedText(const BString& text)
+{
+	if (text == fClosedText)
+		return;
+	fClosedText = text;
+	_ForgetRow();
+	SetParentToolTip(this, fClosedText.String());
+	// The day box draws the closed look beside the rows.
+	if (Parent() != NULL)
+		Parent()->Invalidate();
+	Invalidate();
+}
+
+
+void
 TLinkView::Draw(BRect updateRect)
 {
 	// What is asked for is drawn whole, everything under it anew: the hover
@@ -247,9 +262,14 @@ TLinkView::Draw(BRect updateRect)
 void
 TLinkView::MouseMoved(BPoint where, uint32 transit, const BMessage*)
 {
-	// A closed week takes no orders, so the rows do not invite clicks.
+	// A closed week takes no orders, so the rows do not invite clicks; a
+	// closed day says why.
 	if (ClosedWeek)
 		return;
+	if (IsDayClosed()) {
+		SetParentToolTip(this, transit == B_INSIDE_VIEW ? fClosedText.String() : "");
+		return;
+	}
 
 	rgb_color highColor = HighColor();
 	_RefreshRowCount();
@@ -350,10 +370,19 @@ TLinkView::MouseDown(BPoint where)
 	if (fIndex <= kLastDayIndex) {
 		if (ClosedWeek)
 			return;
-		// An order needs a highlighted row under the pointer. The no-row
-		// speck sits in the title column; a click there is no order.
-		if (fHoverRect == NoRowRect() || !fHoverRect.Contains(pointer))
+		if (IsDayClosed()) {
+			// No row is highlighted; the click on a meal row goes to the
+			// window all the same, which refuses it and says why.
+			int32 row = static_cast<int32>(where.y / kRowHeight);
+			if (where.x < kColumnWidth || row >= _RefreshRowCount())
+				return;
+			fCurrentRow = row;
+		} else if (fHoverRect == NoRowRect() || !fHoverRect.Contains(pointer)) {
+			// An order needs a highlighted row under the pointer. The
+			// no-row speck sits in the title column; a click there is no
+			// order.
 			return;
+		}
 	}
 
 	fClickMessage->ReplaceInt32("_row", fCurrentRow);

@@ -39,6 +39,13 @@ public:
 	int32 CurrentRow() const { return fCurrentRow; }
 	BRect HoverRect() const { return fHoverRect; }
 	const BMessage* ClickMessage() const { return fClickMessage; }
+	// A day whose orders closed by their deadline: its rows invite no
+	// clicks, its tool tip says why (the text given), and a click on a row
+	// still reaches the window, which refuses it and says why. An empty
+	// text opens the day again.
+	void SetClosedText(const BString& text);
+	bool IsDayClosed() const { return !fClosedText.IsEmpty(); }
+	const BString& ClosedText() const { return fClosedText; }
 
 	static Prefs* fPrefs;
 	static bool ClosedWeek;
@@ -56,6 +63,7 @@ private:
 	BString fTitle;
 	BString fDayTag;
 	BMessage* fClickMessage;
+	BString fClosedText;
 };
 
 #endif // T_LINK_VIEW_H

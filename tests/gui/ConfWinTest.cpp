@@ -16,6 +16,9 @@
 #include <InputSimulator.h>
 #include <InterfaceDefs.h>
 #include <Looper.h>
+#include <Menu.h>
+#include <MenuField.h>
+#include <MenuItem.h>
 #include <Message.h>
 #include <ModalResponder.h>
 #include <Node.h>
@@ -27,6 +30,7 @@
 #include <fs_attr.h>
 
 #include "ConfWin.h"
+#include "Deadline.h"
 #include "KV_Window.h"
 #include "Labels.h"
 #include "MainWindowTest.h"
@@ -47,8 +51,8 @@ const char* const kAllKeys[] = {"mWinRect", "rwin_rect", "cwin_rect", "singlemod
 const char* const kMenu = "2004/05/17;MON;X;Wwwwwwwwwwwwwwwwwwwwwwwwwwwwwwwww;flour, eggs\n"
 						  "2004/05/17;MON;Y;Soup;water, salt\n";
 
-// The smallest the window may be: 500 x 255.
-const BRect kFrame(150, 150, 650, 405);
+// The smallest the window may be: 500 x 310.
+const BRect kFrame(150, 150, 650, 460);
 
 
 bool
@@ -287,8 +291,8 @@ TEST_F(ConfWinTest, ShowsTheExampleAndTheSettingsInItsFields)
 	window->GetSizeLimits(&minWidth, &maxWidth, &minHeight, &maxHeight);
 	EXPECT_EQ(500, minWidth);
 	EXPECT_EQ(800, maxWidth);
-	EXPECT_EQ(255, minHeight);
-	EXPECT_EQ(320, maxHeight);
+	EXPECT_EQ(310, minHeight);
+	EXPECT_EQ(375, maxHeight);
 
 	EXPECT_EQ(std::string("Example: ") + kExampleRow, window->fExampleText->Text());
 	EXPECT_STREQ("/var/tags.txt", window->fSynControl->Text());
@@ -570,7 +574,7 @@ TEST_F(ConfWinTest, ThereIsOnlyOneConfigurationWindow)
 TEST_F(ConfWinTest, ConfigOpensAtTheStoredFrameAndClosesAgain)
 {
 	OpenMainWindow();
-	BRect stored(220, 230, 759, 494);
+	BRect stored(220, 230, 759, 549);
 	Prefs::getSTPrefs()->fConfWinRect = stored;
 
 	// The left Super key shows "Config"; pressing it opens the window.
@@ -714,3 +718,53 @@ TEST_F(ConfWinTest, TheDayBoxesShowTheNewlyMappedColumns)
 }
 
 } // namespace
+
+
+TEST_F(ConfWinTest, TheDeadlineRowSetsTheRuleAndTheDaysFollowAtOnce)
+{
+	OpenMainWindow();
+	ConfWin* window = OpenConfig();
+	TLinkView* monday = fWindow->DayBox(0)->fView;
+	EXPECT_FALSE(monday->IsDayClosed());
+	EXPECT_FALSE(window->fDeadlineTimeControl->IsEnabled()) << "no rule: the time means nothing";
+	BMenu* days = window->fDeadlineField->Menu();
+	ASSERT_EQ(kLongestDeadlineLead + 2, days->CountItems());
+	EXPECT_STREQ("never", days->FindMarked()->Label());
+	EXPECT_STREQ("on the day", days->ItemAt(1)->Label());
+	EXPECT_STREQ("14 days before", days->ItemAt(15)->Label());
+
+	window->Lock();
+	days->ItemAt(2)->SetMarked(true);
+	days->ItemAt(2)->Invoke();
+	window->Unlock();
+	Settle();
+	EXPECT_TRUE(window->fDeadlineTimeControl->IsEnabled());
+	// Monday noon, "1 day before, 14:00": Monday closed on Sunday.
+	EXPECT_TRUE(monday->IsDayClosed());
+
+	// A time that cannot be read leaves the one before.
+	const struct
+	{
+		const char* typed;
+		const char* shown;
+		int32 minutes;
+	} times[] = {{"9:30", "09:30", 570}, {"noon", "09:30", 570}, {"0800", "08:00", 480}};
+	for (const auto& test : times) {
+		Type(window, window->fDeadlineTimeControl, test.typed);
+		EXPECT_STREQ(test.shown, window->fDeadlineTimeControl->Text()) << test.typed;
+		EXPECT_EQ(test.minutes, Prefs::getSTPrefs()->fDeadlineMinutes) << test.typed;
+	}
+
+	// Stored when the window closes; the next window shows it.
+	window->Lock();
+	window->Quit();
+	Settle();
+	Prefs* prefs = Prefs::getSTPrefs();
+	prefs->fDeadlineDays = -1;
+	ASSERT_TRUE(prefs->LoadPrefs());
+	EXPECT_EQ(1, prefs->fDeadlineDays);
+	EXPECT_EQ(480, prefs->fDeadlineMinutes);
+	window = OpenConfig();
+	EXPECT_STREQ("1 day before", window->fDeadlineField->Menu()->FindMarked()->Label());
+	EXPECT_STREQ("08:00", window->fDeadlineTimeControl->Text());
+}

@@ -53,15 +53,6 @@ protected:
 		fSynonyms = fFolder.WriteFile("tags.txt", std::string(kTag) + "\tCanteen_Guest\n");
 	}
 
-	void OpenInMode(bool singleUser)
-	{
-		Prefs* prefs = Prefs::getSTPrefs();
-		prefs->fSingleMode = singleUser;
-		prefs->fHasDevice = singleUser ? 0 : 1;
-		Prefs::SetText(prefs->fSynFile, fSynonyms.c_str());
-		Open();
-	}
-
 	// The window gone as a crash leaves things: the journal on disk, the
 	// order file as last saved, nobody asked.
 	void Crash()
@@ -82,23 +73,6 @@ protected:
 		Crash();
 	}
 
-	void LogIn()
-	{
-		Contact();
-		Send(kMsgLogin);
-		Report(kVantukTargetName);
-		Report(NULL, kTag, true);
-	}
-
-	void Click(const char* day, int32 row, int32 key = B_PRIMARY_MOUSE_BUTTON)
-	{
-		BMessage click(kMsgMouseOrder);
-		click.AddString("_fpred", day);
-		click.AddInt32("_row", row);
-		click.AddInt32("_mousekey", key);
-		Send(&click);
-	}
-
 	std::string PersonOfSingleUser() const { return getLabel(kLabelNoSubscriber); }
 
 	std::string JournalOf(const std::string& orderPath) const
@@ -112,7 +86,6 @@ protected:
 		return ReadJournal(fWindow->JournalFile().c_str()).events;
 	}
 
-	std::string fSynonyms;
 };
 
 
@@ -337,7 +310,7 @@ TEST_F(JournalingTest, TheNextPersonFindsTheClicksOfTheLastSaved)
 		SCOPED_TRACE(test.name);
 		unlink(OrderPath(fWeek).c_str());
 		OpenInMode(false);
-		LogIn();
+		LogIn(kTag);
 		Click("MoT", 0);
 		switch (test.leave) {
 		case kLogoff:
@@ -370,7 +343,7 @@ TEST_F(JournalingTest, TheEndOfASessionSavesInMultiUserModeOnly)
 		unlink(OrderPath(fWeek).c_str());
 		OpenInMode(singleUser);
 		if (!singleUser)
-			LogIn();
+			LogIn(kTag);
 		std::string before = ReadWholeFile(OrderPath(fWeek));
 		Click("MoT", 0);
 		fResponder.fAlerts.clear();

@@ -155,6 +155,16 @@ protected:
 		Send(&message);
 	}
 
+	// A click on a meal row of a day ("MoT" ...), as the meal list sends it.
+	void Click(const char* day, int32 row, int32 key = B_PRIMARY_MOUSE_BUTTON)
+	{
+		BMessage click(kMsgMouseOrder);
+		click.AddString("_fpred", day);
+		click.AddInt32("_row", row);
+		click.AddInt32("_mousekey", key);
+		Send(&click);
+	}
+
 	// The week menu's item of a week: its label begins " 20 ".
 	BMenuItem* WeekItem(int32 week) const
 	{
@@ -276,7 +286,28 @@ protected:
 		return dynamic_cast<BStringView*>(fWindow->FindView("lastrfid"))->Text();
 	}
 
+	// The window opened in single- or multi-user mode, with fSynonyms as
+	// the synonym file.
+	void OpenInMode(bool singleUser)
+	{
+		Prefs* prefs = Prefs::getSTPrefs();
+		prefs->fSingleMode = singleUser;
+		prefs->fHasDevice = singleUser ? 0 : 1;
+		Prefs::SetText(prefs->fSynFile, fSynonyms.c_str());
+		Open();
+	}
+
+	// Contact, " Login" pressed, the companion's echo, the tag.
+	void LogIn(const char* tag)
+	{
+		Contact();
+		Send(kMsgLogin);
+		Report(kVantukTargetName);
+		Report(NULL, tag, true);
+	}
+
 	CompanionStandIn fCompanion;
+	std::string fSynonyms;
 };
 
 #endif // MAIN_WINDOW_TEST_H

@@ -56,26 +56,6 @@ protected:
 		fSynonyms = fFolder.WriteFile(
 			"tags.txt", std::string("# tags of the canteen\n") + kTag + "\tCanteen_Guest\n");
 	}
-
-	void OpenInMode(bool singleUser)
-	{
-		Prefs* prefs = Prefs::getSTPrefs();
-		prefs->fSingleMode = singleUser;
-		prefs->fHasDevice = singleUser ? 0 : 1;
-		Prefs::SetText(prefs->fSynFile, fSynonyms.c_str());
-		Open();
-	}
-
-	// Contact, " Login" pressed, the companion's echo, the tag.
-	void LogIn(const char* tag)
-	{
-		Contact();
-		Send(kMsgLogin);
-		Report(kVantukTargetName);
-		Report(NULL, tag, true);
-	}
-
-	std::string fSynonyms;
 };
 
 
