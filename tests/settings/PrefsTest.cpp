@@ -119,7 +119,7 @@ TEST_F(PrefsTest, FirstStartWritesEveryDefault)
 	const std::string dateForm = "\t(YMD) %Y-%m-%d %H:%M:%S CW:%W\n";
 	const float mainRect[4] = {130, 130, 760, 680};
 	const float resRect[4] = {140, 140, 700, 740};
-	const float confRect[4] = {150, 150, 650, 405};
+	const float confRect[4] = {150, 150, 650, 460};
 	const uint8 single = 1;
 	const int32 ints[] = {10, 1, 2, 3, 4, 5, 10, 0, -1, 14 * 60};
 	const struct
@@ -294,7 +294,7 @@ TEST_F(PrefsTest, ValuesOfTheWrongTypeOrSizeAreReplacedByDefaults)
 	EXPECT_EQ(1, IntAttribute("field_date"));
 	EXPECT_TRUE(prefs->fSingleMode);
 	EXPECT_EQ(1u, Attribute("singlemode").size());
-	EXPECT_EQ(BRect(150, 150, 650, 405), prefs->fConfWinRect);
+	EXPECT_EQ(BRect(150, 150, 650, 460), prefs->fConfWinRect);
 	EXPECT_EQ(BRect(140, 140, 700, 740), prefs->fResWinRect);
 	EXPECT_EQ(std::string(getenv("HOME")) + "/logoimage", prefs->fLogoPath);
 	EXPECT_EQ(std::string(getenv("HOME")) + "/logoimage", Attribute("logo_tesk"));
@@ -467,7 +467,7 @@ TEST_F(PrefsTest, ReloadingKeepsEveryKeyButADamagedOne)
 	WriteAttribute("singlemode", B_BOOL_TYPE, &single, 1);
 	ASSERT_EQ(0, setxattr(SettingsPath().c_str(), "user.cwin_rect", "x", 1, 0));
 	expected["singlemode"] = "true";
-	expected["cwin_rect"] = "150,150,650,405";
+	expected["cwin_rect"] = "150,150,650,460";
 
 	EXPECT_TRUE(prefs->LoadPrefs());
 	EXPECT_FALSE(prefs->fError);
