@@ -75,6 +75,8 @@ KV_Window::_LookAtDeadlines()
 		left = NextDeadlineText(rule, dated, now);
 	if (left != fDeadlineLeft) {
 		fDeadlineLeft = left;
+		if (!left.IsEmpty())
+			printf("KV_Window: %s\n", left.String());
 		_ShowInInfoLine(BString(*fInfoText));
 	}
 	Unlock();

@@ -450,7 +450,7 @@ ConfWin::_BuildDeadline()
 			item->SetMarked(true);
 	}
 	fDeadlineField = new BMenuField(
-		BRect(inside.left + 15, inside.top + 15, inside.right - 115, inside.top + 34), "lMFi",
+		BRect(inside.left + 15, inside.top + 15, inside.left + 245, inside.top + 34), "lMFi",
 		getLabel(kLabelOrdersClose), fDeadlineMenu, B_FOLLOW_LEFT | B_FOLLOW_TOP);
 	fDeadlineField->SetDivider(fDeadlineField->StringWidth(getLabel(kLabelOrdersClose)) + 5);
 	fDeadlineBox->AddChild(fDeadlineField);
@@ -470,6 +470,7 @@ ConfWin::_SetDeadlineDays(BMessage* message)
 	message->FindInt32("days", &days);
 	fPrefs->fDeadlineDays = days;
 	fDeadlineTimeControl->SetEnabled(days >= 0);
+	printf("ConfWin: orders close %s\n", DeadlineDaysText(days).String());
 	// The main window shows the days closed under the new rule at once.
 	be_app_messenger.SendMessage(kMsgLayoutAgain);
 }
@@ -486,6 +487,7 @@ ConfWin::_SetDeadlineTime()
 	else
 		printf("ConfWin: '%s' is no time of day\n", fDeadlineTimeControl->Text());
 	fDeadlineTimeControl->SetText(ClockText(fPrefs->fDeadlineMinutes).String());
+	printf("ConfWin: orders close at %s\n", fDeadlineTimeControl->Text());
 	be_app_messenger.SendMessage(kMsgLayoutAgain);
 }
 

@@ -203,6 +203,9 @@ TLinkView::Draw(BRect updateRect)
 	BRect area = updateRect & ShownBounds(this);
 	if (!area.IsValid())
 		return;
+	// A day closed by its deadline is greyed as the counts of a closed
+	// week are.
+	SetLowColor(IsDayClosed() ? cl_LOFF : kBackground);
 	FillRect(area, B_SOLID_LOW);
 
 	SetHighColor(kTextColor);

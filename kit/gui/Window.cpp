@@ -508,6 +508,11 @@ BWindow::Quit()
 	for (int32 i = topView->CountChildren() - 1; i >= 0; i--)
 		topView->ChildAt(i)->_Private()->DetachFromWindow();
 	fPrivate->focusView = NULL;
+	// A window on its way out is no longer the application's: whatever
+	// asks every window while it goes (its own destructor may wait for the
+	// application, which meanwhile serves a quit request) must not get it
+	// and delete it a second time.
+	BPrivate::UnregisterWindow(this);
 	BLooper::Quit();
 }
 

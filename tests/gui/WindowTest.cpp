@@ -579,6 +579,39 @@ TEST_F(WindowTest, QuittingFromAClickDeletesTheWindowAfterTheClick)
 }
 
 
+// The application still listing a window in its destructor would hand it to
+// whoever asks every window meanwhile (a quit request served while the
+// destructor waits for the application), which deletes it again.
+TEST_F(WindowTest, AQuittingWindowIsNoLongerListedWhileItGoes)
+{
+	class ListCheckingWindow : public BWindow {
+	public:
+		ListCheckingWindow(int32* listed) :
+			BWindow(BRect(0, 0, 99, 99), "going", B_TITLED_WINDOW, 0),
+			fListed(listed)
+		{
+		}
+
+		~ListCheckingWindow() override
+		{
+			for (int32 i = 0; i < be_app->CountWindows(); i++)
+				*fListed += be_app->WindowAt(i) == this;
+		}
+
+		int32* fListed;
+	};
+
+	int32 listed = -1;
+	ListCheckingWindow* window = new ListCheckingWindow(&listed);
+	window->Show();
+	BPrivate::ProcessEvents();
+	listed = 0;
+	window->Lock();
+	window->Quit();
+	EXPECT_EQ(0, listed);
+}
+
+
 TEST_F(WindowTest, LockIsRecursive)
 {
 	ASSERT_TRUE(fWindow->Lock());
