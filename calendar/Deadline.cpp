@@ -56,14 +56,11 @@ IsCalendarDay(const CalendarDay& day)
 {
 	if (day.year < 1970 || day.year > 9999 || day.month < 1 || day.month > 12 || day.day < 1)
 		return false;
-	struct tm noon = {};
-	noon.tm_year = day.year - 1900;
-	noon.tm_mon = day.month - 1;
-	noon.tm_mday = day.day;
-	noon.tm_hour = 12;
-	noon.tm_isdst = -1;
 	// mktime moves a day the month has not into the next month.
-	return mktime(&noon) != -1 && noon.tm_mday == day.day && noon.tm_mon == day.month - 1;
+	time_t noon = LocalMoment(day, 0, 12 * 60);
+	struct tm local;
+	return noon != -1 && localtime_r(&noon, &local) != NULL && local.tm_mday == day.day
+		&& local.tm_mon == day.month - 1;
 }
 
 

@@ -20,6 +20,7 @@
 #include <String.h>
 
 #include "BxString.h"
+#include "LocalMoment.h"
 #include "MenuFile.h"
 #include "OrderFile.h"
 #include "TempFolder.h"
@@ -28,21 +29,6 @@
 namespace {
 
 std::vector<std::string> RecordsOf(const BList& records);
-
-
-time_t
-LocalMoment(int year, int month, int day, int hour, int minute, int second)
-{
-	struct tm local = {};
-	local.tm_year = year - 1900;
-	local.tm_mon = month - 1;
-	local.tm_mday = day;
-	local.tm_hour = hour;
-	local.tm_min = minute;
-	local.tm_sec = second;
-	local.tm_isdst = -1;
-	return mktime(&local);
-}
 
 
 TEST(OrderFileTest, LiesBesideItsMenuFile)

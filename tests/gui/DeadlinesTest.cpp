@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "Journal.h"
+#include "LocalMoment.h"
 #include "MainWindowTest.h"
 
 
@@ -22,17 +23,11 @@ const char* const kMenu = "2004/05/17;MON;Menu 1;Pasta;flour, eggs\n"
 						  "2004/05/19;WED;Menu 1;Fish;cod\n";
 
 
+// A moment of the pinned week, May 2004.
 time_t
 Local(int day, int hour, int minute = 0)
 {
-	struct tm moment = {};
-	moment.tm_year = 2004 - 1900;
-	moment.tm_mon = 4;
-	moment.tm_mday = day;
-	moment.tm_hour = hour;
-	moment.tm_min = minute;
-	moment.tm_isdst = -1;
-	return mktime(&moment);
+	return LocalMoment(2004, 5, day, hour, minute);
 }
 
 

@@ -26,6 +26,7 @@
 #include "BxString.h"
 #include "KV_Window.h"
 #include "Labels.h"
+#include "LocalMoment.h"
 #include "MessageCodes.h"
 #include "Now.h"
 #include "Prefs.h"
@@ -50,16 +51,7 @@ protected:
 	{
 	}
 
-	static time_t PinnedMoment()
-	{
-		struct tm moment = {};
-		moment.tm_year = 2004 - 1900;
-		moment.tm_mon = 4;
-		moment.tm_mday = 17;
-		moment.tm_hour = 12;
-		moment.tm_isdst = -1;
-		return mktime(&moment);
-	}
+	static time_t PinnedMoment() { return LocalMoment(2004, 5, 17, 12); }
 
 	void SetUp() override
 	{

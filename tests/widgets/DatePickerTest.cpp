@@ -20,6 +20,7 @@
 
 #include "../gui/ControlTestSupport.h"
 #include "Datum.h"
+#include "LocalMoment.h"
 #include "Now.h"
 #include "TDView.h"
 #include "TDWindow.h"
@@ -32,20 +33,6 @@ const uint32 kMsgDateEdited = 'DTed';
 const uint32 kMsgDateInvoked = 'DTiv';
 // The label's part of the control, where a click reaches the control.
 const BPoint kOnLabel(3, 8);
-
-
-time_t
-LocalMoment(int year, int month, int day, int hour, int minute)
-{
-	struct tm parts = {};
-	parts.tm_year = year - 1900;
-	parts.tm_mon = month - 1;
-	parts.tm_mday = day;
-	parts.tm_hour = hour;
-	parts.tm_min = minute;
-	parts.tm_isdst = -1;
-	return mktime(&parts);
-}
 
 
 class DatePickerTest : public ControlTest

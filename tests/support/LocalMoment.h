@@ -4,7 +4,7 @@
 #include <time.h>
 
 // The moment of a local date and time, straight from the C library, so that
-// the calendar tests compare against a value the calendar code did not make.
+// the tests compare against a value the calendar code did not make.
 inline time_t
 LocalMoment(int year, int month, int day, int hour = 0, int minute = 0, int second = 0)
 {
