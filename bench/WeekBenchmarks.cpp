@@ -11,11 +11,15 @@
 // the opening takes, and what a click, a move of the pointer over the meals
 // and scrolling the days cost on such a day.
 
+#include <fcntl.h>
 #include <math.h>
+#include <spawn.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -53,10 +57,17 @@
 #include "WeekSummary.h"
 
 
+extern char** environ;
+
+
 namespace {
 
 const int32 kMealsPerDay = 25;
 const int64 kSizes[] = {250, 500, 1000, 2000};
+// The summaries are built for these as well: a cost linear in the persons
+// takes as long per person at the last as at the size compared.
+const int64 kLargerSizes[] = {4000, 8000, 16000, 32000};
+const int64 kLargestSize = 32000;
 // The size the targets are set for.
 const int64 kComparedSize = 2000;
 // The demo week of the application folder: three meals a day, one person.
@@ -65,16 +76,35 @@ const int32 kDemoPersons = 1;
 // The start-up benchmark's argument for the demo week.
 const int64 kDemoArgument = 0;
 
+// Each figure is the median of this many repetitions, each running its
+// operation for at least kRepetitionSeconds: one slow iteration on a loaded
+// machine does not make a miss. The spread printed beside it is the range
+// of the repetitions.
+const int kRepetitions = 5;
+const double kRepetitionSeconds = 0.1;
+// A whole process per iteration: fewer, longer repetitions.
+const int kProcessRepetitions = 3;
+
 // The targets, in milliseconds.
-const double kOpenTarget = 150;
+const double kOpenTarget = 25;
+// A click and the repaint of its day box, together.
 const double kClickTarget = 1;
 const double kSaveTarget = 100;
 const double kMergingSaveTarget = 150;
 // The persons whose clicks a merging save puts on top of another's save.
 const int32 kMergedPersons = 100;
-const double kStartUpTarget = 400;
+// The whole program's start to its first drawn frame, against the least Qt
+// program that shows a window (first-frame): at most this many times as long.
+const double kStartUpFactor = 2;
 // Each of the three week summaries, built.
 const double kSummaryTarget = 200;
+// A summary shown in the result window, from the button on.
+const double kShownTarget = 150;
+// A summary's time per person at the largest size against the size compared.
+const double kLinearTarget = 1.1;
+// "Vantuk --summary persons" at its peak resident set, against the order
+// file's size.
+const double kSummaryMemoryFactor = 2;
 // What a journal of kJournalEvents adds to opening the week.
 const double kJournalTarget = 20;
 const int64 kJournalEvents = 10000;
@@ -402,7 +432,7 @@ OpenJournaledWeek(benchmark::State& state)
 // click so that the counts stay as read; each click is timed, and what the
 // toolkit draws afterwards is counted on its own: the seconds of that drawing.
 double
-ClickOnMonday(benchmark::State& state, KV_Window* window, int32 rows)
+ClickOnMonday(benchmark::State& state, KV_Window* window, int32 rows, bool timePaint = false)
 {
 	BMessage order(kMsgMouseOrder);
 	order.AddString("_fpred", "MoT");
@@ -420,11 +450,13 @@ ClickOnMonday(benchmark::State& state, KV_Window* window, int32 rows)
 
 		auto start = std::chrono::steady_clock::now();
 		Send(window, &order);
-		state.SetIterationTime(Seconds(start));
+		double clicked = Seconds(start);
 
 		auto served = std::chrono::steady_clock::now();
 		BPrivate::ProcessEvents();
-		painting += Seconds(served);
+		double painted = Seconds(served);
+		painting += painted;
+		state.SetIterationTime(timePaint ? clicked + painted : clicked);
 	}
 	return painting;
 }
@@ -442,9 +474,10 @@ JournaledClicks(const std::string& path)
 
 
 // Each click is journaled as well: queued on the click's path, written and
-// flushed by the journal's own thread, which runs beside the clicks.
+// flushed by the journal's own thread, which runs beside the clicks. With
+// timePaint, what the toolkit draws afterwards is part of the figure.
 void
-OneClick(benchmark::State& state)
+Click(benchmark::State& state, bool timePaint)
 {
 	int64 persons = state.range(0);
 	KV_Window* window = WindowWithWeek(state, persons, "click");
@@ -455,7 +488,7 @@ OneClick(benchmark::State& state)
 	// The person at the machine is the one the week bar names, as in
 	// single-user mode at a till: nobody else's entry is theirs, so each
 	// look-up walks all of the meal's entries, the slowest case.
-	double painting = ClickOnMonday(state, window, kMealsPerDay);
+	double painting = ClickOnMonday(state, window, kMealsPerDay, timePaint);
 
 	BxString* record = window->DayBox(0)->RecordAt(0);
 	record->CalcUserOrder(window->CsvUser()->Text(), kOrderQuery);
@@ -466,6 +499,40 @@ OneClick(benchmark::State& state)
 		state.SkipWithError("the clicks did not reach the journal");
 	SetPaintCounter(state, painting);
 	SetFileCounters(state, *Week(persons, "click"));
+}
+
+
+// The click alone.
+void
+OneClick(benchmark::State& state)
+{
+	Click(state, false);
+}
+
+
+// The click and the repaint of its day box: what a person waits for.
+void
+ClickPainted(benchmark::State& state)
+{
+	Click(state, true);
+}
+
+
+// A message the window does nothing with, and the toolkit's events served
+// after it: the floor of a click.
+void
+ClickFloor(benchmark::State& state)
+{
+	KV_Window* window = WindowWithWeek(state, state.range(0), "click");
+	if (window == NULL)
+		return;
+	BMessage tick(kMsgTick);
+	for (auto _ : state) {
+		auto start = std::chrono::steady_clock::now();
+		Send(window, &tick);
+		BPrivate::ProcessEvents();
+		state.SetIterationTime(Seconds(start));
+	}
 }
 
 
@@ -1064,6 +1131,200 @@ StartUp(benchmark::State& state)
 }
 
 
+// The order file read whole into memory, as any program that shows it must
+// at least: the floor of opening the week and of the summaries.
+void
+ReadFloor(benchmark::State& state)
+{
+	const GeneratedWeek* week = Week(state.range(0));
+	if (week == NULL) {
+		state.SkipWithError("the week could not be written");
+		return;
+	}
+	std::string content;
+	for (auto _ : state) {
+		auto start = std::chrono::steady_clock::now();
+		content.clear();
+		int fd = open(week->orderPath.c_str(), O_RDONLY | O_CLOEXEC);
+		struct stat status;
+		if (fd >= 0 && fstat(fd, &status) == 0) {
+			content.resize(static_cast<size_t>(status.st_size));
+			ssize_t got = read(fd, content.data(), content.size());
+			content.resize(got > 0 ? static_cast<size_t>(got) : 0);
+		}
+		if (fd >= 0)
+			close(fd);
+		benchmark::DoNotOptimize(content.data());
+		state.SetIterationTime(Seconds(start));
+	}
+	if (static_cast<int64>(content.size()) != week->orderBytes)
+		state.SkipWithError("the order file was not read whole");
+	SetFileCounters(state, *week);
+}
+
+
+// The order file's bytes written to a new file beside it, flushed to disk,
+// renamed over the one before and the folder flushed: the least a save that
+// loses nothing at a crash does, and so its floor.
+void
+WriteFloor(benchmark::State& state)
+{
+	const GeneratedWeek* week = Week(state.range(0), "save");
+	if (week == NULL) {
+		state.SkipWithError("the week could not be written");
+		return;
+	}
+	std::string content = FileContent(week->orderPath);
+	std::filesystem::path folder = std::filesystem::path(week->orderPath).parent_path();
+	std::string written = (folder / "floor.order.new").string();
+	std::string target = (folder / "floor.order").string();
+	bool ok = true;
+	for (auto _ : state) {
+		auto start = std::chrono::steady_clock::now();
+		int fd = open(written.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+		ok = ok && fd >= 0
+			&& write(fd, content.data(), content.size()) == static_cast<ssize_t>(content.size())
+			&& fsync(fd) == 0;
+		if (fd >= 0)
+			close(fd);
+		ok = ok && rename(written.c_str(), target.c_str()) == 0;
+		int folderFd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+		if (folderFd >= 0) {
+			fsync(folderFd);
+			close(folderFd);
+		}
+		state.SetIterationTime(Seconds(start));
+	}
+	unlink(target.c_str());
+	if (!ok)
+		state.SkipWithError("the floor's file could not be written");
+	SetFileCounters(state, *week);
+}
+
+
+// Runs a program with its standard output and error going to output, and
+// waits for it: its exit status (-1 when it did not end by itself) and its
+// peak resident set in MB. The program gets a settings folder of its own,
+// so that it changes nothing the benchmarks' window reads.
+int
+RunProgram(const std::vector<std::string>& arguments, const char* output, double* peakMB)
+{
+	std::vector<std::string> environment;
+	for (char** variable = environ; *variable != NULL; variable++) {
+		if (strncmp(*variable, "XDG_CONFIG_HOME=", 16) != 0)
+			environment.push_back(*variable);
+	}
+	environment.push_back("XDG_CONFIG_HOME=" + gHome + "/programs-config");
+	mkdir((gHome + "/programs-config").c_str(), 0700);
+	std::vector<char*> envp;
+	for (std::string& variable : environment)
+		envp.push_back(variable.data());
+	envp.push_back(NULL);
+	std::vector<char*> argv;
+	for (const std::string& argument : arguments)
+		argv.push_back(const_cast<char*>(argument.c_str()));
+	argv.push_back(NULL);
+
+	posix_spawn_file_actions_t actions;
+	posix_spawn_file_actions_init(&actions);
+	posix_spawn_file_actions_addopen(
+		&actions, STDOUT_FILENO, output, O_WRONLY | O_CREAT | O_APPEND, 0644);
+	posix_spawn_file_actions_adddup2(&actions, STDOUT_FILENO, STDERR_FILENO);
+	pid_t pid = -1;
+	int started = posix_spawn(&pid, argv[0], &actions, NULL, argv.data(), envp.data());
+	posix_spawn_file_actions_destroy(&actions);
+	if (started != 0)
+		return -1;
+	int status = 0;
+	struct rusage usage = {};
+	if (wait4(pid, &status, 0, &usage) != pid)
+		return -1;
+	if (peakMB != NULL)
+		*peakMB = usage.ru_maxrss / 1024.0;
+	return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+
+// The whole program started as a person starts it, on the demo week (0) or
+// the large one, to its first drawn frame written to a picture
+// ("--screenshot"), and ended.
+void
+ProcessStartUp(benchmark::State& state)
+{
+	int64 argument = state.range(0);
+	const GeneratedWeek* week = Week(argument);
+	if (week == NULL) {
+		state.SkipWithError("the week could not be written");
+		return;
+	}
+	if (HasJournal(week->orderPath)) {
+		state.SkipWithError("a journal lies beside the week");
+		return;
+	}
+	setenv(kAppFolderVariable, week->appFolder.c_str(), 1);
+	std::string picture = gHome + "/start-up.png";
+	bool ok = true;
+	for (auto _ : state) {
+		unlink(picture.c_str());
+		auto start = std::chrono::steady_clock::now();
+		int status =
+			RunProgram({VANTUK_PROGRAM, "--single-user", "--screenshot", picture}, kLogName, NULL);
+		state.SetIterationTime(Seconds(start));
+		ok = ok && status == 0 && std::filesystem::exists(picture);
+	}
+	if (!ok)
+		state.SkipWithError("the program did not start and draw its window");
+	SetFileCounters(state, *week);
+}
+
+
+// The least Qt program that shows a window and writes its first frame: the
+// floor of the start-up.
+void
+FirstFrame(benchmark::State& state)
+{
+	std::string picture = gHome + "/first-frame.png";
+	bool ok = true;
+	for (auto _ : state) {
+		auto start = std::chrono::steady_clock::now();
+		ok = ok && RunProgram({FIRST_FRAME_PROGRAM, picture}, kLogName, NULL) == 0;
+		state.SetIterationTime(Seconds(start));
+	}
+	if (!ok)
+		state.SkipWithError("first-frame did not write its picture");
+}
+
+
+// "Vantuk --summary persons MENU.csv" as the kitchen's script runs it, its
+// text to nowhere: the time, and the peak of its resident set beside the
+// order file's size.
+void
+SummaryCommand(benchmark::State& state)
+{
+	const GeneratedWeek* week = Week(state.range(0));
+	if (week == NULL) {
+		state.SkipWithError("the week could not be written");
+		return;
+	}
+	double peak = 0;
+	bool ok = true;
+	for (auto _ : state) {
+		double used = 0;
+		auto start = std::chrono::steady_clock::now();
+		ok = ok
+			&& RunProgram(
+				   {VANTUK_PROGRAM, "--summary", "persons", week->menuPath}, "/dev/null", &used)
+				== 0;
+		state.SetIterationTime(Seconds(start));
+		peak = std::max(peak, used);
+	}
+	if (!ok)
+		state.SkipWithError("the summary command failed");
+	state.counters["peak_MB"] = peak;
+	SetFileCounters(state, *week);
+}
+
+
 void
 Sizes(benchmark::internal::Benchmark* benchmark)
 {
@@ -1072,35 +1333,102 @@ Sizes(benchmark::internal::Benchmark* benchmark)
 }
 
 
-BENCHMARK(OpenWeek)->Apply(Sizes)->UseManualTime()->Unit(benchmark::kMillisecond);
+void
+SummarySizes(benchmark::internal::Benchmark* benchmark)
+{
+	Sizes(benchmark);
+	for (int64 size : kLargerSizes)
+		benchmark->Arg(size);
+}
+
+
+double
+Smallest(const std::vector<double>& values)
+{
+	return values.empty() ? 0 : *std::min_element(values.begin(), values.end());
+}
+
+
+double
+Largest(const std::vector<double>& values)
+{
+	return values.empty() ? 0 : *std::max_element(values.begin(), values.end());
+}
+
+
+// Repetitions with their median and range, timed by the benchmarks
+// themselves; only the aggregates are shown.
+void
+Repeated(benchmark::internal::Benchmark* benchmark, int repetitions)
+{
+	benchmark->Repetitions(repetitions)
+		->MinTime(kRepetitionSeconds)
+		->DisplayAggregatesOnly(true)
+		->ComputeStatistics("min", Smallest)
+		->ComputeStatistics("max", Largest)
+		->UseManualTime();
+}
+
+
+void
+Repeated(benchmark::internal::Benchmark* benchmark)
+{
+	Repeated(benchmark, kRepetitions);
+}
+
+
+void
+RepeatedProcess(benchmark::internal::Benchmark* benchmark)
+{
+	Repeated(benchmark, kProcessRepetitions);
+}
+
+
+BENCHMARK(ReadFloor)->Apply(Sizes)->Apply(Repeated)->Unit(benchmark::kMillisecond);
+BENCHMARK(OpenWeek)->Apply(Sizes)->Apply(Repeated)->Unit(benchmark::kMillisecond);
 BENCHMARK(OpenJournaledWeek)
 	->Arg(0)
 	->Arg(kJournalEvents)
-	->UseManualTime()
+	->Apply(Repeated)
 	->Unit(benchmark::kMillisecond);
-BENCHMARK(OneClick)->Apply(Sizes)->UseManualTime()->Unit(benchmark::kMicrosecond);
-BENCHMARK(SaveWeek)->Apply(Sizes)->UseManualTime()->Unit(benchmark::kMillisecond);
-BENCHMARK(SaveMergingWeek)->Arg(kComparedSize)->UseManualTime()->Unit(benchmark::kMillisecond);
-BENCHMARK(SummaryTotals)->Apply(Sizes)->UseManualTime()->Unit(benchmark::kMillisecond);
-BENCHMARK(SummaryMeals)->Apply(Sizes)->UseManualTime()->Unit(benchmark::kMillisecond);
-BENCHMARK(SummaryPersons)->Apply(Sizes)->UseManualTime()->Unit(benchmark::kMillisecond);
-BENCHMARK(ShownTotals)->Apply(Sizes)->UseManualTime()->Unit(benchmark::kMillisecond);
-BENCHMARK(ShownMeals)->Apply(Sizes)->UseManualTime()->Unit(benchmark::kMillisecond);
-BENCHMARK(ShownPersons)->Apply(Sizes)->UseManualTime()->Unit(benchmark::kMillisecond);
-BENCHMARK(OpenLongDay)->Apply(LongDays)->UseManualTime()->Unit(benchmark::kMillisecond);
-BENCHMARK(ClickLongDay)->Apply(LongDays)->UseManualTime()->Unit(benchmark::kMillisecond);
-BENCHMARK(HoverLongDay)->Apply(LongDays)->UseManualTime()->Unit(benchmark::kMillisecond);
-BENCHMARK(ScrollLongDay)->Apply(LongDays)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(ClickFloor)->Arg(kComparedSize)->Apply(Repeated)->Unit(benchmark::kMicrosecond);
+BENCHMARK(OneClick)->Apply(Sizes)->Apply(Repeated)->Unit(benchmark::kMicrosecond);
+BENCHMARK(ClickPainted)->Apply(Sizes)->Apply(Repeated)->Unit(benchmark::kMicrosecond);
+BENCHMARK(WriteFloor)->Apply(Sizes)->Apply(Repeated)->Unit(benchmark::kMillisecond);
+BENCHMARK(SaveWeek)->Apply(Sizes)->Apply(Repeated)->Unit(benchmark::kMillisecond);
+BENCHMARK(SaveMergingWeek)->Arg(kComparedSize)->Apply(Repeated)->Unit(benchmark::kMillisecond);
+BENCHMARK(SummaryTotals)->Apply(SummarySizes)->Apply(Repeated)->Unit(benchmark::kMillisecond);
+BENCHMARK(SummaryMeals)->Apply(SummarySizes)->Apply(Repeated)->Unit(benchmark::kMillisecond);
+BENCHMARK(SummaryPersons)->Apply(SummarySizes)->Apply(Repeated)->Unit(benchmark::kMillisecond);
+BENCHMARK(ShownTotals)->Apply(Sizes)->Apply(Repeated)->Unit(benchmark::kMillisecond);
+BENCHMARK(ShownMeals)->Apply(Sizes)->Apply(Repeated)->Unit(benchmark::kMillisecond);
+BENCHMARK(ShownPersons)->Apply(Sizes)->Apply(Repeated)->Unit(benchmark::kMillisecond);
+BENCHMARK(SummaryCommand)
+	->Arg(kComparedSize)
+	->Arg(kLargestSize)
+	->Apply(RepeatedProcess)
+	->Unit(benchmark::kMillisecond);
+BENCHMARK(OpenLongDay)->Apply(LongDays)->Apply(Repeated)->Unit(benchmark::kMillisecond);
+BENCHMARK(ClickLongDay)->Apply(LongDays)->Apply(Repeated)->Unit(benchmark::kMillisecond);
+BENCHMARK(HoverLongDay)->Apply(LongDays)->Apply(Repeated)->Unit(benchmark::kMillisecond);
+BENCHMARK(ScrollLongDay)->Apply(LongDays)->Apply(Repeated)->Unit(benchmark::kMillisecond);
+BENCHMARK(FirstFrame)->Apply(RepeatedProcess)->Unit(benchmark::kMillisecond);
+BENCHMARK(ProcessStartUp)
+	->Arg(kDemoArgument)
+	->Arg(kComparedSize)
+	->Apply(RepeatedProcess)
+	->Unit(benchmark::kMillisecond);
 // Last, as it puts the shared window away.
 BENCHMARK(StartUp)
 	->Arg(kDemoArgument)
 	->Apply(Sizes)
-	->UseManualTime()
+	->Apply(Repeated)
 	->Unit(benchmark::kMillisecond);
 
 
 // Shows the runs as the console reporter does, and keeps each benchmark's
-// time per size for the summary.
+// median, smallest and largest repetition (or its one run) per size, with
+// its counters, for the summary.
 class SummaryReporter : public benchmark::ConsoleReporter
 {
 public:
@@ -1112,103 +1440,160 @@ public:
 	virtual void ReportRuns(const std::vector<Run>& runs)
 	{
 		for (const Run& run : runs) {
-			if (run.run_type != Run::RT_Iteration || run.error_occurred)
+			if (run.error_occurred)
 				continue;
+			const char* part = "median";
+			if (run.run_type == Run::RT_Aggregate) {
+				if (run.aggregate_name == "min")
+					part = "min";
+				else if (run.aggregate_name == "max")
+					part = "max";
+				else if (run.aggregate_name != "median")
+					continue;
+			}
 			double milliseconds =
 				run.GetAdjustedRealTime() / benchmark::GetTimeUnitMultiplier(run.time_unit) * 1000;
 			int64 argument = atoll(run.run_name.args.c_str());
-			fTimes[run.run_name.function_name][argument] = milliseconds;
-			for (const auto& counter : run.counters)
-				fCounters[run.run_name.function_name][argument][counter.first] = counter.second;
+			Figures& figures = fFigures[run.run_name.function_name][argument];
+			figures.time[part] = milliseconds;
+			if (strcmp(part, "median") == 0) {
+				for (const auto& counter : run.counters)
+					figures.counters[counter.first] = counter.second;
+			}
 		}
 		benchmark::ConsoleReporter::ReportRuns(runs);
 	}
 
-	// The time of a benchmark at a size in milliseconds, or a negative one
-	// when it did not run.
-	double Time(const std::string& name, int64 size) const
+	// The median time of a benchmark at a size in milliseconds (part
+	// "median"), or its fastest ("min") or slowest ("max") repetition; a
+	// negative one when it did not run.
+	double Time(const std::string& name, int64 size, const char* part = "median") const
 	{
-		auto benchmark = fTimes.find(name);
-		if (benchmark == fTimes.end())
+		const Figures* figures = _Find(name, size);
+		if (figures == NULL)
 			return -1;
-		auto time = benchmark->second.find(size);
-		return time == benchmark->second.end() ? -1 : time->second;
+		auto time = figures->time.find(part);
+		return time == figures->time.end() ? -1 : time->second;
 	}
 
-	// A counter of a benchmark at a size, or a negative value when there
-	// is none.
+	// A counter of a benchmark at a size (of the median repetition), or a
+	// negative value when there is none.
 	double Counter(const std::string& name, int64 size, const std::string& counter) const
 	{
-		auto benchmark = fCounters.find(name);
-		if (benchmark == fCounters.end())
+		const Figures* figures = _Find(name, size);
+		if (figures == NULL)
 			return -1;
-		auto run = benchmark->second.find(size);
-		if (run == benchmark->second.end())
-			return -1;
-		auto value = run->second.find(counter);
-		return value == run->second.end() ? -1 : value->second;
+		auto value = figures->counters.find(counter);
+		return value == figures->counters.end() ? -1 : value->second;
 	}
 
 private:
-	std::map<std::string, std::map<int64, double>> fTimes;
-	std::map<std::string, std::map<int64, std::map<std::string, double>>> fCounters;
+	struct Figures
+	{
+		std::map<std::string, double> time;
+		std::map<std::string, double> counters;
+	};
+
+	const Figures* _Find(const std::string& name, int64 size) const
+	{
+		auto benchmark = fFigures.find(name);
+		if (benchmark == fFigures.end())
+			return NULL;
+		auto figures = benchmark->second.find(size);
+		return figures == benchmark->second.end() ? NULL : &figures->second;
+	}
+
+	std::map<std::string, std::map<int64, Figures>> fFigures;
+};
+
+
+// Decimals that keep a value to six characters.
+int
+Decimals(double value)
+{
+	if (value < 10)
+		return 3;
+	if (value < 100)
+		return 2;
+	return value < 1000 ? 1 : 0;
+}
+
+
+// One figure of the summary: its median and the range of its repetitions,
+// the target and the floor it is compared with, and the ratios. A negative
+// target or floor is none; a missing figure says so.
+struct Figure
+{
+	const char* what;
+	double value;
+	double low;
+	double high;
+	const char* unit;
+	double target;
+	double floor;
+	const char* note;
 };
 
 
 void
-PrintTarget(FILE* out, const SummaryReporter& reporter, const char* what, const char* name,
-	int64 size, double target, const char* note)
+PrintFigureRow(FILE* out, const Figure& figure)
 {
-	double time = reporter.Time(name, size);
-	if (time < 0) {
-		fprintf(out, "  %-34s %12s   < %5.0f ms\n", what, "not run", target);
+	if (figure.value < 0) {
+		fprintf(out, "  %-36s %11s\n", figure.what, "not run");
 		return;
 	}
-	fprintf(out, "  %-34s %9.3f ms   < %5.0f ms   %-4s %s\n", what, time, target,
-		time < target ? "met" : "MISSED", note);
+	char value[32];
+	snprintf(value, sizeof(value), "%.*f %s", Decimals(figure.value), figure.value, figure.unit);
+	char spread[32] = "";
+	if (figure.low >= 0 && figure.high >= 0 && figure.value > 0) {
+		snprintf(spread, sizeof(spread), "-%.0f/+%.0f%%",
+			(figure.value - figure.low) / figure.value * 100,
+			(figure.high - figure.value) / figure.value * 100);
+	}
+	char target[32] = "";
+	char toTarget[16] = "";
+	if (figure.target > 0) {
+		snprintf(target, sizeof(target), "< %.*f %s", Decimals(figure.target), figure.target,
+			figure.unit);
+		snprintf(toTarget, sizeof(toTarget), "%.2f", figure.value / figure.target);
+	}
+	char floor[32] = "";
+	char toFloor[16] = "";
+	if (figure.floor > 0) {
+		snprintf(
+			floor, sizeof(floor), "%.*f %s", Decimals(figure.floor), figure.floor, figure.unit);
+		snprintf(toFloor, sizeof(toFloor), "%.1f", figure.value / figure.floor);
+	}
+	const char* verdict = "";
+	if (figure.target > 0)
+		verdict = figure.value < figure.target ? "met" : "MISSED";
+	fprintf(out, "  %-36s %11s %10s %12s %6s %11s %6s  %-6s %s\n", figure.what, value, spread,
+		target, toTarget, floor, toFloor, verdict, figure.note);
 }
 
 
-// What opening the week beside the journal costs more than without one.
-void
-PrintJournalPart(FILE* out, const SummaryReporter& reporter)
+// A benchmark's median at a size with its range, against a target and a
+// floor in the same unit.
+Figure
+TimeFigure(const SummaryReporter& reporter, const char* what, const char* name, int64 size,
+	double target, double floor, const char* note = "")
 {
-	double without = reporter.Time("OpenJournaledWeek", 0);
-	double with = reporter.Time("OpenJournaledWeek", kJournalEvents);
-	if (without < 0 || with < 0) {
-		fprintf(
-			out, "  %-34s %12s   < %5.0f ms\n", "its journal's part", "not run", kJournalTarget);
-		return;
-	}
-	double part = with - without;
-	fprintf(out, "  %-34s %9.3f ms   < %5.0f ms   %-4s %s\n", "its journal's part", part,
-		kJournalTarget, part < kJournalTarget ? "met" : "MISSED", "(the difference)");
+	return {what, reporter.Time(name, size), reporter.Time(name, size, "min"),
+		reporter.Time(name, size, "max"), "ms", target, floor, note};
 }
 
 
-// Decimals that keep a time in milliseconds to six characters.
-int
-Decimals(double time)
+// How a summary grows from the compared size to the largest: its time per
+// person there against here.
+Figure
+LinearFigure(const SummaryReporter& reporter, const char* what, const char* name)
 {
-	if (time < 10)
-		return 3;
-	if (time < 100)
-		return 2;
-	return time < 1000 ? 1 : 0;
-}
-
-
-// A figure that has no target of its own.
-void
-PrintFigure(
-	FILE* out, const SummaryReporter& reporter, const char* what, const char* name, int64 size)
-{
-	double time = reporter.Time(name, size);
-	if (time < 0) {
-		fprintf(out, "  %-34s %12s\n", what, "not run");
-		return;
-	}
-	fprintf(out, "  %-34s %9.3f ms\n", what, time);
+	double compared = reporter.Time(name, kComparedSize);
+	double largest = reporter.Time(name, kLargestSize);
+	double ratio = -1;
+	if (compared > 0 && largest > 0)
+		ratio = (largest / kLargestSize) / (compared / kComparedSize);
+	return {what, ratio, -1, -1, "x", kLinearTarget, -1, ""};
 }
 
 
@@ -1223,64 +1608,107 @@ PrintSummary(FILE* out, const SummaryReporter& reporter)
 		large != NULL ? large->orderBytes / (1024.0 * 1024.0) : 0.0,
 		large != NULL ? (int)large->orderLines : 0);
 
-	fprintf(out, "Against the targets (time per operation, mean of the iterations):\n");
-	PrintTarget(
-		out, reporter, "opening the week ('cvLD')", "OpenWeek", kComparedSize, kOpenTarget, "");
-	PrintTarget(out, reporter, "opening it, no journal", "OpenJournaledWeek", 0, kOpenTarget, "");
-	PrintTarget(out, reporter, "opening it beside 10,000 events", "OpenJournaledWeek",
-		kJournalEvents, kOpenTarget, "");
-	PrintJournalPart(out, reporter);
-	PrintTarget(out, reporter, "one click ('mOrd')", "OneClick", kComparedSize, kClickTarget, "");
-	PrintTarget(
-		out, reporter, "saving the week ('osav')", "SaveWeek", kComparedSize, kSaveTarget, "");
-	PrintTarget(out, reporter, "a save merging 100 persons", "SaveMergingWeek", kComparedSize,
-		kMergingSaveTarget, "(saved elsewhere meanwhile)");
-	PrintTarget(out, reporter, "start-up, demo week (3 meals/day)", "StartUp", kDemoArgument,
-		kStartUpTarget, "(the target's own week)");
-	PrintTarget(out, reporter, "start-up, large week", "StartUp", kComparedSize, kStartUpTarget,
-		"(for information)");
-	PrintTarget(
-		out, reporter, "summary: day totals", "SummaryTotals", kComparedSize, kSummaryTarget, "");
-	PrintTarget(
-		out, reporter, "summary: meal details", "SummaryMeals", kComparedSize, kSummaryTarget, "");
-	PrintTarget(out, reporter, "summary: person lists", "SummaryPersons", kComparedSize,
-		kSummaryTarget, "");
+	fprintf(out,
+		"Against the targets: the median of %d repetitions (%d for a whole process),\n"
+		"the range of the repetitions around it, the target and the figure's ratio to\n"
+		"it, the floor measured in the same run and the ratio to that:\n\n",
+		kRepetitions, kProcessRepetitions);
+	fprintf(out, "  %-36s %11s %10s %12s %6s %11s %6s\n", "", "median", "spread", "target", "/tgt",
+		"floor", "/floor");
 
-	fprintf(out, "\nFor information, a summary built and shown in the result window:\n");
-	PrintFigure(out, reporter, "day totals ('osuA')", "ShownTotals", kComparedSize);
-	PrintFigure(out, reporter, "meal details ('osuB')", "ShownMeals", kComparedSize);
-	PrintFigure(out, reporter, "person lists ('osuC')", "ShownPersons", kComparedSize);
+	double readFloor = reporter.Time("ReadFloor", kComparedSize);
+	double firstFrame = reporter.Time("FirstFrame", 0);
+	double startTarget = firstFrame > 0 ? kStartUpFactor * firstFrame : -1;
+	double journalTarget = kOpenTarget + kJournalTarget;
+	double opened = reporter.Time("OpenJournaledWeek", 0);
+	double openedBeside = reporter.Time("OpenJournaledWeek", kJournalEvents);
+	double largestFileMB = reporter.Counter("SummaryCommand", kLargestSize, "file_MB");
+	double summaryPeak = reporter.Counter("SummaryCommand", kLargestSize, "peak_MB");
 
+	const Figure figures[] = {
+		TimeFigure(reporter, "opening the week ('cvLD')", "OpenWeek", kComparedSize, kOpenTarget,
+			readFloor, "(floor: reading the file)"),
+		TimeFigure(reporter, "opening it beside 10,000 events", "OpenJournaledWeek", kJournalEvents,
+			journalTarget, readFloor),
+		{"its journal's part", opened >= 0 && openedBeside >= 0 ? openedBeside - opened : -1, -1,
+			-1, "ms", kJournalTarget, -1, "(the difference)"},
+		TimeFigure(reporter, "a click and its repaint", "ClickPainted", kComparedSize, kClickTarget,
+			reporter.Time("ClickFloor", kComparedSize), "(floor: a message that does nothing)"),
+		TimeFigure(reporter, "  the click alone ('mOrd')", "OneClick", kComparedSize, -1, -1),
+		TimeFigure(reporter, "saving the week ('osav')", "SaveWeek", kComparedSize, kSaveTarget,
+			reporter.Time("WriteFloor", kComparedSize), "(floor: write, flush, rename)"),
+		TimeFigure(reporter, "a save merging 100 persons", "SaveMergingWeek", kComparedSize,
+			kMergingSaveTarget, reporter.Time("WriteFloor", kComparedSize)),
+		TimeFigure(reporter, "start-up to the first frame, demo", "ProcessStartUp", kDemoArgument,
+			startTarget, firstFrame, "(floor: first-frame)"),
+		TimeFigure(reporter, "start-up to the first frame, large", "ProcessStartUp", kComparedSize,
+			startTarget, firstFrame),
+		TimeFigure(reporter, "summary built: day totals", "SummaryTotals", kComparedSize,
+			kSummaryTarget, readFloor),
+		TimeFigure(reporter, "summary built: meal details", "SummaryMeals", kComparedSize,
+			kSummaryTarget, readFloor),
+		TimeFigure(reporter, "summary built: person lists", "SummaryPersons", kComparedSize,
+			kSummaryTarget, readFloor),
+		TimeFigure(reporter, "\"Resume\" shown ('osuA')", "ShownTotals", kComparedSize,
+			kShownTarget, reporter.Time("SummaryTotals", kComparedSize), "(floor: the text built)"),
+		TimeFigure(reporter, "\"mStat\" shown ('osuB')", "ShownMeals", kComparedSize, kShownTarget,
+			reporter.Time("SummaryMeals", kComparedSize)),
+		TimeFigure(reporter, "\"pStat\" shown ('osuC')", "ShownPersons", kComparedSize,
+			kShownTarget, reporter.Time("SummaryPersons", kComparedSize)),
+		LinearFigure(reporter, "day totals per person, 32000/2000", "SummaryTotals"),
+		LinearFigure(reporter, "meal details per person, 32000/2000", "SummaryMeals"),
+		LinearFigure(reporter, "person lists per person, 32000/2000", "SummaryPersons"),
+		{"--summary persons, peak memory", summaryPeak, -1, -1, "MB",
+			largestFileMB > 0 ? kSummaryMemoryFactor * largestFileMB : -1, largestFileMB,
+			"(32000 persons; floor: the order file)"},
+		TimeFigure(reporter, "--summary persons, 32000 persons", "SummaryCommand", kLargestSize, -1,
+			-1, "(for information)"),
+	};
+	for (const Figure& figure : figures)
+		PrintFigureRow(out, figure);
+
+	fprintf(out, "\nFor information, the window made inside a running application:\n");
+	PrintFigureRow(
+		out, TimeFigure(reporter, "start-up, demo week", "StartUp", kDemoArgument, -1, -1));
+	PrintFigureRow(
+		out, TimeFigure(reporter, "start-up, large week", "StartUp", kComparedSize, -1, -1));
+
+	std::vector<int64> sizes(std::begin(kSizes), std::end(kSizes));
+	sizes.insert(sizes.end(), std::begin(kLargerSizes), std::end(kLargerSizes));
 	fprintf(out,
 		"\nGrowth with the number of persons (time at N / time at N/2; a cost\n"
 		"linear in the file size gives about 2 for each doubling):\n");
 	fprintf(out, "  %-14s", "");
-	for (int64 size : kSizes)
-		fprintf(out, " %9s", ("N=" + std::to_string(size)).c_str());
-	for (size_t i = 1; i < sizeof(kSizes) / sizeof(kSizes[0]); i++) {
-		fprintf(out, "  %9s",
-			(std::to_string(kSizes[i]) + "/" + std::to_string(kSizes[i - 1])).c_str());
-	}
+	for (int64 size : sizes)
+		fprintf(out, " %10s", ("N=" + std::to_string(size)).c_str());
 	fprintf(out, "\n");
-
-	const char* const names[] = {"OpenWeek", "OneClick", "SaveWeek", "StartUp", "SummaryTotals",
-		"SummaryMeals", "SummaryPersons", "ShownTotals", "ShownMeals", "ShownPersons"};
+	const char* const names[] = {"ReadFloor", "OpenWeek", "OneClick", "ClickPainted", "WriteFloor",
+		"SaveWeek", "StartUp", "SummaryTotals", "SummaryMeals", "SummaryPersons", "ShownTotals",
+		"ShownMeals", "ShownPersons"};
 	for (const char* name : names) {
 		fprintf(out, "  %-14s", name);
-		for (int64 size : kSizes) {
+		for (int64 size : sizes) {
 			double time = reporter.Time(name, size);
 			if (time < 0)
-				fprintf(out, " %9s", "-");
+				fprintf(out, " %10s", "-");
 			else
-				fprintf(out, " %6.*f ms", Decimals(time), time);
+				fprintf(out, " %7.*f ms", Decimals(time), time);
 		}
-		for (size_t i = 1; i < sizeof(kSizes) / sizeof(kSizes[0]); i++) {
-			double before = reporter.Time(name, kSizes[i - 1]);
-			double now = reporter.Time(name, kSizes[i]);
+		fprintf(out, "\n");
+		bool grown = false;
+		for (size_t i = 1; i < sizes.size(); i++)
+			grown = grown
+				|| (reporter.Time(name, sizes[i - 1]) > 0 && reporter.Time(name, sizes[i]) >= 0);
+		if (!grown)
+			continue;
+		fprintf(out, "  %-14s", "");
+		for (size_t i = 0; i < sizes.size(); i++) {
+			double before = i > 0 ? reporter.Time(name, sizes[i - 1]) : -1;
+			double now = reporter.Time(name, sizes[i]);
 			if (before <= 0 || now < 0)
-				fprintf(out, "  %9s", "-");
+				fprintf(out, " %10s", "");
 			else
-				fprintf(out, "  %9.2f", now / before);
+				fprintf(out, " %9.2fx", now / before);
 		}
 		fprintf(out, "\n");
 	}

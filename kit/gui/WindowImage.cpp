@@ -12,6 +12,10 @@
 #include "private/WindowPrivate.h"
 
 
+// The PNG writer's quality that asks for zlib's fastest compression.
+static const int kFastPngQuality = 80;
+
+
 status_t
 BPrivate::SaveWindowImage(BWindow* window, const char* path)
 {
@@ -30,7 +34,9 @@ BPrivate::SaveWindowImage(BWindow* window, const char* path)
 
 	if (image.isNull())
 		return B_ERROR;
-	if (!image.save(QString::fromUtf8(path), "PNG")) {
+	// The fastest compression: the picture is written while a start waits
+	// for it, and a larger file costs nothing to speak of.
+	if (!image.save(QString::fromUtf8(path), "PNG", kFastPngQuality)) {
 		printf("SaveWindowImage: cannot write '%s'\n", path);
 		return B_IO_ERROR;
 	}
