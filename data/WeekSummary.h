@@ -1,6 +1,10 @@
 #ifndef WEEK_SUMMARY_H
 #define WEEK_SUMMARY_H
 
+#include <stddef.h>
+
+#include <functional>
+
 #include <List.h>
 #include <String.h>
 #include <SupportDefs.h>
@@ -87,11 +91,21 @@ void AppendPersonMeals(
 void AppendPersonLists(
 	const SummaryDay days[kDaysPerWeek], const SummaryColumns& columns, BString* text);
 
+// Takes a summary's text part by part, in order; answers false when it
+// takes no more.
+typedef std::function<bool(const char* data, size_t size)> SummaryWriter;
+
 // The whole summary of a type: a blank, then the day totals (under the
 // ordering label and orderFileName without its ".order"), the meal details
 // and the person lists as the type asks. Another type gives the blank
 // alone. Answers the header the result window shows above the text.
 int BuildWeekSummary(int type, const SummaryDay days[kDaysPerWeek], const char* orderFileName,
 	const SummaryColumns& columns, BString* text);
+
+// The same text handed to write part by part while it is made, so that it
+// is never held whole: a large week's person lists are several times the
+// size of its order file. complete tells whether write took all of it.
+int WriteWeekSummary(int type, const SummaryDay days[kDaysPerWeek], const char* orderFileName,
+	const SummaryColumns& columns, const SummaryWriter& write, bool* complete);
 
 #endif // WEEK_SUMMARY_H
