@@ -1,5 +1,6 @@
 #include "WeekSummary.h"
 
+#include <stdint.h>
 #include <stdio.h>
 #include <string.h>
 
@@ -102,6 +103,9 @@ public:
 	}
 
 	bool Failed() const { return fFailed; }
+
+	// True when the text goes out in parts.
+	bool Streams() const { return fWrite != NULL; }
 
 private:
 	BString fPart;
@@ -457,6 +461,29 @@ private:
 };
 
 
+static int
+DigitsOf(int32 number)
+{
+	int digits = 1;
+	for (; number >= 10; number /= 10)
+		digits++;
+	return digits;
+}
+
+
+// Gives text room for size characters, so that it grows to that size
+// without moving.
+static void
+Reserve(BString* text, size_t size)
+{
+	int32 length = text->Length();
+	if (size <= static_cast<size_t>(length) || size > static_cast<size_t>(INT32_MAX))
+		return;
+	text->LockBuffer(static_cast<int32>(size));
+	text->UnlockBuffer(length);
+}
+
+
 // The memory the portions of a block of persons may take in the person
 // lists: a week with more persons than fit is walked once per block.
 static const size_t kMostPortionBytes = 64 * 1024 * 1024;
@@ -526,6 +553,23 @@ WritePersonLists(
 			}
 		}
 
+		if (!output->Streams()) {
+			// The block's lists go into the whole text at once: its room is
+			// made for them in one step, instead of the text being moved
+			// again and again as it grows, which a large week pays for with
+			// hundreds of megabytes moved.
+			size_t size = text->Length();
+			for (int32 person = first; person < end; person++) {
+				size += strlen("\n --- ") + std::max(3, DigitsOf(person + 1)) + strlen("() ")
+					+ persons.NameOf(person).size() + strlen("\n");
+				for (size_t meal = 0; meal < records.size(); meal++) {
+					if (portions[meal * width + (person - first)] > 0)
+						size += strlen("[  1x] ") + mealTexts[meal].Length();
+				}
+			}
+			size += strlen("\n*******\n");
+			Reserve(text, size);
+		}
 		for (int32 person = first; person < end; person++) {
 			heading.SetToFormat("(%3d) ", (int)(person + 1));
 			std::string_view name = persons.NameOf(person);
