@@ -87,7 +87,8 @@ void AppendPersonMeals(
 // The person lists of the week: every person collected Monday to Sunday,
 // numbered in that order, each followed by the person's meals of every day,
 // then "\n*******\n". The text is the one that asking every day for every
-// person's meals gives, built in one pass over the week's entries.
+// person's meals gives, built from a table of every person's portions of
+// every meal that one walk over the week's entries fills.
 void AppendPersonLists(
 	const SummaryDay days[kDaysPerWeek], const SummaryColumns& columns, BString* text);
 
