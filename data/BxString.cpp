@@ -86,7 +86,6 @@ BxString::BxString(const char* mealLine, int) :
 	fLine(-1),
 	fPos(-1),
 	fCount(0),
-	fLines(new BList),
 	fPersons(-1),
 	fPortions(-1),
 	fSearchValid(false)
@@ -106,9 +105,6 @@ BxString::_Changed()
 BxString::~BxString()
 {
 	printf("-BxL DEL %d\n", (int)CLines());
-	for (int32 i = 0; i < fLines->CountItems(); i++)
-		delete OrderLineAt(i);
-	delete fLines;
 }
 
 
@@ -137,9 +133,9 @@ void
 BxString::Clear()
 {
 	printf("-BxL CLR %d \n", (int)CLines());
-	for (int32 i = 0; i < fLines->CountItems(); i++)
-		delete OrderLineAt(i);
-	fLines->MakeEmpty();
+	fOrderLines.clear();
+	fOwnedLines.clear();
+	fFileText.reset();
 	_Changed();
 }
 
@@ -147,37 +143,96 @@ BxString::Clear()
 void
 BxString::AddOrderLine(const char* line)
 {
-	fLines->AddItem(new BString(line));
+	fOwnedLines.push_back(std::make_unique<std::string>(line != NULL ? line : ""));
+	const std::string& copy = *fOwnedLines.back();
+	fOrderLines.push_back(OrderLine{
+		copy.c_str(), static_cast<int32>(copy.size()), static_cast<int32>(fOwnedLines.size() - 1)});
 	_Changed();
 }
 
 
-BString*
+void
+BxString::AddOrderLine(const char* line, const std::shared_ptr<const std::string>& fileText)
+{
+	if (fFileText != fileText) {
+		if (fFileText != NULL) {
+			// The lines of another file's text are copied: the record keeps
+			// one text only.
+			for (int32 i = 0; i < CLines(); i++)
+				_OwnedLine(i);
+		}
+		fFileText = fileText;
+	}
+	fOrderLines.push_back(OrderLine{line, static_cast<int32>(strlen(line)), -1});
+	_Changed();
+}
+
+
+std::string_view
+BxString::OrderLineText(int32 index) const
+{
+	if (index < 0 || index >= CLines())
+		return std::string_view();
+	const OrderLine& line = fOrderLines[index];
+	return std::string_view(line.text, line.length);
+}
+
+
+const BString*
 BxString::OrderLineAt(int32 index) const
 {
-	return static_cast<BString*>(fLines->ItemAt(index));
+	if (index < 0 || index >= CLines())
+		return NULL;
+	std::string_view line = OrderLineText(index);
+	fLineCopy.SetTo(line.data(), static_cast<int32>(line.size()));
+	return &fLineCopy;
+}
+
+
+// The line at index as a text of the record's own, to be changed; the
+// caller tells _LineChanged when it is done.
+std::string&
+BxString::_OwnedLine(int32 index)
+{
+	OrderLine& line = fOrderLines[index];
+	if (line.owned < 0) {
+		fOwnedLines.push_back(std::make_unique<std::string>(line.text, line.length));
+		line.owned = static_cast<int32>(fOwnedLines.size() - 1);
+		_LineChanged(index);
+	}
+	return *fOwnedLines[line.owned];
+}
+
+
+void
+BxString::_LineChanged(int32 index)
+{
+	OrderLine& line = fOrderLines[index];
+	const std::string& text = *fOwnedLines[line.owned];
+	line.text = text.c_str();
+	line.length = static_cast<int32>(text.size());
 }
 
 
 // Finds the entry of person in an order line: its first character, and the
 // index of its closing ";" (or the line's end when it has none).
 static bool
-FindEntry(
-	const BString* line, const char* person, int32 personLength, int32* entryStart, int32* entryEnd)
+FindEntry(std::string_view line, const char* person, int32 personLength, int32* entryStart,
+	int32* entryEnd)
 {
-	const char* text = line->String();
-	int32 length = line->Length();
-	int32 start = 2;
+	size_t length = line.size();
+	size_t start = 2;
 	while (start < length) {
-		int32 hash = line->FindFirst('#', start);
-		if (hash < 0)
+		size_t hash = line.find('#', start);
+		if (hash == std::string_view::npos)
 			return false;
-		int32 end = line->FindFirst(';', hash);
-		if (end < 0)
+		size_t end = line.find(';', hash);
+		if (end == std::string_view::npos)
 			end = length;
-		if (hash - start == personLength && strncmp(text + start, person, personLength) == 0) {
-			*entryStart = start;
-			*entryEnd = end;
+		if (hash - start == static_cast<size_t>(personLength)
+			&& memcmp(line.data() + start, person, personLength) == 0) {
+			*entryStart = static_cast<int32>(start);
+			*entryEnd = static_cast<int32>(end);
 			return true;
 		}
 		start = end + 1;
@@ -191,18 +246,18 @@ FindEntry(
 // ";". A line edited by hand may end in the middle of an entry or hold text
 // without a "#", and an entry after that would read as part of it.
 static bool
-EndsAfterWholeEntries(const BString* line)
+EndsAfterWholeEntries(std::string_view line)
 {
-	int32 length = line->Length();
+	size_t length = line.size();
 	if (length < 2)
 		return false;
-	int32 start = 2;
+	size_t start = 2;
 	while (start < length) {
-		int32 hash = line->FindFirst('#', start);
-		if (hash < 0)
+		size_t hash = line.find('#', start);
+		if (hash == std::string_view::npos)
 			return false;
-		int32 end = line->FindFirst(';', hash);
-		if (end < 0)
+		size_t end = line.find(';', hash);
+		if (end == std::string_view::npos)
 			return false;
 		start = end + 1;
 	}
@@ -221,11 +276,11 @@ BxString::_Search(const char* person)
 	fPos = -1;
 	fCount = 0;
 	for (int32 i = 0; i < CLines(); i++) {
-		BString* line = OrderLineAt(i);
+		std::string_view line = OrderLineText(i);
 		if (FindEntry(line, person, personLength, &entryStart, &entryEnd)) {
 			fLine = i;
 			fPos = entryStart;
-			fCount = ReadEntryCount(line->String() + entryStart + personLength + 1, 4);
+			fCount = ReadEntryCount(line.data() + entryStart + personLength + 1, 4);
 			break;
 		}
 	}
@@ -266,12 +321,13 @@ BxString::CalcUserOrder(const char* person, int32 kind)
 			fCount--;
 		BString entry;
 		entry.SetToFormat("%s#%02d;", person, (int)fCount);
-		BString* line = OrderLineAt(fLine);
-		int32 entryEnd = line->FindFirst(';', fPos);
-		if (entryEnd < 0)
-			entryEnd = line->Length();
-		line->Remove(fPos, entryEnd - fPos + 1);
-		line->Insert(entry.String(), fPos);
+		std::string& line = _OwnedLine(fLine);
+		size_t entryEnd = line.find(';', fPos);
+		if (entryEnd == std::string::npos)
+			entryEnd = line.size();
+		line.erase(fPos, entryEnd - fPos + 1);
+		line.insert(fPos, entry.String());
+		_LineChanged(fLine);
 		// The entry keeps its place; only the counts need doing again.
 		fPersons = -1;
 		fPortions = -1;
@@ -281,17 +337,17 @@ BxString::CalcUserOrder(const char* person, int32 kind)
 	if (kind != kOrderAdd)
 		return;
 
-	BString* last = OrderLineAt(CLines() - 1);
-	if (last == NULL || last->Length() > kOrderLineLimit || !EndsAfterWholeEntries(last)) {
+	BString entry;
+	entry.SetToFormat("%s#%02d;", person, 1);
+	int32 last = CLines() - 1;
+	if (last < 0 || OrderLineText(last).size() > static_cast<size_t>(kOrderLineLimit)
+		|| !EndsAfterWholeEntries(OrderLineText(last))) {
 		printf("add line\n");
-		BString* line = new BString;
-		line->SetToFormat(":.%s#%02d;", person, 1);
-		fLines->AddItem(line);
+		AddOrderLine((BString(":.") << entry).String());
 	} else {
 		printf("Append\n");
-		BString entry;
-		entry.SetToFormat("%s#%02d;", person, 1);
-		*last += entry;
+		_OwnedLine(last) += entry.String();
+		_LineChanged(last);
 	}
 	_Changed();
 }
@@ -305,11 +361,11 @@ BxString::_Count() const
 	fPersons = 0;
 	fPortions = 0;
 	for (int32 i = 0; i < CLines(); i++) {
-		const BString* line = OrderLineAt(i);
-		for (int32 hash = line->FindFirst('#', 3); hash >= 0;
-			 hash = line->FindFirst('#', hash + 1)) {
+		std::string_view line = OrderLineText(i);
+		for (size_t hash = line.find('#', 3); hash != std::string_view::npos;
+			 hash = line.find('#', hash + 1)) {
 			fPersons++;
-			fPortions += ReadEntryCount(line->String() + hash + 1, 4);
+			fPortions += ReadEntryCount(line.data() + hash + 1, 4);
 		}
 	}
 }
@@ -336,7 +392,7 @@ BxString::CountUser() const
 int32
 BxString::CLines() const
 {
-	return fLines->CountItems();
+	return static_cast<int32>(fOrderLines.size());
 }
 
 
@@ -344,7 +400,7 @@ void
 BxString::PrintToStream()
 {
 	for (int32 i = 0; i < CLines(); i++)
-		printf("-BxL PTS %d| %s \n", (int)i, OrderLineAt(i)->String());
+		printf("-BxL PTS %d| %s \n", (int)i, OrderLineText(i).data());
 }
 
 

@@ -1,6 +1,11 @@
 #ifndef BX_STRING_H
 #define BX_STRING_H
 
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
 #include <List.h>
 #include <String.h>
 #include <SupportDefs.h>
@@ -11,7 +16,8 @@ class Prefs;
 const int32 kMaxPersonNameLength = 25;
 
 // What CalcUserOrder does with the person's entry.
-enum {
+enum
+{
 	kOrderQuery = 0,
 	kOrderAdd = 1,
 	kOrderRemove = 2,
@@ -21,7 +27,8 @@ enum {
 // and a copy of the menu line), and its order lines (":." and person
 // entries "Name#02;") say who ordered how many portions. The class also
 // carries the program's login state.
-class BxString : public BString {
+class BxString : public BString
+{
 public:
 	BxString(const char* mealLine, int unused = 0);
 	virtual ~BxString();
@@ -36,9 +43,18 @@ public:
 	virtual void CalcUserOrder(const char* person, int32 kind);
 	virtual void PrintToStream();
 
-	// Appends an order line as read from the order file.
+	// Appends a copy of an order line.
 	void AddOrderLine(const char* line);
-	BString* OrderLineAt(int32 index) const;
+	// Appends an order line that lies in fileText, the order file held
+	// whole (a C string there): the record refers to it and keeps the text.
+	// A large week holds hundreds of thousands of order lines, which are
+	// copied only when a click changes them.
+	void AddOrderLine(const char* line, const std::shared_ptr<const std::string>& fileText);
+	// An order line; its characters are followed by a NUL.
+	std::string_view OrderLineText(int32 index) const;
+	// A copy of an order line, valid until the next call; NULL when there
+	// is no such line.
+	const BString* OrderLineAt(int32 index) const;
 
 	// All portions of this meal.
 	int32 CountMeals() const;
@@ -50,14 +66,29 @@ public:
 	int32 fLine;
 	int32 fPos;
 	int32 fCount;
-	// The order lines. They change through AddOrderLine, CalcUserOrder and
-	// Clear only: the counts below are kept for them.
-	BList* fLines;
 
 private:
+	// An order line: a C string of length bytes in fFileText, or in
+	// fOwnedLines[owned] once it was changed or copied.
+	struct OrderLine
+	{
+		const char* text;
+		int32 length;
+		int32 owned;
+	};
+
 	void _Changed();
 	void _Count() const;
 	void _Search(const char* person);
+	std::string& _OwnedLine(int32 index);
+	void _LineChanged(int32 index);
+
+	// The order lines. They change through AddOrderLine, CalcUserOrder and
+	// Clear only: the counts below are kept for them.
+	std::vector<OrderLine> fOrderLines;
+	std::vector<std::unique_ptr<std::string>> fOwnedLines;
+	std::shared_ptr<const std::string> fFileText;
+	mutable BString fLineCopy;
 
 	// What the counts column asks after every click, kept until the order
 	// lines change: a large week has 2,000 entries per meal.

@@ -124,13 +124,17 @@ KV_Window::_ReadOrders(const char* path)
 	fChanges.Clear();
 	fReadIdentity = fSeenIdentity = IdentityOf(path);
 
+	// The records refer to their order lines in the file's text, read in
+	// one piece: a large week has hundreds of thousands of them.
+	OrderFileText file;
 	std::vector<OrderFileLine> lines;
+	bool made = access(path, F_OK) != 0 && errno == ENOENT;
 	BString reason;
-	if (access(path, F_OK) != 0 && errno == ENOENT) {
+	if (made) {
 		// Making it failed, and the person was told: the week reads as the
 		// new file would, so clicks count and a save makes the whole file.
 		lines = NewOrderFileLines(fCsvRows);
-	} else if (!ReadOrderFile(path, &lines, &reason)) {
+	} else if (!ReadOrderFileText(path, &file, &reason)) {
 		// What the file holds is unknown, so nothing may replace it or be
 		// appended to it; the week is shown without orders.
 		fWeekProblem << "the order file cannot be read (" << reason << ")";
@@ -144,7 +148,8 @@ KV_Window::_ReadOrders(const char* path)
 	BList* records[kDaysPerWeek];
 	for (int32 day = 0; day < kDaysPerWeek; day++)
 		records[day] = fDayBoxes[day]->fRecords;
-	DayRecordsRead read = FillDayRecords(lines, fDayMeals, records);
+	DayRecordsRead read =
+		made ? FillDayRecords(lines, fDayMeals, records) : FillDayRecords(file, fDayMeals, records);
 	for (int32 day = 0; day < kDaysPerWeek; day++)
 		fDayBoxes[day]->RecordsChanged();
 	fUnclaimed = std::move(read.unclaimed);

@@ -38,18 +38,19 @@ OrderFilePath(const char* menuOrOrderPath)
 }
 
 
-static order_line_kind
-KindOf(const std::string& line, bool* known)
+// Answers false for a line of no kind the order file knows.
+static bool
+KindOfLine(const char* line, order_line_kind* kind)
 {
-	*known = true;
-	if (!line.empty() && line[0] == '>')
-		return kMealLine;
-	if (!line.empty() && line[0] == ':')
-		return kOrderLine;
-	if (line.compare(0, strlen(kClosedMarker), kClosedMarker) == 0)
-		return kClosedMarkerLine;
-	*known = false;
-	return kMealLine;
+	if (line[0] == '>')
+		*kind = kMealLine;
+	else if (line[0] == ':')
+		*kind = kOrderLine;
+	else if (strncmp(line, kClosedMarker, strlen(kClosedMarker)) == 0)
+		*kind = kClosedMarkerLine;
+	else
+		return false;
+	return true;
 }
 
 
@@ -103,29 +104,76 @@ ForEachLine(FILE* file, int64 maxSize, Take take)
 
 
 bool
-ReadOrderFile(const char* path, std::vector<OrderFileLine>* lines, BString* reason)
+ReadOrderFileText(const char* path, OrderFileText* file, BString* reason)
 {
-	lines->clear();
+	file->text = std::make_shared<std::string>();
+	file->lineStarts.clear();
 	BString why;
-	FILE* file = OpenRegularFile(path, kLargestOrderFile, &why);
-	if (file == NULL) {
+	FILE* stream = OpenRegularFile(path, kLargestOrderFile, &why);
+	if (stream == NULL) {
 		printf("open.err: '%s' (%s)\n", path, why.String());
 		if (reason != NULL)
 			*reason = why;
 		return false;
 	}
 
-	ForEachLine(file, kLargestOrderFile, [lines](std::string& line) {
-		while (!line.empty() && line.back() == '\r')
-			line.pop_back();
-		// A NUL byte ends the line's text, as it ends every text we keep.
-		line.resize(strlen(line.c_str()));
-		bool known;
-		order_line_kind kind = KindOf(line, &known);
-		if (known)
-			lines->push_back(OrderFileLine{kind, line});
-	});
-	fclose(file);
+	// One read of the whole file into one text; a file that grows while it
+	// is read is read on up to the bound.
+	std::string& text = *file->text;
+	struct stat st;
+	if (fstat(fileno(stream), &st) == 0 && st.st_size > 0)
+		text.resize(static_cast<size_t>(std::min<int64>(st.st_size, kLargestOrderFile)));
+	size_t size = fread(text.data(), 1, text.size(), stream);
+	text.resize(size);
+	char chunk[65536];
+	size_t length;
+	while (text.size() < static_cast<size_t>(kLargestOrderFile)
+		&& (length = fread(chunk, 1,
+				std::min(sizeof(chunk), static_cast<size_t>(kLargestOrderFile) - text.size()),
+				stream))
+			> 0)
+		text.append(chunk, length);
+	fclose(stream);
+
+	// Each line becomes a C string in place: its line end and the CRs before
+	// it are made NULs. A NUL byte inside a line ends its text there, as it
+	// ends every text we keep.
+	char* chars = text.data();
+	size = text.size();
+	size_t start = 0;
+	if (size >= kByteOrderMarkLength && memcmp(chars, kByteOrderMark, kByteOrderMarkLength) == 0)
+		start = kByteOrderMarkLength;
+	while (start < size) {
+		char* lineEnd = static_cast<char*>(memchr(chars + start, '\n', size - start));
+		size_t end = lineEnd != NULL ? static_cast<size_t>(lineEnd - chars) : size;
+		size_t textEnd = end;
+		while (textEnd > start && chars[textEnd - 1] == '\r')
+			textEnd--;
+		memset(chars + textEnd, 0, end - textEnd);
+		if (lineEnd != NULL)
+			*lineEnd = '\0';
+		order_line_kind kind;
+		if (KindOfLine(chars + start, &kind))
+			file->lineStarts.push_back(static_cast<uint32>(start));
+		start = end + 1;
+	}
+	return true;
+}
+
+
+bool
+ReadOrderFile(const char* path, std::vector<OrderFileLine>* lines, BString* reason)
+{
+	lines->clear();
+	OrderFileText file;
+	if (!ReadOrderFileText(path, &file, reason))
+		return false;
+	lines->reserve(file.lineStarts.size());
+	for (int32 i = 0; i < file.CountLines(); i++) {
+		order_line_kind kind = kMealLine;
+		KindOfLine(file.LineAt(i), &kind);
+		lines->push_back(OrderFileLine{kind, file.LineAt(i)});
+	}
 	return true;
 }
 
@@ -367,9 +415,12 @@ AddMissingRecords(int32 day, const BList* menuLines,
 }
 
 
-DayRecordsRead
-FillDayRecords(
-	const std::vector<OrderFileLine>& lines, const BList* dayMenuLines, BList* const* dayRecords)
+// Puts the lines that forEachLine hands over (kind and C string) into the
+// days' records; addOrderLine gives a record one of its order lines.
+template <typename ForEachLine, typename AddOrderLine>
+static DayRecordsRead
+FillRecords(ForEachLine forEachLine, AddOrderLine addOrderLine, const BList* dayMenuLines,
+	BList* const* dayRecords)
 {
 	DayRecordsRead read;
 	// Each menu line's day, found once: a meal line is then placed at once,
@@ -385,23 +436,23 @@ FillDayRecords(
 	}
 
 	BxString* record = NULL;
-	const std::string* lastMealLine = NULL;
-	for (const OrderFileLine& line : lines) {
-		switch (line.kind) {
+	bool afterMealLine = false;
+	forEachLine([&](order_line_kind kind, const char* text) {
+		switch (kind) {
 		case kMealLine: {
-			lastMealLine = &line.text;
+			afterMealLine = true;
 			record = NULL;
-			std::string_view key = MealLineKey(line.text);
+			std::string_view key = MealLineKey(text);
 			auto place = key.empty() ? places.end() : places.find(key);
 			if (place != places.end()) {
 				place->second.claimed = true;
-				record = new BxString(line.text.c_str(), 0);
+				record = new BxString(text, 0);
 				dayRecords[place->second.day]->AddItem(record);
 			} else {
 				// Said once per meal, not once per order line: a day cut at
 				// its limit leaves thousands of them.
-				printf(":( no tarx found for: '%s'\n ", line.text.c_str());
-				read.unclaimed.meals.push_back(line);
+				printf(":( no tarx found for: '%s'\n ", text);
+				read.unclaimed.meals.push_back(OrderFileLine{kind, text});
 			}
 			read.lastMealClaimed = record != NULL;
 			break;
@@ -409,13 +460,13 @@ FillDayRecords(
 
 		case kOrderLine:
 			if (record != NULL)
-				record->AddOrderLine(line.text.c_str());
+				addOrderLine(record, text);
 			else {
 				// No day shows this meal, but its orders stay in the file.
-				if (lastMealLine != NULL)
-					read.unclaimed.meals.push_back(line);
+				if (afterMealLine)
+					read.unclaimed.meals.push_back(OrderFileLine{kind, text});
 				else
-					read.unclaimed.leading.push_back(line);
+					read.unclaimed.leading.push_back(OrderFileLine{kind, text});
 			}
 			break;
 
@@ -423,11 +474,42 @@ FillDayRecords(
 			read.closed = true;
 			break;
 		}
-	}
+	});
 
 	for (int32 day = 0; day < kDaysPerWeek; day++)
 		read.added += AddMissingRecords(day, &dayMenuLines[day], places, dayRecords[day]);
 	return read;
+}
+
+
+DayRecordsRead
+FillDayRecords(
+	const std::vector<OrderFileLine>& lines, const BList* dayMenuLines, BList* const* dayRecords)
+{
+	return FillRecords(
+		[&lines](auto take) {
+			for (const OrderFileLine& line : lines)
+				take(line.kind, line.text.c_str());
+		},
+		[](BxString* record, const char* text) { record->AddOrderLine(text); }, dayMenuLines,
+		dayRecords);
+}
+
+
+DayRecordsRead
+FillDayRecords(const OrderFileText& file, const BList* dayMenuLines, BList* const* dayRecords)
+{
+	std::shared_ptr<const std::string> text = file.text;
+	return FillRecords(
+		[&file](auto take) {
+			for (int32 i = 0; i < file.CountLines(); i++) {
+				order_line_kind kind = kMealLine;
+				KindOfLine(file.LineAt(i), &kind);
+				take(kind, file.LineAt(i));
+			}
+		},
+		[&text](BxString* record, const char* line) { record->AddOrderLine(line, text); },
+		dayMenuLines, dayRecords);
 }
 
 

@@ -8,6 +8,7 @@
 #include <time.h>
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -39,7 +40,7 @@ struct OrderFileLine
 
 // The largest order file read. A canteen of 2,000 persons, each with an
 // entry on every one of 175 meals a week, writes 4.9 MB, and 32,000 persons
-// 86 MB; reading holds the file about twice in memory. No canteen comes
+// 86 MB; the records refer to the file's text, held once. No canteen comes
 // near this bound, and a file beyond it is no order file of ours.
 const int64 kLargestOrderFile = 128 * 1024 * 1024;
 
@@ -49,6 +50,21 @@ const int64 kLargestOrderFile = 128 * 1024 * 1024;
 // reason (when asked for), when the file cannot be read: missing, no
 // regular file, larger than kLargestOrderFile or unreadable.
 bool ReadOrderFile(const char* path, std::vector<OrderFileLine>* lines, BString* reason = NULL);
+
+// An order file held whole in one text, read as ReadOrderFile reads it: each
+// of the lines it keeps is a C string in place (its line end, and the CRs
+// before it, made NULs), and lineStarts tells where they begin. A large
+// week's records refer to their lines here instead of copying each one.
+struct OrderFileText
+{
+	std::shared_ptr<std::string> text;
+	std::vector<uint32> lineStarts;
+
+	int32 CountLines() const { return static_cast<int32>(lineStarts.size()); }
+	const char* LineAt(int32 index) const { return text->data() + lineStarts[index]; }
+};
+
+bool ReadOrderFileText(const char* path, OrderFileText* file, BString* reason = NULL);
 
 // A meal line is ">" and a copy of its menu line. The two are compared
 // without the blanks, tabs and CRs at their ends, which editors and
@@ -94,6 +110,11 @@ struct DayRecordsRead
 // rows.
 DayRecordsRead FillDayRecords(
 	const std::vector<OrderFileLine>& lines, const BList* dayMenuLines, BList* const* dayRecords);
+
+// The same for a file held whole: the records refer to their order lines in
+// file's text, which they keep.
+DayRecordsRead FillDayRecords(
+	const OrderFileText& file, const BList* dayMenuLines, BList* const* dayRecords);
 
 // Writes the lines as they were read, each with a line end. False when the
 // file reports an error.

@@ -94,9 +94,10 @@ Refuse(BString* error, const char* what, const char* path, const char* reason)
 }
 
 
-bool
-SummarizeWeekFiles(const char* menuPath, int type, const SummaryColumns& columns, BString* text,
-	BString* error, int* headerKind)
+// Reads the week of the menu file at menuPath into week, as the main window
+// reads it; orderName gets the order file's name.
+static bool
+ReadWeek(const char* menuPath, WeekRecords* week, BString* orderName, BString* error)
 {
 	BEntry menu(menuPath, true);
 	if (!menu.Exists())
@@ -109,47 +110,80 @@ SummarizeWeekFiles(const char* menuPath, int type, const SummaryColumns& columns
 	if (leaf.FindFirst(".csv") < 0)
 		return Refuse(error, "not a menu file", menuPath, "the name has no \".csv\"");
 
-	WeekRecords week;
 	int reason = OpenError(menuPath);
-	if (reason != 0 || !ReadMenuFile(menuPath, &week.fRows)) {
+	if (reason != 0 || !ReadMenuFile(menuPath, &week->fRows)) {
 		return Refuse(
 			error, "cannot read the menu file", menuPath, strerror(reason != 0 ? reason : EIO));
 	}
-	int32 leftOut = AssignMenuDays(&week.fRows, week.fDayMeals);
+	int32 leftOut = AssignMenuDays(&week->fRows, week->fDayMeals);
 	if (leftOut > 0) {
 		// Said on the diagnostic channel: the summary text keeps its form.
 		printf("%d meals beyond %d a day are not in the summary: '%s'\n", (int)leftOut,
 			(int)kMaxMealsPerDay, menuPath);
 	}
 
+	BList* records[kDaysPerWeek];
+	for (int32 day = 0; day < kDaysPerWeek; day++)
+		records[day] = &week->fRecords[day];
 	BString orderPath = OrderFilePath(menuPath);
-	std::vector<OrderFileLine> lines;
 	if (access(orderPath.String(), F_OK) != 0)
-		lines = NewOrderFileLines(&week.fRows);
+		FillDayRecords(NewOrderFileLines(&week->fRows), week->fDayMeals, records);
 	else if (!BEntry(orderPath.String(), true).IsFile()) {
 		return Refuse(
 			error, "cannot read the order file", orderPath.String(), "not a regular file");
 	} else {
+		// The records refer to their lines in the file's text, held once.
+		OrderFileText file;
 		reason = OpenError(orderPath.String());
-		if (reason != 0 || !ReadOrderFile(orderPath.String(), &lines)) {
+		if (reason != 0 || !ReadOrderFileText(orderPath.String(), &file)) {
 			return Refuse(error, "cannot read the order file", orderPath.String(),
 				strerror(reason != 0 ? reason : EIO));
 		}
+		FillDayRecords(file, week->fDayMeals, records);
 	}
 
-	BList* records[kDaysPerWeek];
-	SummaryDay days[kDaysPerWeek];
-	for (int32 day = 0; day < kDaysPerWeek; day++)
-		records[day] = &week.fRecords[day];
-	FillDayRecords(lines, week.fDayMeals, records);
-	for (int32 day = 0; day < kDaysPerWeek; day++)
-		days[day] = SummaryDay{getLabel(kLabelMonday + day), records[day]};
+	*orderName = orderPath;
+	orderName->Remove(0, orderName->FindLast('/') + 1);
+	return true;
+}
 
-	BString orderName(orderPath);
-	orderName.Remove(0, orderName.FindLast('/') + 1);
+
+static void
+SummaryDaysOf(WeekRecords* week, SummaryDay days[kDaysPerWeek])
+{
+	for (int32 day = 0; day < kDaysPerWeek; day++)
+		days[day] = SummaryDay{getLabel(kLabelMonday + day), &week->fRecords[day]};
+}
+
+
+bool
+SummarizeWeekFiles(const char* menuPath, int type, const SummaryColumns& columns, BString* text,
+	BString* error, int* headerKind)
+{
+	WeekRecords week;
+	BString orderName;
+	if (!ReadWeek(menuPath, &week, &orderName, error))
+		return false;
+	SummaryDay days[kDaysPerWeek];
+	SummaryDaysOf(&week, days);
 	int kind = BuildWeekSummary(type, days, orderName.String(), columns, text);
 	if (headerKind != NULL)
 		*headerKind = kind;
+	return true;
+}
+
+
+bool
+WriteWeekFilesSummary(const char* menuPath, int type, const SummaryColumns& columns,
+	const SummaryWriter& write, BString* error, bool* complete)
+{
+	WeekRecords week;
+	BString orderName;
+	if (!ReadWeek(menuPath, &week, &orderName, error))
+		return false;
+	SummaryDay days[kDaysPerWeek];
+	SummaryDaysOf(&week, days);
+	WriteWeekSummary(type, days, orderName.String(), columns, write, complete);
 	return true;
 }
 
@@ -196,16 +230,25 @@ RunSummaryCommand(const char* name, const char* menuPath)
 	if (output < 0)
 		return 1;
 
-	BString text;
+	// The text goes out while it is made: a large week's person lists are
+	// several times the size of its order file.
 	BString error;
 	int status = 0;
-	if (!SummarizeWeekFiles(menuPath, type, StoredColumns(), &text, &error)) {
+	int writeError = 0;
+	bool complete = true;
+	SummaryWriter write = [output, &writeError](const char* data, size_t size) {
+		if (WriteAllTo(output, data, size))
+			return true;
+		writeError = errno;
+		return false;
+	};
+	if (!WriteWeekFilesSummary(menuPath, type, StoredColumns(), write, &error, &complete)) {
 		fflush(stdout);
 		fprintf(stderr, "Vantuk: %s\n", error.String());
 		status = 2;
-	} else if (!WriteAllTo(output, text.String(), text.Length())) {
+	} else if (!complete) {
 		fflush(stdout);
-		fprintf(stderr, "Vantuk: cannot write the summary: %s\n", strerror(errno));
+		fprintf(stderr, "Vantuk: cannot write the summary: %s\n", strerror(writeError));
 		status = 1;
 	}
 	fflush(stdout);

@@ -25,6 +25,12 @@ int CommandSummaryType(const char* name);
 bool SummarizeWeekFiles(const char* menuPath, int type, const SummaryColumns& columns,
 	BString* text, BString* error, int* headerKind = NULL);
 
+// The same summary handed to write part by part while it is made, never
+// held whole. False, with error telling why, when the week cannot be read
+// (then nothing is written); complete tells whether write took all of it.
+bool WriteWeekFilesSummary(const char* menuPath, int type, const SummaryColumns& columns,
+	const SummaryWriter& write, BString* error, bool* complete);
+
 // The command itself: writes the summary named name of the week of
 // menuPath to standard output, and everything else the program says to
 // standard error, so the output holds the text alone. Answers the exit

@@ -358,7 +358,7 @@ WDBox::PrintToFile(FILE* file)
 		BxString* record = RecordAt(i);
 		fprintf(file, "%s\n", record->String());
 		for (int32 j = 0; j < record->CLines(); j++)
-			fprintf(file, "%s\n", record->OrderLineAt(j)->String());
+			fprintf(file, "%s\n", record->OrderLineText(j).data());
 	}
 }
 

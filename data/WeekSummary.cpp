@@ -1,11 +1,12 @@
 #include "WeekSummary.h"
 
+#include <stdint.h>
 #include <stdio.h>
 #include <string.h>
 
+#include <algorithm>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <unordered_set>
 #include <vector>
 
@@ -60,17 +61,71 @@ RecordAt(const SummaryDay& day, int32 index)
 }
 
 
+// A summary's text goes into one text whole, or to a writer in parts of
+// about kPartSize bytes.
+static const int32 kPartSize = 64 * 1024;
+
+class SummaryOutput
+{
+public:
+	explicit SummaryOutput(BString* text) :
+		fText(text),
+		fWrite(NULL),
+		fFailed(false)
+	{
+	}
+
+	explicit SummaryOutput(const SummaryWriter& write) :
+		fText(&fPart),
+		fWrite(&write),
+		fFailed(false)
+	{
+	}
+
+	BString* Text() { return fText; }
+
+	// A point at which the text made so far may go out: it does once it is
+	// large. False once the writer takes no more.
+	bool Pause()
+	{
+		if (fWrite != NULL && fPart.Length() >= kPartSize)
+			return Flush();
+		return !fFailed;
+	}
+
+	bool Flush()
+	{
+		if (fWrite != NULL && !fFailed && !fPart.IsEmpty())
+			fFailed = !(*fWrite)(fPart.String(), static_cast<size_t>(fPart.Length()));
+		if (fWrite != NULL)
+			fPart.MakeEmpty();
+		return !fFailed;
+	}
+
+	bool Failed() const { return fFailed; }
+
+	// True when the text goes out in parts.
+	bool Streams() const { return fWrite != NULL; }
+
+private:
+	BString fPart;
+	BString* fText;
+	const SummaryWriter* fWrite;
+	bool fFailed;
+};
+
+
 // Finds the next person entry of an order line from start on: the name runs
 // from start to the "#", and next is where the entry after it begins.
 // Answers false when no "#" follows.
 static bool
-NextEntry(const BString* line, int32 start, int32* hash, int32* next)
+NextEntry(std::string_view line, size_t start, size_t* hash, size_t* next)
 {
-	*hash = line->FindFirst('#', start);
-	if (*hash < 0)
+	*hash = line.find('#', start);
+	if (*hash == std::string_view::npos)
 		return false;
-	int32 end = line->FindFirst(';', *hash);
-	*next = end < 0 ? line->Length() : end + 1;
+	size_t end = line.find(';', *hash);
+	*next = end == std::string_view::npos ? line.size() : end + 1;
 	return true;
 }
 
@@ -105,25 +160,47 @@ ListedName(std::string_view entry, std::string* buffer)
 }
 
 
-// Walks the entries of an order line as the person lists read them: from
-// behind the line's ":." on, up to an empty entry. Only a broken line has
-// one, and what follows it is not trusted. visit answers false to stop.
+// Calls visit(name) with the listed name of every entry of the day's order
+// lines, as the person names are collected: each line from its start on.
 template <typename Visit>
 static void
-ForEachListedEntry(const BString* line, Visit visit)
+ForEachEntryName(const SummaryDay& day, std::string* buffer, Visit visit)
 {
-	const char* chars = line->String();
-	int32 start = 2;
-	int32 hash;
-	int32 next;
+	for (int32 i = 0; i < CountRecords(day); i++) {
+		const BxString* record = RecordAt(day, i);
+		for (int32 j = 0; j < record->CLines(); j++) {
+			std::string_view line = record->OrderLineText(j);
+			size_t start = 0;
+			size_t hash;
+			size_t next;
+			while (NextEntry(line, start, &hash, &next)) {
+				visit(ListedName(line.substr(start, hash - start), buffer));
+				start = next;
+			}
+		}
+	}
+}
+
+
+// Walks the entries of an order line as the person lists read them: from
+// behind the line's ":." on, up to an empty entry. Only a broken line has
+// one, and what follows it is not trusted. visit answers false to stop; it
+// gets the entry's text before its "#" and the C string behind the "#".
+template <typename Visit>
+static void
+ForEachListedEntry(std::string_view line, Visit visit)
+{
+	size_t start = 2;
+	size_t hash;
+	size_t next;
 	while (NextEntry(line, start, &hash, &next)) {
-		if (chars[start] == ';' || hash == start) {
+		if (line[start] == ';' || hash == start) {
 			// The diagnostic stays off the line's normal end, which a large
 			// week reaches millions of times.
 			printf("ta ==NULL\n");
 			return;
 		}
-		if (!visit(std::string_view(chars + start, hash - start), chars + hash + 1))
+		if (!visit(line.substr(start, hash - start), line.data() + hash + 1))
 			return;
 		start = next;
 	}
@@ -181,6 +258,32 @@ AppendMealLine(const BxString* record, int32 meals, const char* gap, const Summa
 }
 
 
+// An order line as the meal details show it: its ":." as seven blanks,
+// each "#" as ": " and each ";" as "x | ". A line without entries has
+// nobody to list and is left out.
+static void
+AppendReadableOrderLine(std::string_view line, BString* text)
+{
+	if (line.find(';', 2) == std::string_view::npos)
+		return;
+	size_t run = 0;
+	if (line.substr(0, 2) == ":.") {
+		text->Append("       ");
+		run = 2;
+	}
+	const char* chars = line.data();
+	for (size_t i = run; i < line.size(); i++) {
+		if (chars[i] != '#' && chars[i] != ';')
+			continue;
+		text->Append(chars + run, static_cast<int32>(i - run));
+		text->Append(chars[i] == '#' ? ": " : "x | ");
+		run = i + 1;
+	}
+	text->Append(chars + run, static_cast<int32>(line.size() - run));
+	text->Append("\n");
+}
+
+
 void
 AppendDayHeader(const SummaryDay& day, const SummaryColumns& columns, BString* text)
 {
@@ -205,30 +308,32 @@ AppendDayTotals(const SummaryDay& day, const SummaryColumns& columns, BString* t
 }
 
 
-void
-AppendMealDetails(const SummaryDay& day, const SummaryColumns& columns, BString* text)
+static void
+WriteMealDetails(const SummaryDay& day, const SummaryColumns& columns, SummaryOutput* output)
 {
+	BString* text = output->Text();
 	AppendDayHeader(day, columns, text);
-	for (int32 i = 0; i < CountRecords(day); i++) {
+	for (int32 i = 0; i < CountRecords(day) && !output->Failed(); i++) {
 		const BxString* record = RecordAt(day, i);
 		int32 meals = record->CountMeals();
 		if (meals <= 0)
 			continue;
 		AppendMealLine(record, meals, " ", columns, text);
-
 		for (int32 j = 0; j < record->CLines(); j++) {
-			BString line(*record->OrderLineAt(j));
-			// A line without entries has nobody to list.
-			if (line.FindFirst(';', 2) < 0)
-				continue;
-			if (strncmp(line.String(), ":.", 2) == 0)
-				line.Remove(0, 2).Prepend("       ");
-			line.ReplaceAll("#", ": ");
-			line.ReplaceAll(";", "x | ");
-			*text << line << "\n";
+			AppendReadableOrderLine(record->OrderLineText(j), text);
+			if (!output->Pause())
+				break;
 		}
 	}
 	*text << "\n";
+}
+
+
+void
+AppendMealDetails(const SummaryDay& day, const SummaryColumns& columns, BString* text)
+{
+	SummaryOutput output(text);
+	WriteMealDetails(day, columns, &output);
 }
 
 
@@ -250,25 +355,12 @@ CollectPersonNames(const SummaryDay& day, BList* names)
 	}
 
 	std::string buffer;
-	for (int32 i = 0; i < CountRecords(day); i++) {
-		const BxString* record = RecordAt(day, i);
-		for (int32 j = 0; j < record->CLines(); j++) {
-			const BString* line = record->OrderLineAt(j);
-			const char* chars = line->String();
-			int32 start = 0;
-			int32 hash;
-			int32 next;
-			while (NextEntry(line, start, &hash, &next)) {
-				std::string_view candidate =
-					ListedName(std::string_view(chars + start, hash - start), &buffer);
-				start = next;
-				// Three characters or fewer make no person name for the lists.
-				if (candidate.length() <= 3 || !known.insert(std::string(candidate)).second)
-					continue;
-				names->AddItem(new BString(candidate.data(), candidate.length()));
-			}
-		}
-	}
+	ForEachEntryName(day, &buffer, [&](std::string_view candidate) {
+		// Three characters or fewer make no person name for the lists.
+		if (candidate.length() <= 3 || !known.insert(std::string(candidate)).second)
+			return;
+		names->AddItem(new BString(candidate.data(), candidate.length()));
+	});
 }
 
 
@@ -283,7 +375,7 @@ AppendPersonMeals(
 		int32 found = -1;
 		for (int32 j = 0; j < record->CLines() && found < 0; j++) {
 			ForEachListedEntry(
-				record->OrderLineAt(j), [&](std::string_view entry, const char* afterHash) {
+				record->OrderLineText(j), [&](std::string_view entry, const char* afterHash) {
 					if (ListedName(entry, &buffer) == name)
 						found = ReadEntryCount(afterHash, kSummaryCountDigits);
 					return found < 0;
@@ -297,73 +389,222 @@ AppendPersonMeals(
 }
 
 
-void
-AppendPersonLists(const SummaryDay days[kDaysPerWeek], const SummaryColumns& columns, BString* text)
+// The persons of the lists, numbered from 0 in the order their names first
+// occur. Their names lie one after the other in one text, and a table of
+// numbers small enough for the processor's caches finds them: a large week
+// looks up millions of entries, and a node per name would make each look-up
+// slower the more persons there are.
+class PersonNumbers
 {
-	BList names;
-	for (int32 day = 0; day < kDaysPerWeek; day++)
-		CollectPersonNames(days[day], &names);
-
-	int32 persons = names.CountItems();
-	std::unordered_map<std::string_view, int32> numberOf;
-	numberOf.reserve(persons);
-	for (int32 i = 0; i < persons; i++) {
-		const BString* name = static_cast<const BString*>(names.ItemAt(i));
-		numberOf.emplace(std::string_view(name->String(), name->Length()), i);
+public:
+	PersonNumbers() :
+		fStarts(1, 0),
+		fSlots(64, -1)
+	{
 	}
 
-	// Each person's meal lines, gathered in one walk over the week's
-	// entries in the order the lists show them: day by day, meal by meal.
-	// Only a person's first entry of a meal counts; the record a person was
-	// last found in tells a later entry of the same meal apart.
-	std::vector<BString> meals(persons);
-	std::vector<int64> seenIn(persons, -1);
-	int64 serial = 0;
+	int32 Count() const { return static_cast<int32>(fStarts.size()) - 1; }
+
+	std::string_view NameOf(int32 number) const
+	{
+		return std::string_view(fNames).substr(
+			fStarts[number], fStarts[number + 1] - fStarts[number]);
+	}
+
+	// The number of name, or -1. Orders list their persons mostly in the
+	// same order meal after meal, so the number after guess is tried first.
+	int32 Find(std::string_view name, int32 guess) const
+	{
+		if (guess >= 0 && guess + 1 < Count() && NameOf(guess + 1) == name)
+			return guess + 1;
+		return fSlots[_SlotOf(name)];
+	}
+
+	// The number of name, given to it when it had none.
+	int32 Number(std::string_view name, int32 guess)
+	{
+		if (guess >= 0 && guess + 1 < Count() && NameOf(guess + 1) == name)
+			return guess + 1;
+		size_t slot = _SlotOf(name);
+		if (fSlots[slot] >= 0)
+			return fSlots[slot];
+		int32 number = Count();
+		fSlots[slot] = number;
+		fNames.append(name);
+		fStarts.push_back(fNames.size());
+		if (static_cast<size_t>(Count()) * 2 > fSlots.size())
+			_Grow();
+		return number;
+	}
+
+private:
+	// The slot of name: its number's, or the empty one where it would go.
+	size_t _SlotOf(std::string_view name) const
+	{
+		size_t mask = fSlots.size() - 1;
+		size_t slot = std::hash<std::string_view>()(name) & mask;
+		while (fSlots[slot] >= 0 && NameOf(fSlots[slot]) != name)
+			slot = (slot + 1) & mask;
+		return slot;
+	}
+
+	void _Grow()
+	{
+		fSlots.assign(fSlots.size() * 2, -1);
+		for (int32 number = 0; number < Count(); number++)
+			fSlots[_SlotOf(NameOf(number))] = number;
+	}
+
+	std::string fNames;
+	std::vector<size_t> fStarts;
+	std::vector<int32> fSlots;
+};
+
+
+static int
+DigitsOf(int32 number)
+{
+	int digits = 1;
+	for (; number >= 10; number /= 10)
+		digits++;
+	return digits;
+}
+
+
+// Gives text room for size characters, so that it grows to that size
+// without moving.
+static void
+Reserve(BString* text, size_t size)
+{
+	int32 length = text->Length();
+	if (size <= static_cast<size_t>(length) || size > static_cast<size_t>(INT32_MAX))
+		return;
+	text->LockBuffer(static_cast<int32>(size));
+	text->UnlockBuffer(length);
+}
+
+
+// The memory the portions of a block of persons may take in the person
+// lists: a week with more persons than fit is walked once per block.
+static const size_t kMostPortionBytes = 64 * 1024 * 1024;
+
+
+// The person lists: each person's first entry of every meal, read in one
+// walk over the week's entries into a table of portions by meal and
+// person, written person by person. The table's rows are the meals, so
+// both the walk and the writing go through it in order.
+static void
+WritePersonLists(
+	const SummaryDay days[kDaysPerWeek], const SummaryColumns& columns, SummaryOutput* output)
+{
+	PersonNumbers persons;
 	std::string buffer;
+	int32 last = -1;
 	for (int32 day = 0; day < kDaysPerWeek; day++) {
-		for (int32 i = 0; i < CountRecords(days[day]); i++, serial++) {
-			const BxString* record = RecordAt(days[day], i);
-			BString mealText;
+		ForEachEntryName(days[day], &buffer, [&](std::string_view candidate) {
+			// Three characters or fewer make no person name for the lists.
+			if (candidate.length() <= 3)
+				return;
+			last = persons.Number(candidate, last);
+		});
+	}
+
+	std::vector<const BxString*> records;
+	for (int32 day = 0; day < kDaysPerWeek; day++) {
+		for (int32 i = 0; i < CountRecords(days[day]); i++)
+			records.push_back(RecordAt(days[day], i));
+	}
+	std::vector<BString> mealTexts(records.size());
+	for (size_t meal = 0; meal < records.size(); meal++)
+		AppendPersonMealText(records[meal], columns, &mealTexts[meal]);
+
+	int32 count = persons.Count();
+	size_t meals = std::max<size_t>(records.size(), 1);
+	int32 block = static_cast<int32>(
+		std::clamp<size_t>(kMostPortionBytes / (meals * sizeof(int16)), 1, std::max(count, 1)));
+	// The portions of a person's first entry of a meal; -1 while the person
+	// has none there. A hand-edited negative count is passed over, as if the
+	// entry were not the person's.
+	std::vector<int16> portions;
+	BString* text = output->Text();
+	BString heading;
+	for (int32 first = 0; first < count && !output->Failed(); first += block) {
+		int32 end = std::min(count, first + block);
+		int32 width = end - first;
+		portions.assign(records.size() * width, -1);
+		last = -1;
+		for (size_t meal = 0; meal < records.size(); meal++) {
+			const BxString* record = records[meal];
+			int16* row = portions.data() + meal * width;
 			for (int32 j = 0; j < record->CLines(); j++) {
 				ForEachListedEntry(
-					record->OrderLineAt(j), [&](std::string_view entry, const char* afterHash) {
-						auto person = numberOf.find(ListedName(entry, &buffer));
-						if (person == numberOf.end() || seenIn[person->second] == serial)
+					record->OrderLineText(j), [&](std::string_view entry, const char* afterHash) {
+						int32 person = persons.Find(ListedName(entry, &buffer), last);
+						if (person < 0)
 							return true;
-						// A hand-edited negative count is passed over, as if
-						// the entry were not the person's.
-						int32 count = ReadEntryCount(afterHash, kSummaryCountDigits);
-						if (count < 0)
+						last = person;
+						if (person < first || person >= end || row[person - first] >= 0)
 							return true;
-						seenIn[person->second] = serial;
-						if (count == 0)
-							return true;
-						if (mealText.IsEmpty())
-							AppendPersonMealText(record, columns, &mealText);
-						AppendPersonCount(count, &meals[person->second]);
-						meals[person->second] << mealText;
+						int32 portion = ReadEntryCount(afterHash, kSummaryCountDigits);
+						if (portion >= 0)
+							row[person - first] = static_cast<int16>(portion);
 						return true;
 					});
 			}
 		}
-	}
 
-	BString heading;
-	for (int32 i = 0; i < persons; i++) {
-		BString* person = static_cast<BString*>(names.ItemAt(i));
-		heading.SetToFormat("(%3d) ", (int)(i + 1));
-		*text << "\n --- " << heading << *person << "\n" << meals[i];
-		delete person;
+		if (!output->Streams()) {
+			// The block's lists go into the whole text at once: its room is
+			// made for them in one step, instead of the text being moved
+			// again and again as it grows, which a large week pays for with
+			// hundreds of megabytes moved.
+			size_t size = text->Length();
+			for (int32 person = first; person < end; person++) {
+				size += strlen("\n --- ") + std::max(3, DigitsOf(person + 1)) + strlen("() ")
+					+ persons.NameOf(person).size() + strlen("\n");
+				for (size_t meal = 0; meal < records.size(); meal++) {
+					if (portions[meal * width + (person - first)] > 0)
+						size += strlen("[  1x] ") + mealTexts[meal].Length();
+				}
+			}
+			size += strlen("\n*******\n");
+			Reserve(text, size);
+		}
+		for (int32 person = first; person < end; person++) {
+			heading.SetToFormat("(%3d) ", (int)(person + 1));
+			std::string_view name = persons.NameOf(person);
+			*text << "\n --- " << heading;
+			text->Append(name.data(), static_cast<int32>(name.size()));
+			*text << "\n";
+			for (size_t meal = 0; meal < records.size(); meal++) {
+				int16 portion = portions[meal * width + (person - first)];
+				if (portion <= 0)
+					continue;
+				AppendPersonCount(portion, text);
+				*text << mealTexts[meal];
+			}
+			if (!output->Pause())
+				break;
+		}
 	}
 	*text << "\n*******\n";
 }
 
 
-int
-BuildWeekSummary(int type, const SummaryDay days[kDaysPerWeek], const char* orderFileName,
-	const SummaryColumns& columns, BString* text)
+void
+AppendPersonLists(const SummaryDay days[kDaysPerWeek], const SummaryColumns& columns, BString* text)
+{
+	SummaryOutput output(text);
+	WritePersonLists(days, columns, &output);
+}
+
+
+static int
+WriteSummary(int type, const SummaryDay days[kDaysPerWeek], const char* orderFileName,
+	const SummaryColumns& columns, SummaryOutput* output)
 {
 	int header = kSummaryHeaderContact;
+	BString* text = output->Text();
 	text->SetTo(" ");
 
 	if (type == kSummaryAll || type == kSummaryTotals) {
@@ -378,15 +619,37 @@ BuildWeekSummary(int type, const SummaryDay days[kDaysPerWeek], const char* orde
 
 	if (type == kSummaryAll || type == kSummaryMealDetails) {
 		*text << "\n";
-		for (int32 day = 0; day < kDaysPerWeek; day++)
-			AppendMealDetails(days[day], columns, text);
+		for (int32 day = 0; day < kDaysPerWeek && !output->Failed(); day++)
+			WriteMealDetails(days[day], columns, output);
 		header = kSummaryHeaderPlain;
 	}
 
 	if (type == kSummaryAll || type == kSummaryPersons) {
 		*text << "\n";
-		AppendPersonLists(days, columns, text);
+		WritePersonLists(days, columns, output);
 		header = kSummaryHeaderPlain;
 	}
+	output->Flush();
+	return header;
+}
+
+
+int
+BuildWeekSummary(int type, const SummaryDay days[kDaysPerWeek], const char* orderFileName,
+	const SummaryColumns& columns, BString* text)
+{
+	SummaryOutput output(text);
+	return WriteSummary(type, days, orderFileName, columns, &output);
+}
+
+
+int
+WriteWeekSummary(int type, const SummaryDay days[kDaysPerWeek], const char* orderFileName,
+	const SummaryColumns& columns, const SummaryWriter& write, bool* complete)
+{
+	SummaryOutput output(write);
+	int header = WriteSummary(type, days, orderFileName, columns, &output);
+	if (complete != NULL)
+		*complete = !output.Failed();
 	return header;
 }

@@ -1,6 +1,10 @@
 #ifndef WEEK_SUMMARY_H
 #define WEEK_SUMMARY_H
 
+#include <stddef.h>
+
+#include <functional>
+
 #include <List.h>
 #include <String.h>
 #include <SupportDefs.h>
@@ -83,9 +87,14 @@ void AppendPersonMeals(
 // The person lists of the week: every person collected Monday to Sunday,
 // numbered in that order, each followed by the person's meals of every day,
 // then "\n*******\n". The text is the one that asking every day for every
-// person's meals gives, built in one pass over the week's entries.
+// person's meals gives, built from a table of every person's portions of
+// every meal that one walk over the week's entries fills.
 void AppendPersonLists(
 	const SummaryDay days[kDaysPerWeek], const SummaryColumns& columns, BString* text);
+
+// Takes a summary's text part by part, in order; answers false when it
+// takes no more.
+typedef std::function<bool(const char* data, size_t size)> SummaryWriter;
 
 // The whole summary of a type: a blank, then the day totals (under the
 // ordering label and orderFileName without its ".order"), the meal details
@@ -93,5 +102,11 @@ void AppendPersonLists(
 // alone. Answers the header the result window shows above the text.
 int BuildWeekSummary(int type, const SummaryDay days[kDaysPerWeek], const char* orderFileName,
 	const SummaryColumns& columns, BString* text);
+
+// The same text handed to write part by part while it is made, so that it
+// is never held whole: a large week's person lists are several times the
+// size of its order file. complete tells whether write took all of it.
+int WriteWeekSummary(int type, const SummaryDay days[kDaysPerWeek], const char* orderFileName,
+	const SummaryColumns& columns, const SummaryWriter& write, bool* complete);
 
 #endif // WEEK_SUMMARY_H

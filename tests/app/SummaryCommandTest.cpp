@@ -180,6 +180,71 @@ TEST_F(SummaryCommandTest, PrintsEachSummaryOfTheDemoWeekAndChangesNoFile)
 }
 
 
+TEST_F(SummaryCommandTest, TheTextWrittenWhileItIsMadeIsTheBuiltOne)
+{
+	// Each day's first meal for 900 persons: person lists of several hundred
+	// kilobytes, which go out in many parts.
+	WriteOrdersOfPersons(900);
+	const struct
+	{
+		const char* name;
+		int type;
+	} cases[] = {
+		{"totals", kSummaryTotals},
+		{"meals", kSummaryMealDetails},
+		{"persons", kSummaryPersons},
+	};
+	for (const auto& test : cases) {
+		std::string expected = Expected(test.type);
+		std::string output;
+		std::string errors;
+		EXPECT_EQ(0, Summary(test.name, fMenuPath, &output, &errors)) << errors;
+		EXPECT_EQ(expected, output) << test.name;
+
+		std::string parts;
+		int count = 0;
+		bool complete = false;
+		BString error;
+		EXPECT_TRUE(WriteWeekFilesSummary(
+			fMenuPath.c_str(), test.type, StoredColumns(),
+			[&](const char* data, size_t size) {
+				parts.append(data, size);
+				count++;
+				return true;
+			},
+			&error, &complete));
+		EXPECT_TRUE(complete);
+		EXPECT_EQ(expected, parts) << test.name;
+		if (test.type == kSummaryPersons) {
+			EXPECT_GT(output.size(), 300000u);
+			EXPECT_GT(count, 4);
+		}
+	}
+}
+
+
+TEST_F(SummaryCommandTest, AnOutputThatTakesNoMoreEndsWithStatusOne)
+{
+	WriteOrdersOfPersons(900);
+	std::string command = "exec '" + BuiltProgram("Vantuk/Vantuk") + "' --summary persons '"
+		+ fMenuPath + "' > /dev/full";
+	std::string errors;
+	EXPECT_EQ(1, RunProgram({"/bin/sh", "-c", command}, NULL, &errors));
+	EXPECT_NE(std::string::npos, errors.find("cannot write the summary: No space left on device"))
+		<< errors;
+
+	// A writer that gives up is asked no more.
+	int calls = 0;
+	bool complete = true;
+	BString error;
+	EXPECT_TRUE(WriteWeekFilesSummary(
+		fMenuPath.c_str(), kSummaryPersons, StoredColumns(),
+		[&](const char*, size_t) { return ++calls < 2; }, &error, &complete));
+	EXPECT_FALSE(complete);
+	EXPECT_EQ(2, calls);
+}
+
+
 TEST_F(SummaryCommandTest, AWeekWithoutOrderFileIsSummarisedWithoutOrders)
 {
 	std::string output;

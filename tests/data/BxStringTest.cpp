@@ -1,3 +1,4 @@
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -12,7 +13,8 @@ namespace {
 const char* kMealLine = ">2004/05/17;MON;Menu 1;Pasta;flour";
 
 
-class BxStringTest : public testing::Test {
+class BxStringTest : public testing::Test
+{
 protected:
 	void SetUp() override
 	{
@@ -38,7 +40,8 @@ protected:
 };
 
 
-struct OrderCase {
+struct OrderCase
+{
 	const char* name;
 	std::vector<std::string> before;
 	const char* person;
@@ -57,10 +60,8 @@ TEST_F(BxStringTest, ChangesOnePortionAtATime)
 	ASSERT_EQ(59u, line59.size());
 	ASSERT_EQ(60u, line60.size());
 	const OrderCase cases[] = {
-		{"first portion starts the first line", {}, "Guest", kOrderAdd, {":.Guest#01;"}, -1, -1,
-			0},
-		{"first portion on an empty line", {":."}, "Guest", kOrderAdd, {":.Guest#01;"}, -1, -1,
-			0},
+		{"first portion starts the first line", {}, "Guest", kOrderAdd, {":.Guest#01;"}, -1, -1, 0},
+		{"first portion on an empty line", {":."}, "Guest", kOrderAdd, {":.Guest#01;"}, -1, -1, 0},
 		{"another name is another person", {":.Guests#01;"}, "Guest", kOrderAdd,
 			{":.Guests#01;Guest#01;"}, -1, -1, 0},
 		{"09 becomes 10", {":.Guest#09;"}, "Guest", kOrderAdd, {":.Guest#10;"}, 0, 2, 10},
@@ -70,28 +71,28 @@ TEST_F(BxStringTest, ChangesOnePortionAtATime)
 			{":.Ann#01;Guest#01;Bob#03;"}, 0, 9, 1},
 		{"an entry on the second line", {":.Ann#01;", ":.Guest#04;"}, "Guest", kOrderAdd,
 			{":.Ann#01;", ":.Guest#05;"}, 1, 2, 5},
-		{"a count never drops below 00", {":.Guest#00;"}, "Guest", kOrderRemove,
-			{":.Guest#00;"}, 0, 2, 0},
+		{"a count never drops below 00", {":.Guest#00;"}, "Guest", kOrderRemove, {":.Guest#00;"}, 0,
+			2, 0},
 		{"removing without an entry changes nothing", {":.Ann#01;"}, "Guest", kOrderRemove,
 			{":.Ann#01;"}, -1, -1, 0},
-		{"a query changes nothing", {":.Guest#03;"}, "Guest", kOrderQuery, {":.Guest#03;"}, 0,
-			2, 3},
-		{"a query without an entry counts 0", {":.Ann#03;"}, "Guest", kOrderQuery,
-			{":.Ann#03;"}, -1, -1, 0},
+		{"a query changes nothing", {":.Guest#03;"}, "Guest", kOrderQuery, {":.Guest#03;"}, 0, 2,
+			3},
+		{"a query without an entry counts 0", {":.Ann#03;"}, "Guest", kOrderQuery, {":.Ann#03;"},
+			-1, -1, 0},
 		{"a last line of 59 characters gets the entry", {line59}, "Guest", kOrderAdd,
 			{line59 + "Guest#01;"}, -1, -1, 0},
 		{"a last line of 60 characters starts a new one", {line60}, "Guest", kOrderAdd,
 			{line60, ":.Guest#01;"}, -1, -1, 0},
-		{"counts stop at 9999, the most four digits hold", {":.Guest#9999;"}, "Guest",
-			kOrderAdd, {":.Guest#9999;"}, 0, 2, 9999},
+		{"counts stop at 9999, the most four digits hold", {":.Guest#9999;"}, "Guest", kOrderAdd,
+			{":.Guest#9999;"}, 0, 2, 9999},
 		{"an entry without its closing separator is mended", {":.Ann#01;Guest#02"}, "Guest",
 			kOrderAdd, {":.Ann#01;Guest#03;"}, 0, 9, 3},
 		// A hand-edited last line where a new entry would read as part of
 		// what stands before it.
-		{"a last line ending inside an entry starts a new one", {":.Ann#01"}, "Guest",
-			kOrderAdd, {":.Ann#01", ":.Guest#01;"}, -1, -1, 0},
-		{"a last line with text but no entry starts a new one", {":.Emil02;"}, "Guest",
-			kOrderAdd, {":.Emil02;", ":.Guest#01;"}, -1, -1, 0},
+		{"a last line ending inside an entry starts a new one", {":.Ann#01"}, "Guest", kOrderAdd,
+			{":.Ann#01", ":.Guest#01;"}, -1, -1, 0},
+		{"a last line with text but no entry starts a new one", {":.Emil02;"}, "Guest", kOrderAdd,
+			{":.Emil02;", ":.Guest#01;"}, -1, -1, 0},
 		{"a last line shorter than its mark starts a new one", {":"}, "Guest", kOrderAdd,
 			{":", ":.Guest#01;"}, -1, -1, 0},
 	};
@@ -160,7 +161,8 @@ TEST_F(BxStringTest, SingleUserModeIsAlwaysLoggedIn)
 
 TEST_F(BxStringTest, NamesCannotBreakTheOrderFormat)
 {
-	const struct {
+	const struct
+	{
 		const char* name;
 		const char* stored;
 	} cases[] = {
@@ -179,8 +181,8 @@ TEST_F(BxStringTest, NamesCannotBreakTheOrderFormat)
 
 		BxString record(kMealLine);
 		record.CalcUserOrder(BxString::LUser, kOrderAdd);
-		EXPECT_EQ(std::vector<std::string>{std::string(":.") + test.stored + "#01;"},
-			Lines(record));
+		EXPECT_EQ(
+			std::vector<std::string>{std::string(":.") + test.stored + "#01;"}, Lines(record));
 	}
 }
 
@@ -256,6 +258,37 @@ TEST_F(BxStringTest, AnswersFollowEveryChange)
 	EXPECT_EQ(0, record.fCount);
 	EXPECT_EQ(-1, record.fLine);
 	EXPECT_EQ(0, record.CountMeals());
+}
+
+TEST_F(BxStringTest, LinesOfAFilesTextAreCopiedOnlyWhenAClickChangesThem)
+{
+	// Two records on one text, their lines C strings in place.
+	const std::string lines =
+		std::string(":.Guest#02;Staff#01;") + '\0' + ":.Ann#01;" + '\0' + ":.Guest#05;" + '\0';
+	auto text = std::make_shared<const std::string>(lines);
+	BxString first(kMealLine);
+	BxString second(kMealLine);
+	first.AddOrderLine(text->data(), text);
+	first.AddOrderLine(text->data() + 21, text);
+	second.AddOrderLine(text->data() + 31, text);
+	EXPECT_EQ(4, first.CountMeals());
+	EXPECT_EQ(3, first.CountUser());
+
+	first.CalcUserOrder("Guest", kOrderRemove);
+	first.CalcUserOrder("Bea", kOrderAdd);
+	second.CalcUserOrder("Guest", kOrderAdd);
+	EXPECT_EQ(std::vector<std::string>({":.Guest#01;Staff#01;", ":.Ann#01;Bea#01;"}), Lines(first));
+	EXPECT_EQ(std::vector<std::string>({":.Guest#06;"}), Lines(second));
+	EXPECT_EQ(lines, *text);
+	EXPECT_EQ(4, first.CountMeals());
+	EXPECT_EQ(6, second.CountMeals());
+	EXPECT_EQ(":.Ann#01;Bea#01;", first.OrderLineText(1));
+	EXPECT_EQ('\0', first.OrderLineText(1).data()[first.OrderLineText(1).size()]);
+	EXPECT_EQ(NULL, first.OrderLineAt(2));
+
+	first.Clear();
+	EXPECT_EQ(0, first.CLines());
+	EXPECT_EQ(0, first.CountMeals());
 }
 
 } // namespace

@@ -23,12 +23,14 @@
 #include "LocalMoment.h"
 #include "MenuFile.h"
 #include "OrderFile.h"
+#include "Prefs.h"
 #include "TempFolder.h"
 
 
 namespace {
 
 std::vector<std::string> RecordsOf(const BList& records);
+std::vector<std::string> TextsOf(const std::vector<OrderFileLine>& lines);
 
 
 TEST(OrderFileTest, LiesBesideItsMenuFile)
@@ -110,6 +112,92 @@ TEST(OrderFileTest, ReadsMealAndOrderLinesWholeAndTheMarker)
 	};
 	EXPECT_EQ(markers, ClosedMarkersOf(path.c_str()));
 	EXPECT_TRUE(ClosedMarkersOf(folder.PathOf("missing.order").c_str()).empty());
+}
+
+
+TEST(OrderFileTest, TheFileHeldWholeReadsAsItsLinesAndItsRecordsReferToIt)
+{
+	TempFolder folder;
+	// A byte-order mark, CRs, a NUL inside a line, a last line without its
+	// line end.
+	const std::string content = std::string("\xef\xbb\xbf:.stray#01;\r\n"
+											">d1;MON;Menu 1;Pasta\r\r\n"
+											":.Guest#02;Staff#01;\n"
+											"some other line\n"
+											":.Cut#01;")
+		+ std::string(1, '\0')
+		+ "hidden#05;\n"
+		  ">d1;MON;Menu 2;Soup\n"
+		  ":.Ann#01;\n"
+		  ">no day;Menu 3;Cake\n"
+		  ":.Bob#04;\n"
+		  "#CLOSED-FOR-ORDER# Y2004M05D17 12:30:00 CW:20 \n"
+		  ":.Last#01;";
+	std::string path = folder.WriteFile("Menu.order", content);
+
+	std::vector<OrderFileLine> lines;
+	ASSERT_TRUE(ReadOrderFile(path.c_str(), &lines));
+	OrderFileText file;
+	ASSERT_TRUE(ReadOrderFileText(path.c_str(), &file));
+	const std::vector<std::string> expected = {":.stray#01;", ">d1;MON;Menu 1;Pasta",
+		":.Guest#02;Staff#01;", ":.Cut#01;", ">d1;MON;Menu 2;Soup", ":.Ann#01;",
+		">no day;Menu 3;Cake", ":.Bob#04;", "#CLOSED-FOR-ORDER# Y2004M05D17 12:30:00 CW:20 ",
+		":.Last#01;"};
+	ASSERT_EQ(expected.size(), lines.size());
+	ASSERT_EQ(static_cast<int32>(expected.size()), file.CountLines());
+	for (size_t i = 0; i < expected.size(); i++) {
+		EXPECT_EQ(expected[i], lines[i].text) << i;
+		EXPECT_STREQ(expected[i].c_str(), file.LineAt(static_cast<int32>(i))) << i;
+	}
+
+	// The days get the same records either way.
+	BList menu;
+	menu.AddItem(new BString("d1;MON;Menu 1;Pasta"));
+	menu.AddItem(new BString("d1;MON;Menu 2;Soup"));
+	BList dayMenuLines[kDaysPerWeek];
+	AssignMenuDays(&menu, dayMenuLines);
+	BList copied[kDaysPerWeek];
+	BList referring[kDaysPerWeek];
+	BList* copiedDays[kDaysPerWeek];
+	BList* referringDays[kDaysPerWeek];
+	for (int32 day = 0; day < kDaysPerWeek; day++) {
+		copiedDays[day] = &copied[day];
+		referringDays[day] = &referring[day];
+	}
+	DayRecordsRead fromLines = FillDayRecords(lines, dayMenuLines, copiedDays);
+	DayRecordsRead fromText = FillDayRecords(file, dayMenuLines, referringDays);
+	EXPECT_TRUE(fromText.closed);
+	EXPECT_EQ(TextsOf(fromLines.unclaimed.leading), TextsOf(fromText.unclaimed.leading));
+	EXPECT_EQ(TextsOf(fromLines.unclaimed.meals), TextsOf(fromText.unclaimed.meals));
+
+	// A click copies the line it changes; the file's text stays as read,
+	// and the records keep it while they live.
+	file = OrderFileText();
+	Prefs::getSTPrefs()->fSingleMode = true;
+	BxString login("login");
+	login.SetUser("Guest");
+	BxString* pasta = static_cast<BxString*>(referring[0].ItemAt(0));
+	pasta->CalcUserOrder("Guest", kOrderAdd);
+	pasta->CalcUserOrder("Zed", kOrderAdd);
+	EXPECT_EQ(":.Guest#03;Staff#01;", pasta->OrderLineText(0));
+	EXPECT_EQ(":.Cut#01;Zed#01;", pasta->OrderLineText(1));
+	EXPECT_EQ(6, pasta->CountMeals());
+	Prefs::aPrefsZgr->DeleteMe();
+
+	static_cast<BxString*>(copied[0].ItemAt(0))->CalcUserOrder("Guest", kOrderAdd);
+	const std::vector<std::string> records = {
+		">d1;MON;Menu 1;Pasta|:.Guest#03;Staff#01;|:.Cut#01;Zed#01;",
+		">d1;MON;Menu 2;Soup|:.Ann#01;"};
+	EXPECT_EQ(records, RecordsOf(referring[0]));
+	referring[0].MakeEmpty();
+	EXPECT_EQ(5, static_cast<BxString*>(copied[0].ItemAt(0))->CountMeals());
+	BxString::IsLogged = false;
+	for (int32 day = 0; day < kDaysPerWeek; day++) {
+		RecordsOf(copied[day]);
+		RecordsOf(referring[day]);
+		EmptyStringList(&dayMenuLines[day]);
+	}
+	EmptyStringList(&menu);
 }
 
 

@@ -391,4 +391,67 @@ TEST(WeekSummaryTest, PersonListsInOnePassEqualTheStepByStepSearch)
 	EXPECT_GT(mealLines, 1000);
 }
 
+TEST(WeekSummaryTest, WrittenInPartsTheTextIsTheBuiltOne)
+{
+	// Three meals a day for 1,200 persons, the order of the names turned
+	// around from day to day, and now and then a meal left out.
+	const char* const labels[kDaysPerWeek] = {
+		"Monday", "Tuesday", "Wednesday", "Thursday", "Friday", "Saturday", "Sunday"};
+	BList records[kDaysPerWeek];
+	SummaryDay days[kDaysPerWeek];
+	for (int32 day = 0; day < kDaysPerWeek; day++) {
+		for (int meal = 0; meal < 3; meal++) {
+			BString mealLine;
+			mealLine.SetToFormat(">2004-02-0%d;%.3s;Menu %d;Meal %d;x", (int)day + 2,
+				kDayTokens[day] + 1, meal, meal);
+			BxString* record = new BxString(mealLine.String(), 0);
+			std::string line = ":.";
+			for (int i = 0; i < 1200; i++) {
+				int person = day % 2 == 0 ? i : 1199 - i;
+				if ((person + meal + day) % 7 == 0)
+					continue;
+				line += "Person" + std::to_string(person) + "#0" + std::to_string(1 + meal) + ";";
+				if (line.size() > 59) {
+					record->AddOrderLine(line.c_str());
+					line = ":.";
+				}
+			}
+			record->AddOrderLine(line.c_str());
+			records[day].AddItem(record);
+		}
+		days[day] = SummaryDay{labels[day], &records[day]};
+	}
+
+	for (int type : {kSummaryAll, kSummaryTotals, kSummaryMealDetails, kSummaryPersons}) {
+		BString built;
+		int header = BuildWeekSummary(type, days, "Menu_KW06.order", kColumns, &built);
+		std::string written;
+		size_t parts = 0;
+		bool complete = false;
+		EXPECT_EQ(header,
+			WriteWeekSummary(
+				type, days, "Menu_KW06.order", kColumns,
+				[&](const char* data, size_t size) {
+					written.append(data, size);
+					parts++;
+					// Parts stay small, whatever the week.
+					return size < 128 * 1024;
+				},
+				&complete));
+		EXPECT_TRUE(complete) << type;
+		EXPECT_EQ(std::string(built.String()), written) << type;
+		if (type != kSummaryTotals) {
+			EXPECT_GT(parts, static_cast<size_t>(built.Length() / (128 * 1024))) << type;
+		}
+	}
+
+	BString persons;
+	AppendPersonLists(days, kColumns, &persons);
+	EXPECT_EQ(PersonListsStepByStep(days), std::string(persons.String()));
+	EXPECT_NE(
+		std::string::npos, std::string(persons.String()).find("\n --- (  1) Person1\n[  1x] "));
+	for (int32 day = 0; day < kDaysPerWeek; day++)
+		DeleteRecords(&records[day]);
+}
+
 } // namespace
