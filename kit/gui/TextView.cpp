@@ -67,6 +67,15 @@ IsWellFormed(const char* text, size_t length)
 	const unsigned char* bytes = reinterpret_cast<const unsigned char*>(text);
 	size_t i = 0;
 	while (i < length) {
+		// Eight plain characters at a time.
+		uint64_t word;
+		if (i + 8 <= length) {
+			memcpy(&word, bytes + i, 8);
+			if ((word & 0x8080808080808080ull) == 0) {
+				i += 8;
+				continue;
+			}
+		}
 		unsigned char lead = bytes[i];
 		if (lead < 0x80) {
 			i++;
@@ -105,11 +114,11 @@ IsWellFormed(const char* text, size_t length)
 // The kit's text of bytes: up to a null byte, and malformed UTF-8 mended
 // as the toolkit mends it.
 std::string
-FromBytes(const char* text, int32 length)
+FromBytes(const char* text, int32 length, bool endsAtLength = false)
 {
 	if (text == NULL || length <= 0)
 		return std::string();
-	size_t size = strnlen(text, length);
+	size_t size = endsAtLength ? static_cast<size_t>(length) : strnlen(text, length);
 	if (IsWellFormed(text, size))
 		return std::string(text, size);
 	return QString::fromUtf8(text, static_cast<qsizetype>(size)).toStdString();
@@ -792,7 +801,7 @@ TextViewPrivate::OffsetOf(int position) const
 
 
 std::string
-TextViewPrivate::Fitting(const std::string& text, int32 replacedBytes) const
+TextViewPrivate::Fitting(std::string text, int32 replacedBytes) const
 {
 	if (maxBytes == INT32_MAX)
 		return text;
@@ -813,6 +822,31 @@ TextViewPrivate::Fitting(const QString& text, int32 replacedBytes) const
 	if (maxBytes == INT32_MAX)
 		return text;
 	return QString::fromStdString(Fitting(text.toStdString(), replacedBytes));
+}
+
+
+void
+TextViewPrivate::SetText(std::string text)
+{
+	std::string newText = Fitting(std::move(text), Utf8().size());
+	programmaticDepth++;
+	if (edit != NULL) {
+		utf8 = std::move(newText);
+		anchor = 0;
+		caret = 0;
+		highlighted = false;
+		InvalidateLayout();
+		// A new text is shown from its top.
+		edit->verticalScrollBar()->setValue(0);
+		edit->horizontalScrollBar()->setValue(0);
+	} else {
+		QString shown = QString::fromStdString(newText);
+		shown.replace(QLatin1Char('\n'), QLatin1Char(' '));
+		line->setText(shown);
+		line->setCursorPosition(0);
+		utf8Valid = false;
+	}
+	programmaticDepth--;
 }
 
 
@@ -926,8 +960,11 @@ TextViewPrivate::ApplyFont()
 		QFontMetricsF metrics(drawFont);
 		ascent = metrics.ascent();
 		lineHeight = std::max(1.0f, ceilf(metrics.height()));
-		for (int i = 0; i < 128; i++)
+		widestAscii = 0;
+		for (int i = 0; i < 128; i++) {
 			asciiAdvance[i] = metrics.horizontalAdvance(QChar(i));
+			widestAscii = std::max(widestAscii, asciiAdvance[i]);
+		}
 		advances.clear();
 		InvalidateLayout();
 	}
@@ -1093,6 +1130,17 @@ TextViewPrivate::_LayOutParagraph(int32 start, int32 end, std::vector<int32>* st
 	starts->push_back(start);
 	qreal width = WrapWidth();
 	const char* bytes = utf8.data();
+	// Most lines of a summary are plain characters, far shorter than the
+	// text rectangle is wide: they take one line without being measured.
+	if (wordWrap && (end - start) * widestAscii <= width) {
+		unsigned char special = 0;
+		for (int32 i = start; i < end; i++) {
+			unsigned char byte = static_cast<unsigned char>(bytes[i]);
+			special |= (byte & 0x80) | (byte == '\t');
+		}
+		if (special == 0)
+			return;
+	}
 	int32 lineStart = start;
 	int32 lastBreak = -1;
 	qreal x = 0;
@@ -1450,33 +1498,16 @@ BTextView::MakeFocus(bool focus)
 void
 BTextView::SetText(const char* text)
 {
-	SetText(text, text != NULL ? static_cast<int32>(strlen(text)) : 0);
+	size_t length = text != NULL ? strlen(text) : 0;
+	fTextPrivate->SetText(
+		FromBytes(text, static_cast<int32>(std::min<size_t>(length, INT32_MAX)), true));
 }
 
 
 void
 BTextView::SetText(const char* text, int32 length)
 {
-	TextViewPrivate* d = fTextPrivate.get();
-	std::string newText = d->Fitting(FromBytes(text, length), d->Utf8().size());
-	d->programmaticDepth++;
-	if (d->edit != NULL) {
-		d->utf8 = std::move(newText);
-		d->anchor = 0;
-		d->caret = 0;
-		d->highlighted = false;
-		d->InvalidateLayout();
-		// A new text is shown from its top.
-		d->edit->verticalScrollBar()->setValue(0);
-		d->edit->horizontalScrollBar()->setValue(0);
-	} else {
-		QString shown = QString::fromStdString(newText);
-		shown.replace(QLatin1Char('\n'), QLatin1Char(' '));
-		d->line->setText(shown);
-		d->line->setCursorPosition(0);
-		d->utf8Valid = false;
-	}
-	d->programmaticDepth--;
+	fTextPrivate->SetText(FromBytes(text, length));
 }
 
 

@@ -49,8 +49,10 @@ struct TextViewPrivate
 
 	// What may still be inserted while the bytes replaced by it go: the
 	// text cut to the byte limit, at a character's end.
-	std::string Fitting(const std::string& text, int32 replacedBytes) const;
+	std::string Fitting(std::string text, int32 replacedBytes) const;
 	QString Fitting(const QString& text, int32 replacedBytes) const;
+	// Puts a new text in, shown from its top.
+	void SetText(std::string text);
 	// Replaces the bytes startOffset to endOffset (held to the text and to
 	// characters) by text, cut to the byte limit.
 	void Replace(int32 startOffset, int32 endOffset, const std::string& text);
@@ -131,6 +133,7 @@ struct TextViewPrivate
 	float ascent;
 	float lineHeight;
 	qreal asciiAdvance[128];
+	qreal widestAscii;
 	mutable QHash<char32_t, qreal> advances;
 
 	// The byte offset where each laid-out line starts, in order.
