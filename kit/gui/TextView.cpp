@@ -896,7 +896,7 @@ TextViewPrivate::Replace(int32 startOffset, int32 endOffset, const std::string& 
 		std::lower_bound(lineStarts.begin(), lineStarts.end(), static_cast<int32>(paragraphStart));
 	auto last = std::upper_bound(first, lineStarts.end(), oldEnd);
 	std::vector<int32> replacement;
-	_LayOutParagraph(static_cast<int32>(paragraphStart), static_cast<int32>(newEnd), &replacement);
+	_LayOutParagraphs(static_cast<int32>(paragraphStart), static_cast<int32>(newEnd), &replacement);
 	size_t index = first - lineStarts.begin();
 	lineStarts.erase(first, last);
 	lineStarts.insert(lineStarts.begin() + index, replacement.begin(), replacement.end());
@@ -1185,23 +1185,28 @@ TextViewPrivate::_LayOutParagraph(int32 start, int32 end, std::vector<int32>* st
 
 
 void
+TextViewPrivate::_LayOutParagraphs(int32 start, int32 end, std::vector<int32>* starts) const
+{
+	const char* bytes = utf8.data();
+	while (true) {
+		const char* found = static_cast<const char*>(memchr(bytes + start, '\n', end - start));
+		int32 paragraphEnd = found != NULL ? static_cast<int32>(found - bytes) : end;
+		_LayOutParagraph(start, paragraphEnd, starts);
+		if (found == NULL)
+			return;
+		start = paragraphEnd + 1;
+	}
+}
+
+
+void
 TextViewPrivate::EnsureLayout() const
 {
 	if (layoutValid || edit == NULL)
 		return;
 	lineStarts.clear();
 	widest = 0;
-	const char* bytes = utf8.data();
-	int32 length = static_cast<int32>(utf8.size());
-	int32 start = 0;
-	while (true) {
-		const char* found = static_cast<const char*>(memchr(bytes + start, '\n', length - start));
-		int32 end = found != NULL ? static_cast<int32>(found - bytes) : length;
-		_LayOutParagraph(start, end, &lineStarts);
-		if (found == NULL)
-			break;
-		start = end + 1;
-	}
+	_LayOutParagraphs(0, static_cast<int32>(utf8.size()), &lineStarts);
 	layoutValid = true;
 }
 

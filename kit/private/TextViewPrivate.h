@@ -156,6 +156,8 @@ private:
 	qreal _Advance(char32_t character) const;
 	qreal _TabAdvance(qreal x) const;
 	void _LayOutParagraph(int32 start, int32 end, std::vector<int32>* starts) const;
+	// The paragraphs of the bytes start to end, which end a paragraph.
+	void _LayOutParagraphs(int32 start, int32 end, std::vector<int32>* starts) const;
 	char32_t _CharacterAt(int32 offset, int32* size) const;
 };
 
