@@ -243,6 +243,41 @@ TEST_F(ResWinTest, ANameNotFoundOrClosingTheTextSelectsNothingAtTheStart)
 }
 
 
+TEST_F(ResWinTest, TheJumpInTheLargestPersonListsBringsThePersonIntoSight)
+{
+	// The person lists of a large week, the person near their end.
+	ResWin* window = Open();
+	BString text = PersonLists(300000);
+	window->fJumpText = "Person42000\n";
+	window->FillWithText(&text, kHeaderPlain);
+	BPrivate::ProcessEvents();
+
+	std::string shown = Shown(window);
+	ASSERT_EQ(std::string(text.String()), shown);
+	int32 start = -1;
+	int32 end = -1;
+	Selection(window, &start, &end);
+	EXPECT_EQ(static_cast<int32>(shown.find("Person42000\n")), start);
+
+	// Its line, far down, is in sight and shows selected.
+	window->Lock();
+	BTextView* view = window->fTextView;
+	float lineTop = view->PointAt(start).y;
+	BRect sight = view->Bounds();
+	int32 coloured = 0;
+	for (float y = sight.top; y <= sight.bottom; y += 2) {
+		for (float x = sight.left; x <= sight.right - 20; x += 3) {
+			rgb_color color = view->PixelAt(BPoint(x, y));
+			if (abs(color.red - color.blue) > 30 || abs(color.green - color.blue) > 30)
+				coloured++;
+		}
+	}
+	window->Unlock();
+	EXPECT_GT(lineTop, 100000);
+	EXPECT_GT(coloured, 10);
+}
+
+
 TEST_F(ResWinTest, ThereIsOnlyOneResultWindow)
 {
 	ResWin* first = Open();

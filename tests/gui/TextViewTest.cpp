@@ -58,7 +58,8 @@ Lines(int32 count)
 }
 
 
-class TextViewTest : public ControlTest {
+class TextViewTest : public ControlTest
+{
 protected:
 	void SetUp() override
 	{
@@ -405,4 +406,141 @@ TEST_F(TextViewTest, ATabMovesTheTextToTheNextTabStop)
 	ColumnsWith(fTextView, fTextView->Bounds(), kInk, &first, &last);
 	EXPECT_GE(first, 80);
 	EXPECT_LE(first, 84);
+}
+
+
+TEST_F(TextViewTest, TheKeysMoveSelectAndEdit)
+{
+	fTextView->SetText("Kasselerbraten\nSauerkraut");
+	Locked([&]() {
+		fTextView->MakeFocus(true);
+		fTextView->Select(3, 3);
+	});
+	int32 start = -1;
+	int32 end = -1;
+	const struct
+	{
+		const char* key;
+		uint32 modifiers;
+		int32 start;
+		int32 end;
+	} moves[] = {
+		{"\x1d", 0, 4, 4},
+		{"\x1c", B_SHIFT_KEY, 3, 4},
+		{"\x1f", 0, 18, 18},
+		{"\x1e", B_SHIFT_KEY, 3, 18},
+		{"\x01", 0, 0, 0},
+		{"\x04", B_SHIFT_KEY, 0, 14},
+	};
+	for (const auto& move : moves) {
+		SCOPED_TRACE(static_cast<int>(move.key[0]));
+		BPrivate::SimulateKey(fWindow, move.key, move.modifiers);
+		BPrivate::ProcessEvents();
+		fTextView->GetSelection(&start, &end);
+		EXPECT_EQ(move.start, start);
+		EXPECT_EQ(move.end, end);
+	}
+
+	// Cut and paste go through the clipboard; the keys take characters,
+	// not bytes.
+	BPrivate::SimulateKey(fWindow, "x", B_CONTROL_KEY);
+	BPrivate::SimulateKey(fWindow, "\x1f");
+	BPrivate::SimulateKey(fWindow, "\x04");
+	BPrivate::SimulateKey(fWindow, "v", B_CONTROL_KEY);
+	BPrivate::ProcessEvents();
+	EXPECT_STREQ("\nSauerkrautKasselerbraten", fTextView->Text());
+	fTextView->SetText("Gr\xc3\xbc\xc3\x9f"
+					   "e");
+	Locked([&]() { fTextView->Select(4, 4); });
+	BPrivate::SimulateKey(fWindow, "\b");
+	BPrivate::SimulateKey(fWindow, "\x7f");
+	BPrivate::ProcessEvents();
+	EXPECT_STREQ("Gre", fTextView->Text());
+}
+
+
+TEST_F(TextViewTest, TheMouseSelectsAndTheSelectionIsCopied)
+{
+	fTextView->SetText("Kasselerbraten auf Sauerkraut");
+	float height;
+	BPoint first = fTextView->PointAt(0, &height);
+	BPoint last = fTextView->PointAt(14);
+	float middle = first.y + height / 2;
+	BPrivate::SimulateMouseDown(fTextView, BPoint(first.x + 1, middle));
+	BPrivate::SimulateMouseMove(fTextView, BPoint(last.x + 1, middle));
+	BPrivate::SimulateMouseUp(fTextView, BPoint(last.x + 1, middle));
+	BPrivate::ProcessEvents();
+	int32 start = -1;
+	int32 end = -1;
+	fTextView->GetSelection(&start, &end);
+	EXPECT_EQ(0, start);
+	EXPECT_EQ(14, end);
+	EXPECT_GT(CountColoured(fTextView, BRect(0, 0, 199, 18)), 20);
+
+	// The copy goes in at the caret.
+	Locked([&]() { fTextView->MakeFocus(true); });
+	BPrivate::SimulateKey(fWindow, "c", B_CONTROL_KEY);
+	Locked([&]() { fTextView->Select(29, 29); });
+	BPrivate::SimulateKey(fWindow, "v", B_CONTROL_KEY);
+	BPrivate::ProcessEvents();
+	EXPECT_STREQ("Kasselerbraten auf SauerkrautKasselerbraten", fTextView->Text());
+
+	// Not selectable: the mouse leaves the selection alone.
+	Locked([&]() {
+		fTextView->Select(0, 0);
+		fTextView->MakeSelectable(false);
+	});
+	BPrivate::SimulateMouseDown(fTextView, BPoint(first.x + 1, middle));
+	BPrivate::SimulateMouseMove(fTextView, BPoint(last.x + 1, middle));
+	BPrivate::SimulateMouseUp(fTextView, BPoint(last.x + 1, middle));
+	BPrivate::ProcessEvents();
+	fTextView->GetSelection(&start, &end);
+	EXPECT_EQ(0, end);
+}
+
+
+TEST_F(TextViewTest, ALargeTextKeepsItsLinesThroughAnEdit)
+{
+	// Some hundred thousand lines, as the person lists of a large week,
+	// every tenth wrapped.
+	std::string text;
+	const int32 kLines = 200000;
+	for (int32 i = 0; i < kLines; i++) {
+		text += "[  1x] MON Menu " + std::to_string(i);
+		if (i % 10 == 0)
+			text += " Kasselerbraten auf Sauerkraut mit Kartoffelpueree";
+		text += "\n";
+	}
+	fTextView->SetText(text.c_str());
+	EXPECT_EQ(static_cast<int32>(text.size()), fTextView->TextLength());
+	int32 count = fTextView->CountLines();
+	EXPECT_GE(count, kLines + kLines / 10 + 1);
+
+	int32 offset = static_cast<int32>(text.find("Menu 190001\n"));
+	int32 lineStart = static_cast<int32>(text.rfind('\n', offset)) + 1;
+	int32 line = fTextView->LineAt(offset);
+	EXPECT_EQ(lineStart, fTextView->OffsetAt(line));
+	EXPECT_EQ(line - 1, fTextView->LineAt(lineStart - 1));
+	EXPECT_FLOAT_EQ(line * fTextView->LineHeight(), fTextView->PointAt(offset).y);
+
+	// A line break typed into a short line moves every line below by one.
+	int32 typed = static_cast<int32>(text.find("Menu 1\n")) + 2;
+	Locked([&]() {
+		fTextView->MakeFocus(true);
+		fTextView->Select(typed, typed);
+	});
+	BPrivate::SimulateKey(fWindow, "\n");
+	BPrivate::ProcessEvents();
+	EXPECT_EQ(static_cast<int32>(text.size()) + 1, fTextView->TextLength());
+	EXPECT_EQ(count + 1, fTextView->CountLines());
+	EXPECT_EQ(line + 1, fTextView->LineAt(offset + 1));
+	EXPECT_EQ(lineStart + 1, fTextView->OffsetAt(line + 1));
+	EXPECT_EQ(typed + 1, fTextView->OffsetAt(fTextView->LineAt(typed) + 1));
+
+	Locked([&]() {
+		fTextView->Select(offset + 1, offset + 12);
+		fTextView->Highlight(offset + 1, offset + 12);
+		fTextView->ScrollToSelection();
+	});
+	EXPECT_GT(CountColoured(fTextView, fTextView->Bounds()), 10);
 }
