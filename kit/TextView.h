@@ -15,8 +15,10 @@ namespace BPrivate {
 struct TextViewPrivate;
 }
 
-// Text that the user can read, select and edit: the desktop's own text
-// editor over the whole view, on the view's colour. Offsets count bytes of
+// Text that the user can read, select and edit over the whole view, on the
+// view's colour: the kit's own text area, which keeps the text once and lays
+// out and paints only the lines in sight, so megabytes of summary show at
+// once (no undo, no blinking caret). Offsets count bytes of
 // the UTF-8 text, as on the platform; lines are the lines as laid out (a
 // wrapped paragraph has several).
 //
