@@ -1262,7 +1262,7 @@ ProcessStartUp(benchmark::State& state)
 		return;
 	}
 	setenv(kAppFolderVariable, week->appFolder.c_str(), 1);
-	std::string picture = gHome + "/start-up.png";
+	std::string picture = gHome + "/start-up.bmp";
 	bool ok = true;
 	for (auto _ : state) {
 		unlink(picture.c_str());
@@ -1283,7 +1283,7 @@ ProcessStartUp(benchmark::State& state)
 void
 FirstFrame(benchmark::State& state)
 {
-	std::string picture = gHome + "/first-frame.png";
+	std::string picture = gHome + "/first-frame.bmp";
 	bool ok = true;
 	for (auto _ : state) {
 		auto start = std::chrono::steady_clock::now();

@@ -3,7 +3,9 @@
 #include <stdio.h>
 
 #include <QCoreApplication>
+#include <QFileInfo>
 #include <QImage>
+#include <QImageWriter>
 #include <QPixmap>
 
 #include <Errors.h>
@@ -34,9 +36,15 @@ BPrivate::SaveWindowImage(BWindow* window, const char* path)
 
 	if (image.isNull())
 		return B_ERROR;
-	// The fastest compression: the picture is written while a start waits
-	// for it, and a larger file costs nothing to speak of.
-	if (!image.save(QString::fromUtf8(path), "PNG", kFastPngQuality)) {
+	// A picture named ".bmp" (or another kind the toolkit writes) is written
+	// as its name says, anything else as PNG with the fastest compression:
+	// the picture is written while a start waits for it.
+	QString file = QString::fromUtf8(path);
+	QByteArray format = QFileInfo(file).suffix().toLower().toLatin1();
+	if (format.isEmpty() || !QImageWriter::supportedImageFormats().contains(format))
+		format = "png";
+	int quality = format == "png" ? kFastPngQuality : -1;
+	if (!image.save(file, format.constData(), quality)) {
 		printf("SaveWindowImage: cannot write '%s'\n", path);
 		return B_IO_ERROR;
 	}

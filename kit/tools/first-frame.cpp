@@ -1,7 +1,7 @@
 // The least a Qt program does to show a window and write its first frame to
 // a picture file, as "Vantuk --screenshot" does with the main window: the
 // floor against which the benchmarks measure the program's whole start-up.
-//     first-frame PICTURE.png
+//     first-frame PICTURE.png|PICTURE.bmp
 
 #include <stdio.h>
 
@@ -14,7 +14,7 @@ int
 main(int argc, char** argv)
 {
 	if (argc != 2) {
-		fprintf(stderr, "usage: first-frame PICTURE.png\n");
+		fprintf(stderr, "usage: first-frame PICTURE.png|PICTURE.bmp\n");
 		return 2;
 	}
 	QApplication application(argc, argv);
@@ -23,6 +23,9 @@ main(int argc, char** argv)
 	window.resize(631, 551);
 	window.show();
 	QApplication::processEvents();
-	// The compression the program's own pictures are written with.
-	return window.grab().save(QString::fromLocal8Bit(argv[1]), "PNG", 80) ? 0 : 1;
+	// The kind the name says, and PNG with the compression the program's
+	// own pictures are written with.
+	QString file = QString::fromLocal8Bit(argv[1]);
+	bool png = file.endsWith(".png", Qt::CaseInsensitive);
+	return window.grab().save(file, png ? "PNG" : nullptr, png ? 80 : -1) ? 0 : 1;
 }

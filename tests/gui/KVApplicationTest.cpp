@@ -352,6 +352,28 @@ TEST_F(KVApplicationTest, ScreenshotSavesTheWindowAndQuits)
 }
 
 
+TEST_F(KVApplicationTest, AScreenshotNamedBmpIsABitmapOfTheWindow)
+{
+	StoreReaderAnswer(0, true);
+	std::string path = fAppFolder.PathOf("shot.bmp");
+	StartOptions options;
+	options.screenshotPath = path.c_str();
+	KVApplication application(options);
+	ASSERT_EQ(B_OK, application.InitCheck());
+	BRect frame = application.MainWindow()->Frame();
+
+	application.Run();
+
+	EXPECT_EQ(B_OK, application.ScreenshotStatus());
+	std::string bmp = ReadWholeFile(path);
+	ASSERT_GT(bmp.size(), 26u);
+	EXPECT_EQ("BM", bmp.substr(0, 2));
+	// The width in the header, little-endian.
+	uint32 width = (uint8)bmp[18] | (uint32)(uint8)bmp[19] << 8 | (uint32)(uint8)bmp[20] << 16;
+	EXPECT_EQ((uint32)frame.IntegerWidth() + 1, width);
+}
+
+
 TEST_F(KVApplicationTest, ScreenshotToAnUnwritablePlaceFails)
 {
 	StoreReaderAnswer(0, true);
