@@ -9,6 +9,7 @@
 #include <QDragMoveEvent>
 #include <QDropEvent>
 #include <QEnterEvent>
+#include <QGlyphRun>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPaintEvent>
@@ -18,11 +19,16 @@
 #include <QPixmap>
 #include <QPointer>
 #include <QRegion>
+#include <QTextLayout>
 #include <QWheelEvent>
 
 #include <algorithm>
 #include <chrono>
-#include <optional>
+#include <map>
+#include <string>
+#include <string_view>
+#include <tuple>
+#include <unordered_map>
 
 #include <AppDefs.h>
 #include <Bitmap.h>
@@ -168,13 +174,12 @@ public:
 		if (fBorrowed) {
 			fPainter->save();
 		} else if (view->EnsureBacking()) {
-			fOwn.emplace(&view->backing);
-			fPainter = &*fOwn;
+			fPainter = view->DirectPainter();
 			// The backing image holds the part that shows of the view's
-			// scrolled area.
-			fPainter->translate(-view->origin.x - view->backingPlace.left(),
-				-view->origin.y - view->backingPlace.top());
-			view->widget->update();
+			// scrolled area; the view may have scrolled since the last call.
+			fPainter->setTransform(
+				QTransform::fromTranslate(-view->origin.x - view->backingPlace.left(),
+					-view->origin.y - view->backingPlace.top()));
 		}
 		if (fPainter == NULL)
 			return;
@@ -198,8 +203,130 @@ public:
 private:
 	QPainter* fPainter;
 	bool fBorrowed;
-	std::optional<QPainter> fOwn;
 };
+
+
+// The same few texts are drawn again and again (the counts of a day after
+// every click, the meals of its list while the pointer moves): each is
+// shaped once per font and its glyphs kept, shaping being most of what a
+// short string costs. A text whose kept glyphs could show otherwise than
+// the toolkit draws it (control characters, scripts written right to left,
+// underlined or struck-out faces, sizes past the toolkit's glyph cache) is
+// drawn as text each time.
+class ShapedTexts {
+public:
+	// The glyphs of text in font, their baseline starting at (0, 0); NULL
+	// when the text is to be drawn as text.
+	const QList<QGlyphRun>* GlyphsOf(const BFont& font, std::string_view text)
+	{
+		if (text.size() > kLongestKept)
+			return NULL;
+		FontTexts& entry = _Entry(font);
+		auto found = entry.texts.find(std::string(text));
+		if (found == entry.texts.end()) {
+			// A program that draws ever new texts keeps a bounded store.
+			if (entry.texts.size() >= kMostKept)
+				entry.texts.clear();
+			found = entry.texts.emplace(std::string(text), _Shape(entry.font, text)).first;
+		}
+		return found->second.kept ? &found->second.runs : NULL;
+	}
+
+	const QFont& FontOf(const BFont& font) { return _Entry(font).font; }
+
+private:
+	static const size_t kLongestKept = 256;
+	static const size_t kMostKept = 2048;
+	// The toolkit draws larger glyphs as outlines, not from its cache.
+	static constexpr float kLargestKeptSize = 48;
+
+	struct Shaped {
+		QList<QGlyphRun> runs;
+		bool kept;
+	};
+
+	struct FontTexts {
+		QFont font;
+		bool keepsGlyphs;
+		std::unordered_map<std::string, Shaped> texts;
+	};
+
+	FontTexts& _Entry(const BFont& font)
+	{
+		if (fLast != NULL && fLastFont == font)
+			return *fLast;
+		auto key = std::make_tuple(std::string(font.Family()), font.Size(), font.Face());
+		auto found = fFonts.find(key);
+		if (found == fFonts.end()) {
+			FontTexts entry;
+			entry.font = BPrivate::ToQFont(font);
+			entry.keepsGlyphs = !entry.font.underline() && !entry.font.strikeOut()
+				&& font.Size() <= kLargestKeptSize;
+			found = fFonts.emplace(key, std::move(entry)).first;
+		}
+		fLast = &found->second;
+		fLastFont = font;
+		return *fLast;
+	}
+
+	static Shaped _Shape(const QFont& font, std::string_view text)
+	{
+		Shaped shaped{{}, false};
+		QString string = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+		for (QChar character : string) {
+			// Hebrew and the scripts after it may run right to left.
+			if (character.unicode() < 0x20 || character.unicode() >= 0x0590)
+				return shaped;
+		}
+		QTextLayout layout(string, font);
+		layout.beginLayout();
+		QTextLine line = layout.createLine();
+		layout.endLayout();
+		if (!line.isValid())
+			return shaped;
+		shaped.runs = layout.glyphRuns();
+		// The layout puts the baseline at the line's ascent.
+		for (QGlyphRun& run : shaped.runs) {
+			QList<QPointF> positions = run.positions();
+			for (QPointF& position : positions)
+				position.ry() -= line.ascent();
+			run.setPositions(positions);
+		}
+		shaped.kept = true;
+		return shaped;
+	}
+
+	std::map<std::tuple<std::string, float, uint16>, FontTexts> fFonts;
+	FontTexts* fLast = NULL;
+	BFont fLastFont;
+};
+
+
+ShapedTexts&
+Shapes()
+{
+	// Drawing happens on the toolkit's thread alone.
+	static ShapedTexts sShapes;
+	return sShapes;
+}
+
+
+void
+DrawText(QPainter* painter, const BFont& font, const QColor& color, std::string_view text,
+	BPoint location)
+{
+	ShapedTexts& shapes = Shapes();
+	painter->setPen(color);
+	const QList<QGlyphRun>* runs = shapes.GlyphsOf(font, text);
+	if (runs != NULL) {
+		for (const QGlyphRun& run : *runs)
+			painter->drawGlyphRun(QPointF(location.x, location.y), run);
+		return;
+	}
+	painter->setFont(shapes.FontOf(font));
+	painter->drawText(QPointF(location.x, location.y),
+		QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
+}
 
 
 // How far an edge moves when the parent's size changes by delta, by the
@@ -400,6 +527,7 @@ ViewWidget::paintEvent(QPaintEvent* event)
 	if (fView == NULL)
 		return;
 	ViewPrivate* view = fView->fPrivate.get();
+	view->EndDirectDrawing();
 	view->UpdateBacking();
 	QPainter painter(this);
 	QRect area = event->rect();
@@ -862,6 +990,7 @@ ViewPrivate::EnsureBacking()
 {
 	QRect shown = ShownPart();
 	if (shown.isEmpty()) {
+		EndDirectDrawing();
 		backing = QImage();
 		backingPlace = QRect();
 		return false;
@@ -869,6 +998,7 @@ ViewPrivate::EnsureBacking()
 	if (shown == backingPlace && !backing.isNull())
 		return true;
 
+	EndDirectDrawing();
 	QImage image(shown.size(), QImage::Format_ARGB32_Premultiplied);
 	image.fill(BackgroundColor());
 	QRect kept = backing.isNull() ? QRect() : shown & backingPlace;
@@ -888,6 +1018,7 @@ ViewPrivate::EnsureBacking()
 void
 ViewPrivate::UpdateBacking()
 {
+	EndDirectDrawing();
 	if (!EnsureBacking() || dirty.isEmpty())
 		return;
 	// What does not show is not drawn now; EnsureBacking() makes it invalid
@@ -919,6 +1050,26 @@ ViewPrivate::UpdateBacking()
 	// Draw() works in the view's coordinates, which may be scrolled.
 	backingPainter.translate(-origin.x, -origin.y);
 	DrawWith(&backingPainter, KitRect(area).OffsetByCopy(origin.x, origin.y));
+}
+
+
+QPainter*
+ViewPrivate::DirectPainter()
+{
+	if (directPainter == nullptr) {
+		directPainter = std::make_unique<QPainter>(&backing);
+		// Until the next paint, which ends this painter, everything drawn
+		// through it shows there.
+		widget->update();
+	}
+	return directPainter.get();
+}
+
+
+void
+ViewPrivate::EndDirectDrawing()
+{
+	directPainter.reset();
 }
 
 
@@ -1091,6 +1242,7 @@ BView::~BView()
 		delete child;
 	}
 
+	fPrivate->EndDirectDrawing();
 	ViewWidget* widget = fPrivate->widget;
 	fPrivate->widget = NULL;
 	widget->Orphan();
@@ -2005,13 +2157,11 @@ BView::DrawString(const char* string, int32 length, BPoint location)
 	if (string == NULL || length <= 0)
 		return;
 	size_t bytes = strnlen(string, static_cast<size_t>(length));
-	QString text = QString::fromUtf8(string, static_cast<qsizetype>(bytes));
 	{
 		Canvas canvas(fPrivate.get());
 		if (canvas.IsValid()) {
-			canvas->setFont(BPrivate::ToQFont(fPrivate->font));
-			canvas->setPen(fPrivate->ColorFor(fPrivate->highColor));
-			canvas->drawText(QPointF(location.x, location.y), text);
+			DrawText(canvas.Painter(), fPrivate->font, fPrivate->ColorFor(fPrivate->highColor),
+				std::string_view(string, bytes), location);
 		}
 	}
 	fPrivate->penLocation = BPoint(location.x + fPrivate->font.StringWidth(string, length),
