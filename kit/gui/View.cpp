@@ -53,6 +53,11 @@ namespace {
 // Views drawing now, one inside the other's Draw() at most.
 int32 sPaintDepth = 0;
 
+// A part of a view this small (pixels) is copied to the screen a few rows
+// at a time.
+const int kSmallPart = 256 * 256;
+const int kRowsCopiedAlone = 64;
+
 // The view the pointer was last seen over (entered or moved inside).
 QPointer<ViewWidget> sPointerWidget;
 
@@ -582,9 +587,16 @@ ViewWidget::paintEvent(QPaintEvent* event)
 	if (!view->backing.isNull()) {
 		for (const QRect& part : area) {
 			QRect shown = part & view->backingPlace;
-			if (!shown.isEmpty()) {
-				painter.drawImage(shown.topLeft(), view->backing,
-					shown.translated(-view->backingPlace.topLeft()));
+			// The toolkit hands a copy of more than about a hundred rows to
+			// its worker threads; for a small part, waking them costs more
+			// than copying it.
+			int band = shown.width() * shown.height() < kSmallPart ? kRowsCopiedAlone
+																	: shown.height();
+			for (int top = shown.top(); top <= shown.bottom(); top += band) {
+				QRect rows(QPoint(shown.left(), top),
+					QPoint(shown.right(), std::min(top + band - 1, shown.bottom())));
+				painter.drawImage(rows.topLeft(), view->backing,
+					rows.translated(-view->backingPlace.topLeft()));
 			}
 		}
 	}
