@@ -53,6 +53,11 @@ namespace {
 // Views drawing now, one inside the other's Draw() at most.
 int32 sPaintDepth = 0;
 
+// Counts the changes of any view's place: frames, scrolling, parents.
+// What shows of a view is found again only after one, not at every call
+// that draws.
+uint64 sPlacesChanged = 1;
+
 // A part of a view this small (pixels) is copied to the screen a few rows
 // at a time.
 const int kSmallPart = 256 * 256;
@@ -913,6 +918,7 @@ ViewPrivate::SetFrame(BRect newFrame)
 {
 	BRect oldFrame = frame;
 	frame = newFrame;
+	sPlacesChanged++;
 	QSize size = PixelSize();
 	if (widget->parentWidget() != NULL)
 		PlaceWidget();
@@ -1035,6 +1041,8 @@ ViewPrivate::LeaveWindow()
 QRect
 ViewPrivate::ShownPart() const
 {
+	if (shownPartAge == sPlacesChanged)
+		return shownPart;
 	QRect shown(QPoint(0, 0), PixelSize());
 	// Where the widget lies in each parent's widget, as PlaceWidget() put
 	// it; the window's top view is as large as the window.
@@ -1046,6 +1054,8 @@ ViewPrivate::ShownPart() const
 			Pixel(data->frame.top - parentData->origin.y));
 		shown &= QRect(-offset, parentData->PixelSize());
 	}
+	shownPart = shown;
+	shownPartAge = sPlacesChanged;
 	return shown;
 }
 
@@ -1300,6 +1310,7 @@ BView::BView(BRect frame, const char* name, uint32 resizingMode, uint32 flags)
 
 BView::~BView()
 {
+	sPlacesChanged++;
 	// Scroll bars outlive a target that goes first; they scroll nothing then.
 	if (fPrivate->verticalScroller != NULL)
 		fPrivate->verticalScroller->SetTarget(NULL);
@@ -1460,6 +1471,7 @@ BView::AddChild(BView* child, BView* before)
 	children.insert(inFront ? std::find(children.begin(), children.end(), before) : children.end(),
 		child);
 	childData->parent = this;
+	sPlacesChanged++;
 	child->SetNextHandler(this);
 
 	ViewWidget* childWidget = childData->widget;
@@ -1495,6 +1507,7 @@ BView::RemoveChild(BView* child)
 	std::vector<BView*>& children = fPrivate->children;
 	children.erase(std::remove(children.begin(), children.end(), child), children.end());
 	childData->parent = NULL;
+	sPlacesChanged++;
 	child->SetNextHandler(NULL);
 	childData->widget->hide();
 	childData->widget->setParent(NULL);
@@ -1717,6 +1730,7 @@ BView::ScrollTo(BPoint where)
 	if (where == data->origin)
 		return;
 	data->origin = where;
+	sPlacesChanged++;
 	for (BView* child : data->children)
 		child->_Private()->PlaceWidget();
 	data->dirty = QRect(QPoint(0, 0), data->PixelSize());

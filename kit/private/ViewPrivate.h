@@ -82,6 +82,7 @@ struct ViewPrivate {
 	QSize PixelSize() const;
 	// The pixels of the widget that show: its own, cut off at the edges of
 	// each parent (scrolled as it is) and of the window. Empty when none.
+	// Kept until a view's place changes.
 	QRect ShownPart() const;
 	// The view's top left corner in its window's coordinates (or in its
 	// topmost parent's, while it is in no window).
@@ -185,6 +186,9 @@ struct ViewPrivate {
 	// painted: a column of counts costs one painter, not one per string.
 	// Declared after the backing image, so it ends before the image goes.
 	std::unique_ptr<QPainter> directPainter;
+	// ShownPart() as found last, and the count of changes of places then.
+	mutable QRect shownPart;
+	mutable uint64 shownPartAge = 0;
 	// The parts (widget pixels) the widget was asked to show anew since.
 	std::vector<QRect> directShown;
 	static const size_t kMostShownParts = 32;
