@@ -51,8 +51,7 @@ struct MetricsCache {
 	// The widths of short texts, by font: views measure the same few
 	// texts (counts, meal names) at every drawing, and measuring shapes
 	// the text anew each time.
-	std::map<std::tuple<std::string, float, uint16>, std::unordered_map<std::string, float>>
-		widths;
+	std::map<std::tuple<std::string, float, uint16>, std::unordered_map<std::string, float>> widths;
 };
 
 // Longer texts are rarely measured twice; the widths kept for a font are

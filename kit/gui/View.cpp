@@ -33,6 +33,7 @@
 #include <AppDefs.h>
 #include <Bitmap.h>
 #include <Message.h>
+#include <ScreenProbe.h>
 #include <ScrollBar.h>
 #include <Window.h>
 
@@ -217,10 +218,10 @@ public:
 				view->ShowDirect(widgetReach);
 			else {
 				QRect inner = widgetReach.adjusted(outline, outline, -outline, -outline);
-				view->ShowDirect(QRect(widgetReach.topLeft(), QPoint(widgetReach.right(),
-					inner.top() - 1)));
-				view->ShowDirect(QRect(QPoint(widgetReach.left(), inner.bottom() + 1),
-					widgetReach.bottomRight()));
+				view->ShowDirect(
+					QRect(widgetReach.topLeft(), QPoint(widgetReach.right(), inner.top() - 1)));
+				view->ShowDirect(QRect(
+					QPoint(widgetReach.left(), inner.bottom() + 1), widgetReach.bottomRight()));
 				view->ShowDirect(QRect(QPoint(widgetReach.left(), inner.top()),
 					QPoint(inner.left() - 1, inner.bottom())));
 				view->ShowDirect(QRect(QPoint(inner.right() + 1, inner.top()),
@@ -270,9 +271,11 @@ public:
 	// when the text is to be drawn as text.
 	const QList<QGlyphRun>* GlyphsOf(const BFont& font, std::string_view text)
 	{
-		if (text.size() > kLongestKept)
+		if (!fKeeping || text.size() > kLongestKept)
 			return NULL;
 		FontTexts& entry = _Entry(font);
+		if (!entry.keepsGlyphs)
+			return NULL;
 		auto found = entry.texts.find(std::string(text));
 		if (found == entry.texts.end()) {
 			// A program that draws ever new texts keeps a bounded store.
@@ -284,6 +287,8 @@ public:
 	}
 
 	const QFont& FontOf(const BFont& font) { return _Entry(font).font; }
+
+	void SetKeeping(bool keep) { fKeeping = keep; }
 
 private:
 	static const size_t kLongestKept = 256;
@@ -350,6 +355,7 @@ private:
 	std::map<std::tuple<std::string, float, uint16>, FontTexts> fFonts;
 	FontTexts* fLast = NULL;
 	BFont fLastFont;
+	bool fKeeping = true;
 };
 
 
@@ -514,6 +520,13 @@ TrackFocus()
 } // namespace
 
 
+void
+BPrivate::KeepShapedTexts(bool keep)
+{
+	Shapes().SetKeeping(keep);
+}
+
+
 bool
 BPrivate::IsPainting()
 {
@@ -595,13 +608,13 @@ ViewWidget::paintEvent(QPaintEvent* event)
 			// The toolkit hands a copy of more than about a hundred rows to
 			// its worker threads; for a small part, waking them costs more
 			// than copying it.
-			int band = shown.width() * shown.height() < kSmallPart ? kRowsCopiedAlone
-																	: shown.height();
+			int band =
+				shown.width() * shown.height() < kSmallPart ? kRowsCopiedAlone : shown.height();
 			for (int top = shown.top(); top <= shown.bottom(); top += band) {
 				QRect rows(QPoint(shown.left(), top),
 					QPoint(shown.right(), std::min(top + band - 1, shown.bottom())));
-				painter.drawImage(rows.topLeft(), view->backing,
-					rows.translated(-view->backingPlace.topLeft()));
+				painter.drawImage(
+					rows.topLeft(), view->backing, rows.translated(-view->backingPlace.topLeft()));
 			}
 		}
 	}
@@ -2180,8 +2193,8 @@ BView::StrokeRoundRect(BRect rect, float xRadius, float yRadius, const pattern& 
 	if (area.isEmpty())
 		return;
 	// The corners bend in by their radii.
-	int depth = static_cast<int>(ceilf(std::max(1.0f, fPrivate->penSize) + std::max(xRadius,
-		yRadius))) + 3;
+	int depth =
+		static_cast<int>(ceilf(std::max(1.0f, fPrivate->penSize) + std::max(xRadius, yRadius))) + 3;
 	Canvas canvas(fPrivate.get(), AroundPen(area, fPrivate->penSize), depth);
 	if (!canvas.IsValid())
 		return;
