@@ -163,12 +163,20 @@ StrokeSegment(QPainter* painter, QPoint start, QPoint end, const QBrush& brush, 
 }
 
 
-// The pixels a pen may cover around area: a wide pen reaches out by half
-// its width, and square caps and corners a little further.
+// How far a pen may cover beyond the line it draws: half its width, and
+// square caps and corners a little further.
+int
+PenMargin(float penSize)
+{
+	return static_cast<int>(ceilf(std::max(1.0f, penSize))) + 1;
+}
+
+
+// The pixels a pen may cover around area.
 QRect
 AroundPen(QRect area, float penSize)
 {
-	int margin = static_cast<int>(ceilf(std::max(1.0f, penSize))) + 1;
+	int margin = PenMargin(penSize);
 	return area.adjusted(-margin, -margin, margin, margin);
 }
 
@@ -2159,7 +2167,8 @@ BView::StrokeRect(BRect rect, const pattern& p)
 	int low;
 	int high;
 	PenSpan(fPrivate->penSize, &low, &high);
-	Canvas canvas(fPrivate.get(), AroundPen(area, fPrivate->penSize), high - low + 3);
+	Canvas canvas(fPrivate.get(), AroundPen(area, fPrivate->penSize),
+		2 * PenMargin(fPrivate->penSize) + 1);
 	if (!canvas.IsValid())
 		return;
 	QRect outer(QPoint(area.left() + low, area.top() + low),
@@ -2193,8 +2202,8 @@ BView::StrokeRoundRect(BRect rect, float xRadius, float yRadius, const pattern& 
 	if (area.isEmpty())
 		return;
 	// The corners bend in by their radii.
-	int depth =
-		static_cast<int>(ceilf(std::max(1.0f, fPrivate->penSize) + std::max(xRadius, yRadius))) + 3;
+	int depth = 2 * PenMargin(fPrivate->penSize)
+		+ static_cast<int>(ceilf(std::max(xRadius, yRadius))) + 1;
 	Canvas canvas(fPrivate.get(), AroundPen(area, fPrivate->penSize), depth);
 	if (!canvas.IsValid())
 		return;

@@ -186,12 +186,13 @@ struct ViewPrivate {
 	// painted: a column of counts costs one painter, not one per string.
 	// Declared after the backing image, so it ends before the image goes.
 	std::unique_ptr<QPainter> directPainter;
+	// The parts (widget pixels) the widget was asked to show anew since the
+	// painter began.
+	std::vector<QRect> directShown;
+	static const size_t kMostShownParts = 32;
 	// ShownPart() as found last, and the count of changes of places then.
 	mutable QRect shownPart;
 	mutable uint64 shownPartAge = 0;
-	// The parts (widget pixels) the widget was asked to show anew since.
-	std::vector<QRect> directShown;
-	static const size_t kMostShownParts = 32;
 
 	struct Line {
 		BPoint start;

@@ -376,6 +376,17 @@ TEST_F(ViewTest, DrawingOutsideDrawShowsOnTheScreen)
 	drawOutside(child, 20);
 	BPrivate::ProcessEvents();
 	expectScreenShowsTheView("after the child moved");
+
+	// Thick pens reach further beyond their lines.
+	fWindow->Lock();
+	fView->SetHighColor(kRed);
+	fView->SetPenSize(3);
+	fView->StrokeRect(BRect(10, 20, 60, 70));
+	fView->StrokeRoundRect(BRect(15, 25, 55, 65), 6, 6);
+	fView->SetPenSize(1);
+	fWindow->Unlock();
+	BPrivate::ProcessEvents();
+	expectScreenShowsTheView("with a thick pen");
 }
 
 
