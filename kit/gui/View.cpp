@@ -163,36 +163,6 @@ StrokeSegment(QPainter* painter, QPoint start, QPoint end, const QBrush& brush, 
 }
 
 
-// How far a pen may cover beyond the line it draws: half its width, and
-// square caps and corners a little further.
-int
-PenMargin(float penSize)
-{
-	return static_cast<int>(ceilf(std::max(1.0f, penSize))) + 1;
-}
-
-
-// The pixels a pen may cover around area.
-QRect
-AroundPen(QRect area, float penSize)
-{
-	int margin = PenMargin(penSize);
-	return area.adjusted(-margin, -margin, margin, margin);
-}
-
-
-// The pixels a text may cover, its baseline starting at location: accents
-// above the ascent, descenders, and glyphs that lean out of their advance.
-QRect
-TextReach(BPoint location, float width, float size)
-{
-	return QRect(QPoint(static_cast<int>(floorf(location.x - size)),
-					 static_cast<int>(floorf(location.y - 2 * size))),
-		QPoint(static_cast<int>(ceilf(location.x + width + size)),
-			static_cast<int>(ceilf(location.y + size))));
-}
-
-
 // The outline of a rectangle or ellipse: the pen runs on the edge pixels.
 QPen
 OutlinePen(const QBrush& brush, float penSize)
@@ -205,13 +175,9 @@ OutlinePen(const QBrush& brush, float penSize)
 // while that runs, else straight into the backing image, which shows at
 // the next paint and stays until the view is next invalidated. What falls
 // outside the part that shows is lost, as on the platform's screen.
-//
-// reach is what the call may change (view pixels): the widget shows that
-// part anew, not all of itself. An outline changes only a band of reach's
-// edges, outline pixels deep.
 class Canvas {
 public:
-	Canvas(ViewPrivate* view, const QRect& reach, int outline = 0)
+	Canvas(ViewPrivate* view)
 		:
 		fPainter(view->painter),
 		fBorrowed(view->painter != NULL)
@@ -220,21 +186,6 @@ public:
 			fPainter->save();
 		} else if (view->EnsureBacking()) {
 			fPainter = view->DirectPainter();
-			QRect widgetReach = reach.translated(-Pixel(view->origin.x), -Pixel(view->origin.y));
-			if (outline <= 0 || widgetReach.width() <= 2 * outline
-				|| widgetReach.height() <= 2 * outline)
-				view->ShowDirect(widgetReach);
-			else {
-				QRect inner = widgetReach.adjusted(outline, outline, -outline, -outline);
-				view->ShowDirect(
-					QRect(widgetReach.topLeft(), QPoint(widgetReach.right(), inner.top() - 1)));
-				view->ShowDirect(QRect(
-					QPoint(widgetReach.left(), inner.bottom() + 1), widgetReach.bottomRight()));
-				view->ShowDirect(QRect(QPoint(widgetReach.left(), inner.top()),
-					QPoint(inner.left() - 1, inner.bottom())));
-				view->ShowDirect(QRect(QPoint(inner.right() + 1, inner.top()),
-					QPoint(widgetReach.right(), inner.bottom())));
-			}
 			// The backing image holds the part that shows of the view's
 			// scrolled area; the view may have scrolled since the last call.
 			fPainter->setTransform(
@@ -602,8 +553,9 @@ ViewWidget::paintEvent(QPaintEvent* event)
 	view->EndDirectDrawing();
 	view->UpdateBacking();
 	QPainter painter(this);
-	// Part by part: what a click drew (a column of counts, the edges of a
-	// frame) is copied alone, not the whole rectangle around it.
+	// Part by part: the toolkit leaves the opaque children out of what it
+	// asks for, so the counts beside a day's meal list are copied without
+	// the rectangle of the list.
 	const QRegion& area = event->region();
 	// The backing image of an opaque view is opaque all over: copying it
 	// is what blending it would give, and the toolkit copies without
@@ -1152,30 +1104,14 @@ ViewPrivate::UpdateBacking()
 QPainter*
 ViewPrivate::DirectPainter()
 {
-	if (directPainter == nullptr)
+	if (directPainter == nullptr) {
 		directPainter = std::make_unique<QPainter>(&backing);
+		// Until the next paint, which ends this painter, everything drawn
+		// through it shows there. The toolkit leaves out opaque children,
+		// which did not change.
+		widget->update();
+	}
 	return directPainter.get();
-}
-
-
-void
-ViewPrivate::ShowDirect(QRect area)
-{
-	QRect whole(QPoint(0, 0), PixelSize());
-	area &= whole;
-	if (area.isEmpty())
-		return;
-	for (const QRect& asked : directShown) {
-		if (asked.contains(area))
-			return;
-	}
-	// Past a few parts, the toolkit would merge them anyway.
-	if (directShown.size() >= kMostShownParts) {
-		area = whole;
-		directShown.clear();
-	}
-	widget->update(area);
-	directShown.push_back(area);
 }
 
 
@@ -1183,7 +1119,6 @@ void
 ViewPrivate::EndDirectDrawing()
 {
 	directPainter.reset();
-	directShown.clear();
 }
 
 
@@ -2109,12 +2044,11 @@ void
 BView::StrokeLine(BPoint start, BPoint end, const pattern& p)
 {
 	fPrivate->penLocation = end;
-	QPoint from = PixelPoint(start);
-	QPoint to = PixelPoint(end);
-	Canvas canvas(fPrivate.get(), AroundPen(QRect(from, to).normalized(), fPrivate->penSize));
+	Canvas canvas(fPrivate.get());
 	if (!canvas.IsValid())
 		return;
-	StrokeSegment(canvas.Painter(), from, to, fPrivate->BrushFor(p), fPrivate->penSize);
+	StrokeSegment(canvas.Painter(), PixelPoint(start), PixelPoint(end), fPrivate->BrushFor(p),
+		fPrivate->penSize);
 }
 
 
@@ -2142,11 +2076,8 @@ BView::EndLineArray()
 	if (!fPrivate->inLineArray)
 		return;
 	fPrivate->inLineArray = false;
-	QRect reach;
-	for (const ViewPrivate::Line& line : fPrivate->lines)
-		reach |= QRect(PixelPoint(line.start), PixelPoint(line.end)).normalized();
-	if (!fPrivate->lines.empty()) {
-		Canvas canvas(fPrivate.get(), AroundPen(reach, fPrivate->penSize));
+	{
+		Canvas canvas(fPrivate.get());
 		if (canvas.IsValid()) {
 			for (const ViewPrivate::Line& line : fPrivate->lines) {
 				StrokeSegment(canvas.Painter(), PixelPoint(line.start), PixelPoint(line.end),
@@ -2164,13 +2095,12 @@ BView::StrokeRect(BRect rect, const pattern& p)
 	QRect area = PixelRect(rect);
 	if (area.isEmpty())
 		return;
+	Canvas canvas(fPrivate.get());
+	if (!canvas.IsValid())
+		return;
 	int low;
 	int high;
 	PenSpan(fPrivate->penSize, &low, &high);
-	Canvas canvas(fPrivate.get(), AroundPen(area, fPrivate->penSize),
-		2 * PenMargin(fPrivate->penSize) + 1);
-	if (!canvas.IsValid())
-		return;
 	QRect outer(QPoint(area.left() + low, area.top() + low),
 		QPoint(area.right() + high, area.bottom() + high));
 	QRect inner(QPoint(area.left() + high + 1, area.top() + high + 1),
@@ -2189,7 +2119,7 @@ BView::FillRect(BRect rect, const pattern& p)
 	QRect area = PixelRect(rect);
 	if (area.isEmpty())
 		return;
-	Canvas canvas(fPrivate.get(), area);
+	Canvas canvas(fPrivate.get());
 	if (canvas.IsValid())
 		canvas->fillRect(area, fPrivate->BrushFor(p));
 }
@@ -2201,10 +2131,7 @@ BView::StrokeRoundRect(BRect rect, float xRadius, float yRadius, const pattern& 
 	QRect area = PixelRect(rect);
 	if (area.isEmpty())
 		return;
-	// The corners bend in by their radii.
-	int depth = 2 * PenMargin(fPrivate->penSize)
-		+ static_cast<int>(ceilf(std::max(xRadius, yRadius))) + 1;
-	Canvas canvas(fPrivate.get(), AroundPen(area, fPrivate->penSize), depth);
+	Canvas canvas(fPrivate.get());
 	if (!canvas.IsValid())
 		return;
 	// A one-pixel pen on whole coordinates draws right of and below them:
@@ -2222,7 +2149,7 @@ BView::FillRoundRect(BRect rect, float xRadius, float yRadius, const pattern& p)
 	QRect area = PixelRect(rect);
 	if (area.isEmpty())
 		return;
-	Canvas canvas(fPrivate.get(), area);
+	Canvas canvas(fPrivate.get());
 	if (!canvas.IsValid())
 		return;
 	QPainterPath path;
@@ -2237,7 +2164,7 @@ BView::StrokeEllipse(BRect rect, const pattern& p)
 	QRect area = PixelRect(rect);
 	if (area.isEmpty())
 		return;
-	Canvas canvas(fPrivate.get(), AroundPen(area, fPrivate->penSize));
+	Canvas canvas(fPrivate.get());
 	if (!canvas.IsValid())
 		return;
 	canvas->setPen(OutlinePen(fPrivate->BrushFor(p), fPrivate->penSize));
@@ -2252,7 +2179,7 @@ BView::FillEllipse(BRect rect, const pattern& p)
 	QRect area = PixelRect(rect);
 	if (area.isEmpty())
 		return;
-	Canvas canvas(fPrivate.get(), area);
+	Canvas canvas(fPrivate.get());
 	if (!canvas.IsValid())
 		return;
 	QPainterPath path;
@@ -2285,7 +2212,7 @@ BView::DrawString(const char* string, int32 length, BPoint location)
 	size_t bytes = strnlen(string, static_cast<size_t>(length));
 	float width = fPrivate->font.StringWidth(string, length);
 	{
-		Canvas canvas(fPrivate.get(), TextReach(location, width, fPrivate->font.Size()));
+		Canvas canvas(fPrivate.get());
 		if (canvas.IsValid()) {
 			DrawText(canvas.Painter(), fPrivate->font, fPrivate->ColorFor(fPrivate->highColor),
 				std::string_view(string, bytes), location);
@@ -2308,7 +2235,7 @@ BView::DrawBitmap(const BBitmap* bitmap, BPoint where)
 	const QImage& image = BPrivate::ImageOf(bitmap);
 	if (image.isNull())
 		return;
-	Canvas canvas(fPrivate.get(), QRect(PixelPoint(where), image.size()));
+	Canvas canvas(fPrivate.get());
 	if (canvas.IsValid())
 		canvas->drawImage(PixelPoint(where), image);
 }
@@ -2321,7 +2248,7 @@ BView::DrawBitmap(const BBitmap* bitmap, BRect destination)
 	QRect area = PixelRect(destination);
 	if (image.isNull() || area.isEmpty())
 		return;
-	Canvas canvas(fPrivate.get(), area);
+	Canvas canvas(fPrivate.get());
 	if (canvas.IsValid())
 		canvas->drawImage(area, image);
 }
@@ -2335,7 +2262,7 @@ BView::DrawBitmap(const BBitmap* bitmap, BRect source, BRect destination)
 	QRect area = PixelRect(destination);
 	if (image.isNull() || from.isEmpty() || area.isEmpty())
 		return;
-	Canvas canvas(fPrivate.get(), area);
+	Canvas canvas(fPrivate.get());
 	if (canvas.IsValid())
 		canvas->drawImage(area, image, from);
 }

@@ -113,11 +113,8 @@ struct ViewPrivate {
 	// Lets Draw() repaint what is invalid of the backing image.
 	void UpdateBacking();
 	// The painter of drawing outside Draw(), begun on the backing image at
-	// the first such call.
+	// the first such call (and the widget asked to show it).
 	QPainter* DirectPainter();
-	// Asks the widget to show area (widget pixels) of what was drawn
-	// outside Draw(), unless it was asked already since the last paint.
-	void ShowDirect(QRect area);
 	// Ends that painter: before the backing image is shown, read, drawn by
 	// Draw() or replaced.
 	void EndDirectDrawing();
@@ -186,10 +183,6 @@ struct ViewPrivate {
 	// painted: a column of counts costs one painter, not one per string.
 	// Declared after the backing image, so it ends before the image goes.
 	std::unique_ptr<QPainter> directPainter;
-	// The parts (widget pixels) the widget was asked to show anew since the
-	// painter began.
-	std::vector<QRect> directShown;
-	static const size_t kMostShownParts = 32;
 	// ShownPart() as found last, and the count of changes of places then.
 	mutable QRect shownPart;
 	mutable uint64 shownPartAge = 0;
