@@ -322,9 +322,8 @@ TEST_F(ViewTest, DrawingOutsideDrawStaysUntilTheNextInvalidate)
 
 
 // What a view draws outside Draw() (after a click, while the pointer
-// moves) shows on the screen at the next paint: the window copies only the
-// parts that changed, and these must be all that changed, also after a view
-// moved.
+// moves) shows on the screen at the next paint, all of it and where it was
+// drawn: beside an opaque child, after the child moved, with a thick pen.
 TEST_F(ViewTest, DrawingOutsideDrawShowsOnTheScreen)
 {
 	PaintView* child = new PaintView(BRect(120, 10, 189, 89));
