@@ -304,6 +304,9 @@ TLinkView::MouseMoved(BPoint where, uint32 transit, const BMessage*)
 		return;
 	}
 
+	// One redraw takes the old frame away, whatever follows: it draws all
+	// that shows, so a second one before the new highlight would only
+	// cost the time of a list of meals while the pointer moves.
 	fCurrentRow = 0;
 	Draw(Bounds());
 	if (fIndex >= kPreviewIndex) {
@@ -322,14 +325,12 @@ TLinkView::MouseMoved(BPoint where, uint32 transit, const BMessage*)
 	int32 row = static_cast<int32>(bandTop / kRowHeight);
 
 	if (row > fRowCount - 1) {
-		// Below the last meal: the redraw above already took the old
-		// frame away.
+		// Below the last meal: nothing more to highlight.
 		SetHighColor(highColor);
 		_ForgetRow();
 		return;
 	}
 
-	Draw(Bounds());
 	SetHighColor(ViewColor());
 	StrokeRoundRect(fHoverRect, kCornerRadius, kCornerRadius);
 	SetHighColor(kBandFrame);

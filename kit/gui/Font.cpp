@@ -11,7 +11,9 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <string_view>
 #include <tuple>
+#include <unordered_map>
 
 #include "private/AppPrivate.h"
 #include "private/FontPrivate.h"
@@ -46,7 +48,16 @@ const BFont sFixedFont = MakeFont(kFixedFamily, B_REGULAR_FACE);
 struct MetricsCache {
 	std::mutex lock;
 	std::map<std::tuple<std::string, float, uint16>, std::unique_ptr<QFontMetricsF>> metrics;
+	// The widths of short texts, by font: views measure the same few
+	// texts (counts, meal names) at every drawing, and measuring shapes
+	// the text anew each time.
+	std::map<std::tuple<std::string, float, uint16>, std::unordered_map<std::string, float>> widths;
 };
+
+// Longer texts are rarely measured twice; the widths kept for a font are
+// bounded, for a program that measures ever new texts.
+const size_t kLongestKeptWidth = 256;
+const size_t kMostKeptWidths = 4096;
 
 
 MetricsCache&
@@ -54,6 +65,36 @@ Cache()
 {
 	static MetricsCache cache;
 	return cache;
+}
+
+
+float
+TextWidth(const BFont& font, std::string_view text)
+{
+	if (text.empty())
+		return 0.0f;
+	if (text.size() > kLongestKeptWidth) {
+		return static_cast<float>(BPrivate::MetricsOf(font).horizontalAdvance(
+			QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()))));
+	}
+	MetricsCache& cache = Cache();
+	auto key = std::make_tuple(std::string(font.Family()), font.Size(), font.Face());
+	{
+		std::lock_guard<std::mutex> guard(cache.lock);
+		std::unordered_map<std::string, float>& widths = cache.widths[key];
+		auto found = widths.find(std::string(text));
+		if (found != widths.end())
+			return found->second;
+	}
+	// Measured outside the lock, which MetricsOf() takes itself.
+	float width = static_cast<float>(BPrivate::MetricsOf(font).horizontalAdvance(
+		QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()))));
+	std::lock_guard<std::mutex> guard(cache.lock);
+	std::unordered_map<std::string, float>& widths = cache.widths[key];
+	if (widths.size() >= kMostKeptWidths)
+		widths.clear();
+	widths.emplace(std::string(text), width);
+	return width;
 }
 
 } // namespace
@@ -182,8 +223,7 @@ BFont::StringWidth(const char* string) const
 {
 	if (string == NULL)
 		return 0.0f;
-	return static_cast<float>(
-		BPrivate::MetricsOf(*this).horizontalAdvance(QString::fromUtf8(string)));
+	return TextWidth(*this, std::string_view(string));
 }
 
 
@@ -193,8 +233,7 @@ BFont::StringWidth(const char* string, int32 length) const
 	if (string == NULL || length <= 0)
 		return 0.0f;
 	size_t bytes = strnlen(string, static_cast<size_t>(length));
-	return static_cast<float>(BPrivate::MetricsOf(*this).horizontalAdvance(
-		QString::fromUtf8(string, static_cast<qsizetype>(bytes))));
+	return TextWidth(*this, std::string_view(string, bytes));
 }
 
 

@@ -9,6 +9,7 @@
 #include <QDragMoveEvent>
 #include <QDropEvent>
 #include <QEnterEvent>
+#include <QGlyphRun>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPaintEvent>
@@ -18,15 +19,21 @@
 #include <QPixmap>
 #include <QPointer>
 #include <QRegion>
+#include <QTextLayout>
 #include <QWheelEvent>
 
 #include <algorithm>
 #include <chrono>
-#include <optional>
+#include <map>
+#include <string>
+#include <string_view>
+#include <tuple>
+#include <unordered_map>
 
 #include <AppDefs.h>
 #include <Bitmap.h>
 #include <Message.h>
+#include <ScreenProbe.h>
 #include <ScrollBar.h>
 #include <Window.h>
 
@@ -46,6 +53,16 @@ namespace {
 
 // Views drawing now, one inside the other's Draw() at most.
 int32 sPaintDepth = 0;
+
+// Counts the changes of any view's place: frames, scrolling, parents.
+// What shows of a view is found again only after one, not at every call
+// that draws.
+uint64 sPlacesChanged = 1;
+
+// A part of a view this small (pixels) is copied to the screen a few rows
+// at a time.
+const int kSmallPart = 256 * 256;
+const int kRowsCopiedAlone = 64;
 
 // The view the pointer was last seen over (entered or moved inside).
 QPointer<ViewWidget> sPointerWidget;
@@ -168,13 +185,12 @@ public:
 		if (fBorrowed) {
 			fPainter->save();
 		} else if (view->EnsureBacking()) {
-			fOwn.emplace(&view->backing);
-			fPainter = &*fOwn;
+			fPainter = view->DirectPainter();
 			// The backing image holds the part that shows of the view's
-			// scrolled area.
-			fPainter->translate(-view->origin.x - view->backingPlace.left(),
-				-view->origin.y - view->backingPlace.top());
-			view->widget->update();
+			// scrolled area; the view may have scrolled since the last call.
+			fPainter->setTransform(
+				QTransform::fromTranslate(-view->origin.x - view->backingPlace.left(),
+					-view->origin.y - view->backingPlace.top()));
 		}
 		if (fPainter == NULL)
 			return;
@@ -198,8 +214,135 @@ public:
 private:
 	QPainter* fPainter;
 	bool fBorrowed;
-	std::optional<QPainter> fOwn;
 };
+
+
+// The same few texts are drawn again and again (the counts of a day after
+// every click, the meals of its list while the pointer moves): each is
+// shaped once per font and its glyphs kept, shaping being most of what a
+// short string costs. A text whose kept glyphs could show otherwise than
+// the toolkit draws it (control characters, scripts written right to left,
+// underlined or struck-out faces, sizes past the toolkit's glyph cache) is
+// drawn as text each time.
+class ShapedTexts {
+public:
+	// The glyphs of text in font, their baseline starting at (0, 0); NULL
+	// when the text is to be drawn as text.
+	const QList<QGlyphRun>* GlyphsOf(const BFont& font, std::string_view text)
+	{
+		if (!fKeeping || text.size() > kLongestKept)
+			return NULL;
+		FontTexts& entry = _Entry(font);
+		if (!entry.keepsGlyphs)
+			return NULL;
+		auto found = entry.texts.find(std::string(text));
+		if (found == entry.texts.end()) {
+			// A program that draws ever new texts keeps a bounded store.
+			if (entry.texts.size() >= kMostKept)
+				entry.texts.clear();
+			found = entry.texts.emplace(std::string(text), _Shape(entry.font, text)).first;
+		}
+		return found->second.kept ? &found->second.runs : NULL;
+	}
+
+	const QFont& FontOf(const BFont& font) { return _Entry(font).font; }
+
+	void SetKeeping(bool keep) { fKeeping = keep; }
+
+private:
+	static const size_t kLongestKept = 256;
+	static const size_t kMostKept = 2048;
+	// The toolkit draws larger glyphs as outlines, not from its cache.
+	static constexpr float kLargestKeptSize = 48;
+
+	struct Shaped {
+		QList<QGlyphRun> runs;
+		bool kept;
+	};
+
+	struct FontTexts {
+		QFont font;
+		bool keepsGlyphs;
+		std::unordered_map<std::string, Shaped> texts;
+	};
+
+	FontTexts& _Entry(const BFont& font)
+	{
+		if (fLast != NULL && fLastFont == font)
+			return *fLast;
+		auto key = std::make_tuple(std::string(font.Family()), font.Size(), font.Face());
+		auto found = fFonts.find(key);
+		if (found == fFonts.end()) {
+			FontTexts entry;
+			entry.font = BPrivate::ToQFont(font);
+			entry.keepsGlyphs = !entry.font.underline() && !entry.font.strikeOut()
+				&& font.Size() <= kLargestKeptSize;
+			found = fFonts.emplace(key, std::move(entry)).first;
+		}
+		fLast = &found->second;
+		fLastFont = font;
+		return *fLast;
+	}
+
+	static Shaped _Shape(const QFont& font, std::string_view text)
+	{
+		Shaped shaped{{}, false};
+		QString string = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+		for (QChar character : string) {
+			// Hebrew and the scripts after it may run right to left.
+			if (character.unicode() < 0x20 || character.unicode() >= 0x0590)
+				return shaped;
+		}
+		QTextLayout layout(string, font);
+		layout.beginLayout();
+		QTextLine line = layout.createLine();
+		layout.endLayout();
+		if (!line.isValid())
+			return shaped;
+		shaped.runs = layout.glyphRuns();
+		// The layout puts the baseline at the line's ascent.
+		for (QGlyphRun& run : shaped.runs) {
+			QList<QPointF> positions = run.positions();
+			for (QPointF& position : positions)
+				position.ry() -= line.ascent();
+			run.setPositions(positions);
+		}
+		shaped.kept = true;
+		return shaped;
+	}
+
+	std::map<std::tuple<std::string, float, uint16>, FontTexts> fFonts;
+	FontTexts* fLast = NULL;
+	BFont fLastFont;
+	bool fKeeping = true;
+};
+
+
+ShapedTexts&
+Shapes()
+{
+	// Drawing happens on the toolkit's thread alone.
+	static ShapedTexts sShapes;
+	return sShapes;
+}
+
+
+void
+DrawText(QPainter* painter, const BFont& font, const QColor& color, std::string_view text,
+	BPoint location)
+{
+	ShapedTexts& shapes = Shapes();
+	painter->setPen(color);
+	const QList<QGlyphRun>* runs = shapes.GlyphsOf(font, text);
+	if (runs != NULL) {
+		for (const QGlyphRun& run : *runs)
+			painter->drawGlyphRun(QPointF(location.x, location.y), run);
+		return;
+	}
+	painter->setFont(shapes.FontOf(font));
+	painter->drawText(QPointF(location.x, location.y),
+		QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
+}
 
 
 // How far an edge moves when the parent's size changes by delta, by the
@@ -336,6 +479,13 @@ TrackFocus()
 } // namespace
 
 
+void
+BPrivate::KeepShapedTexts(bool keep)
+{
+	Shapes().SetKeeping(keep);
+}
+
+
 bool
 BPrivate::IsPainting()
 {
@@ -400,17 +550,38 @@ ViewWidget::paintEvent(QPaintEvent* event)
 	if (fView == NULL)
 		return;
 	ViewPrivate* view = fView->fPrivate.get();
+	view->EndDirectDrawing();
 	view->UpdateBacking();
 	QPainter painter(this);
-	QRect area = event->rect();
-	QRect shown = area & view->backingPlace;
-	if (!view->backing.isNull() && !shown.isEmpty()) {
-		painter.drawImage(
-			shown.topLeft(), view->backing, shown.translated(-view->backingPlace.topLeft()));
+	// Part by part: the toolkit leaves the opaque children out of what it
+	// asks for, so the counts beside a day's meal list are copied without
+	// the rectangle of the list.
+	const QRegion& area = event->region();
+	// The backing image of an opaque view is opaque all over: copying it
+	// is what blending it would give, and the toolkit copies without
+	// splitting the work among threads.
+	if (view->viewColor != B_TRANSPARENT_COLOR)
+		painter.setCompositionMode(QPainter::CompositionMode_Source);
+	if (!view->backing.isNull()) {
+		for (const QRect& part : area) {
+			QRect shown = part & view->backingPlace;
+			// The toolkit hands a copy of more than about a hundred rows to
+			// its worker threads; for a small part, waking them costs more
+			// than copying it.
+			int band =
+				shown.width() * shown.height() < kSmallPart ? kRowsCopiedAlone : shown.height();
+			for (int top = shown.top(); top <= shown.bottom(); top += band) {
+				QRect rows(QPoint(shown.left(), top),
+					QPoint(shown.right(), std::min(top + band - 1, shown.bottom())));
+				painter.drawImage(
+					rows.topLeft(), view->backing, rows.translated(-view->backingPlace.topLeft()));
+			}
+		}
 	}
 	// The toolkit asks for what shows; should it ask for more, that part
 	// gets the view colour rather than whatever lay there before.
-	for (const QRect& rest : QRegion(area).subtracted(QRegion(shown)))
+	QRegion kept = view->backing.isNull() ? QRegion() : QRegion(view->backingPlace);
+	for (const QRect& rest : area.subtracted(kept))
 		painter.fillRect(rest, view->BackgroundColor());
 }
 
@@ -720,6 +891,7 @@ ViewPrivate::SetFrame(BRect newFrame)
 {
 	BRect oldFrame = frame;
 	frame = newFrame;
+	sPlacesChanged++;
 	QSize size = PixelSize();
 	if (widget->parentWidget() != NULL)
 		PlaceWidget();
@@ -842,6 +1014,8 @@ ViewPrivate::LeaveWindow()
 QRect
 ViewPrivate::ShownPart() const
 {
+	if (shownPartAge == sPlacesChanged)
+		return shownPart;
 	QRect shown(QPoint(0, 0), PixelSize());
 	// Where the widget lies in each parent's widget, as PlaceWidget() put
 	// it; the window's top view is as large as the window.
@@ -853,6 +1027,8 @@ ViewPrivate::ShownPart() const
 			Pixel(data->frame.top - parentData->origin.y));
 		shown &= QRect(-offset, parentData->PixelSize());
 	}
+	shownPart = shown;
+	shownPartAge = sPlacesChanged;
 	return shown;
 }
 
@@ -862,6 +1038,7 @@ ViewPrivate::EnsureBacking()
 {
 	QRect shown = ShownPart();
 	if (shown.isEmpty()) {
+		EndDirectDrawing();
 		backing = QImage();
 		backingPlace = QRect();
 		return false;
@@ -869,6 +1046,7 @@ ViewPrivate::EnsureBacking()
 	if (shown == backingPlace && !backing.isNull())
 		return true;
 
+	EndDirectDrawing();
 	QImage image(shown.size(), QImage::Format_ARGB32_Premultiplied);
 	image.fill(BackgroundColor());
 	QRect kept = backing.isNull() ? QRect() : shown & backingPlace;
@@ -888,6 +1066,7 @@ ViewPrivate::EnsureBacking()
 void
 ViewPrivate::UpdateBacking()
 {
+	EndDirectDrawing();
 	if (!EnsureBacking() || dirty.isEmpty())
 		return;
 	// What does not show is not drawn now; EnsureBacking() makes it invalid
@@ -919,6 +1098,27 @@ ViewPrivate::UpdateBacking()
 	// Draw() works in the view's coordinates, which may be scrolled.
 	backingPainter.translate(-origin.x, -origin.y);
 	DrawWith(&backingPainter, KitRect(area).OffsetByCopy(origin.x, origin.y));
+}
+
+
+QPainter*
+ViewPrivate::DirectPainter()
+{
+	if (directPainter == nullptr) {
+		directPainter = std::make_unique<QPainter>(&backing);
+		// Until the next paint, which ends this painter, everything drawn
+		// through it shows there. The toolkit leaves out opaque children,
+		// which did not change.
+		widget->update();
+	}
+	return directPainter.get();
+}
+
+
+void
+ViewPrivate::EndDirectDrawing()
+{
+	directPainter.reset();
 }
 
 
@@ -1066,6 +1266,7 @@ BView::BView(BRect frame, const char* name, uint32 resizingMode, uint32 flags)
 
 BView::~BView()
 {
+	sPlacesChanged++;
 	// Scroll bars outlive a target that goes first; they scroll nothing then.
 	if (fPrivate->verticalScroller != NULL)
 		fPrivate->verticalScroller->SetTarget(NULL);
@@ -1091,6 +1292,7 @@ BView::~BView()
 		delete child;
 	}
 
+	fPrivate->EndDirectDrawing();
 	ViewWidget* widget = fPrivate->widget;
 	fPrivate->widget = NULL;
 	widget->Orphan();
@@ -1225,6 +1427,7 @@ BView::AddChild(BView* child, BView* before)
 	children.insert(inFront ? std::find(children.begin(), children.end(), before) : children.end(),
 		child);
 	childData->parent = this;
+	sPlacesChanged++;
 	child->SetNextHandler(this);
 
 	ViewWidget* childWidget = childData->widget;
@@ -1260,6 +1463,7 @@ BView::RemoveChild(BView* child)
 	std::vector<BView*>& children = fPrivate->children;
 	children.erase(std::remove(children.begin(), children.end(), child), children.end());
 	childData->parent = NULL;
+	sPlacesChanged++;
 	child->SetNextHandler(NULL);
 	childData->widget->hide();
 	childData->widget->setParent(NULL);
@@ -1482,6 +1686,7 @@ BView::ScrollTo(BPoint where)
 	if (where == data->origin)
 		return;
 	data->origin = where;
+	sPlacesChanged++;
 	for (BView* child : data->children)
 		child->_Private()->PlaceWidget();
 	data->dirty = QRect(QPoint(0, 0), data->PixelSize());
@@ -2005,17 +2210,15 @@ BView::DrawString(const char* string, int32 length, BPoint location)
 	if (string == NULL || length <= 0)
 		return;
 	size_t bytes = strnlen(string, static_cast<size_t>(length));
-	QString text = QString::fromUtf8(string, static_cast<qsizetype>(bytes));
+	float width = fPrivate->font.StringWidth(string, length);
 	{
 		Canvas canvas(fPrivate.get());
 		if (canvas.IsValid()) {
-			canvas->setFont(BPrivate::ToQFont(fPrivate->font));
-			canvas->setPen(fPrivate->ColorFor(fPrivate->highColor));
-			canvas->drawText(QPointF(location.x, location.y), text);
+			DrawText(canvas.Painter(), fPrivate->font, fPrivate->ColorFor(fPrivate->highColor),
+				std::string_view(string, bytes), location);
 		}
 	}
-	fPrivate->penLocation = BPoint(location.x + fPrivate->font.StringWidth(string, length),
-		location.y);
+	fPrivate->penLocation = BPoint(location.x + width, location.y);
 }
 
 

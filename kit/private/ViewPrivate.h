@@ -4,11 +4,13 @@
 #include <QBrush>
 #include <QColor>
 #include <QImage>
+#include <QPainter>
 #include <QRect>
 #include <QRegion>
 #include <QWidget>
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -19,7 +21,6 @@
 #include <View.h>
 
 class BScrollBar;
-class QPainter;
 
 namespace BPrivate {
 
@@ -81,6 +82,7 @@ struct ViewPrivate {
 	QSize PixelSize() const;
 	// The pixels of the widget that show: its own, cut off at the edges of
 	// each parent (scrolled as it is) and of the window. Empty when none.
+	// Kept until a view's place changes.
 	QRect ShownPart() const;
 	// The view's top left corner in its window's coordinates (or in its
 	// topmost parent's, while it is in no window).
@@ -110,6 +112,12 @@ struct ViewPrivate {
 	bool EnsureBacking();
 	// Lets Draw() repaint what is invalid of the backing image.
 	void UpdateBacking();
+	// The painter of drawing outside Draw(), begun on the backing image at
+	// the first such call (and the widget asked to show it).
+	QPainter* DirectPainter();
+	// Ends that painter: before the backing image is shown, read, drawn by
+	// Draw() or replaced.
+	void EndDirectDrawing();
 	// What a view shows where it has not drawn.
 	QColor BackgroundColor() const;
 	// Calls Draw() with the drawing going to painter.
@@ -170,6 +178,14 @@ struct ViewPrivate {
 	QRegion dirty;
 	// While Draw() runs (or the view is printed): where drawing goes.
 	QPainter* painter;
+	// Drawing outside Draw() (after a click, while the pointer moves) goes
+	// through one painter from its first call until the view is next
+	// painted: a column of counts costs one painter, not one per string.
+	// Declared after the backing image, so it ends before the image goes.
+	std::unique_ptr<QPainter> directPainter;
+	// ShownPart() as found last, and the count of changes of places then.
+	mutable QRect shownPart;
+	mutable uint64 shownPartAge = 0;
 
 	struct Line {
 		BPoint start;

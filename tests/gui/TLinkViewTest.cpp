@@ -1,5 +1,6 @@
-// The meal list of a day: what it draws, which row the pointer highlights,
-// and the 'mOrd' message a click on the highlighted row sends to the window.
+// The meal list of a day: what it draws, which row the pointer highlights
+// (and how often it draws for it), and the 'mOrd' message a click on the
+// highlighted row sends to the window.
 
 #include <stdlib.h>
 
@@ -10,6 +11,7 @@
 #include <Application.h>
 #include <Box.h>
 #include <InputSimulator.h>
+#include <ScreenProbe.h>
 #include <List.h>
 #include <Message.h>
 #include <String.h>
@@ -366,6 +368,34 @@ TEST_F(TLinkViewTest, MovingWithinTheHighlightedBandDoesNotRedraw)
 	MoveTo(view, BPoint(150, 30));
 	EXPECT_EQ(2, view->CurrentRow());
 	EXPECT_GT(view->fDraws, draws);
+}
+
+
+// Moving onto another meal draws the list once, and the screen shows the
+// new highlight and no longer the old one.
+TEST_F(TLinkViewTest, MovingOntoAnotherRowDrawsTheListOnceAndShowsTheHighlight)
+{
+	CountingLinkView* view = AddList(&fRows);
+	MoveTo(view, BPoint(150, 18));
+	ASSERT_EQ(1, view->CurrentRow());
+	int32 draws = view->fDraws;
+
+	MoveTo(view, BPoint(150, 30));
+	ASSERT_EQ(2, view->CurrentRow());
+	EXPECT_EQ(draws + 1, view->fDraws);
+	int32 highlighted = 0;
+	int32 oldHighlight = 0;
+	for (float y = 15; y <= 37; y++) {
+		for (float x = 98; x <= 297; x++) {
+			bool user = IsNear(BPrivate::ShownPixelAt(view, BPoint(x, y)), cl_USER);
+			if (y >= 27)
+				highlighted += user ? 1 : 0;
+			else
+				oldHighlight += user ? 1 : 0;
+		}
+	}
+	EXPECT_GT(highlighted, 10);
+	EXPECT_EQ(0, oldHighlight);
 }
 
 

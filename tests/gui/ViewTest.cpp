@@ -1,12 +1,15 @@
 // Views draw with the platform's geometry (inclusive rectangles, text on
 // its baseline, whole pixels), keep what is drawn outside Draw() until the
-// next invalidation, keep and draw no more of themselves than shows, and
-// follow their parents' size by their resizing modes.
+// next invalidation and show it on the screen, keep and draw no more of
+// themselves than shows, draw kept texts as texts shaped anew, and follow
+// their parents' size by their resizing modes.
 
 #include <math.h>
 #include <string.h>
 
+#include <algorithm>
 #include <functional>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -14,6 +17,7 @@
 #include <Font.h>
 #include <InputSimulator.h>
 #include <InterfaceDefs.h>
+#include <ScreenProbe.h>
 #include <View.h>
 #include <Window.h>
 
@@ -314,6 +318,169 @@ TEST_F(ViewTest, DrawingOutsideDrawStaysUntilTheNextInvalidate)
 	BPrivate::ProcessEvents();
 	EXPECT_GT(fView->fDraws, drawsBefore);
 	EXPECT_TRUE(SameColor(fView->PixelAt(BPoint(2, 2)), kWhite));
+}
+
+
+// What a view draws outside Draw() (after a click, while the pointer
+// moves) shows on the screen at the next paint, all of it and where it was
+// drawn: beside an opaque child, after the child moved, with a thick pen.
+TEST_F(ViewTest, DrawingOutsideDrawShowsOnTheScreen)
+{
+	PaintView* child = new PaintView(BRect(120, 10, 189, 89));
+	fView->AddChild(child);
+	fWindow->Show();
+	BPrivate::ProcessEvents();
+
+	auto drawOutside = [this](BView* view, float shift) {
+		fWindow->Lock();
+		BRect bounds = view->Bounds();
+		view->SetHighColor(kRed);
+		view->FillRect(BRect(shift + 3, 3, shift + 9, 9));
+		view->SetHighColor(kBlack);
+		view->DrawString("s2000", BPoint(shift + 10, 30));
+		view->DrawString(" 3x");
+		view->SetHighColor(kBlue);
+		view->StrokeRoundRect(bounds, 3, 3);
+		view->StrokeLine(BPoint(shift + 5, 40), BPoint(shift + 40, 70));
+		view->BeginLineArray(2);
+		view->AddLine(BPoint(shift, 80), BPoint(shift + 30, 80), kRed);
+		view->AddLine(BPoint(shift + 2, 50), BPoint(shift + 2, 90), kBlack);
+		view->EndLineArray();
+		fWindow->Unlock();
+	};
+	auto expectScreenShowsTheView = [this](const char* step) {
+		BRect bounds = fView->Bounds();
+		int32 differing = 0;
+		for (float y = bounds.top; y <= bounds.bottom; y++) {
+			for (float x = bounds.left; x <= bounds.right; x++) {
+				BPoint point(x, y);
+				if (!SameColor(BPrivate::ShownPixelAt(fView, point), fView->PixelAt(point)))
+					differing++;
+			}
+		}
+		EXPECT_EQ(0, differing) << step;
+	};
+
+	drawOutside(fView, 0);
+	drawOutside(fView, 60);
+	drawOutside(child, 0);
+	BPrivate::ProcessEvents();
+	EXPECT_TRUE(SameColor(BPrivate::ShownPixelAt(fView, BPoint(5, 5)), kRed));
+	expectScreenShowsTheView("drawn outside Draw()");
+
+	fWindow->Lock();
+	child->MoveBy(-50, 0);
+	fWindow->Unlock();
+	BPrivate::ProcessEvents();
+	drawOutside(child, 20);
+	BPrivate::ProcessEvents();
+	expectScreenShowsTheView("after the child moved");
+
+	// Thick pens reach further beyond their lines.
+	fWindow->Lock();
+	fView->SetHighColor(kRed);
+	fView->SetPenSize(3);
+	fView->StrokeRect(BRect(10, 20, 60, 70));
+	fView->StrokeRoundRect(BRect(15, 25, 55, 65), 6, 6);
+	fView->SetPenSize(1);
+	fWindow->Unlock();
+	BPrivate::ProcessEvents();
+	expectScreenShowsTheView("with a thick pen");
+}
+
+
+// Texts are kept as shaped glyphs; drawn from them, they must look as the
+// same texts shaped anew at every call, in every font, wherever the pen
+// stands (also between pixels), inside Draw() and outside it.
+TEST_F(ViewTest, KeptTextsDrawAsTextsShapedAnew)
+{
+	const std::vector<const char*> texts = {"u2000 ", " s13 ", " 7x", "Schnitzel mit Pommes",
+		"Gem\u00fcsecurry \u00b7 \u00c4pfel", "AVAWAy fi ffl", "| "};
+	auto painting = [texts](BView* view) {
+		view->SetHighColor(kBlack);
+		for (size_t i = 0; i < texts.size(); i++) {
+			BFont font(i % 2 == 0 ? be_plain_font : be_bold_font);
+			font.SetSize(10 + i % 3);
+			view->SetFont(&font);
+			view->DrawString(texts[i], BPoint(1.5f * i, 12 + 13 * i));
+			view->DrawString(texts[(i + 1) % texts.size()]);
+		}
+	};
+	auto pixels = [this]() {
+		std::vector<rgb_color> all;
+		BRect bounds = fView->Bounds();
+		for (float y = bounds.top; y <= bounds.bottom; y++) {
+			for (float x = bounds.left; x <= bounds.right; x++)
+				all.push_back(fView->PixelAt(BPoint(x, y)));
+		}
+		return all;
+	};
+	auto countDiffering = [](const std::vector<rgb_color>& a, const std::vector<rgb_color>& b) {
+		int32 differing = 0;
+		for (size_t i = 0; i < a.size() && i < b.size(); i++)
+			differing += SameColor(a[i], b[i]) ? 0 : 1;
+		return differing;
+	};
+	fWindow->Show();
+
+	Paint(painting);
+	std::vector<rgb_color> kept = pixels();
+	BPrivate::KeepShapedTexts(false);
+	Paint(painting);
+	std::vector<rgb_color> shaped = pixels();
+	BPrivate::KeepShapedTexts(true);
+	int32 inked = 0;
+	for (const rgb_color& pixel : shaped)
+		inked += IsDark(pixel) ? 1 : 0;
+	ASSERT_GT(inked, 500);
+	EXPECT_EQ(0, countDiffering(kept, shaped));
+
+	// Outside Draw(), over a white view.
+	Paint([](BView*) {});
+	fView->PixelAt(B_ORIGIN);
+	fWindow->Lock();
+	painting(fView);
+	fWindow->Unlock();
+	EXPECT_EQ(0, countDiffering(pixels(), shaped));
+}
+
+
+// The widths and glyphs kept of a text belong to the font they were made
+// in: the same text in another size measures and draws in that size.
+TEST_F(ViewTest, KeptTextsFollowTheFont)
+{
+	const char* const text = "s2000";
+	Paint([text](BView* view) {
+		view->SetHighColor(kBlack);
+		view->SetFontSize(10);
+		view->DrawString(text, BPoint(2, 20));
+		view->SetFontSize(20);
+		view->DrawString(text, BPoint(2, 70));
+	});
+	auto inkRight = [this](float top, float bottom) {
+		float right = -1;
+		for (float y = top; y <= bottom; y++) {
+			for (float x = 0; x < 200; x++) {
+				if (IsDark(fView->PixelAt(BPoint(x, y))))
+					right = std::max(right, x);
+			}
+		}
+		return right;
+	};
+	float smallInk = inkRight(5, 24) - 2;
+	float largeInk = inkRight(45, 75) - 2;
+	ASSERT_GT(smallInk, 10);
+	EXPECT_NEAR(largeInk / smallInk, 2.0f, 0.2f);
+
+	fView->SetFontSize(10);
+	float small = fView->StringWidth(text);
+	fView->SetFontSize(20);
+	float large = fView->StringWidth(text);
+	EXPECT_NEAR(large / small, 2.0f, 0.15f);
+	fView->DrawString(text, BPoint(2, 90));
+	EXPECT_FLOAT_EQ(fView->PenLocation().x, 2 + large);
+	fView->SetFontSize(10);
+	EXPECT_EQ(fView->StringWidth(text), small);
 }
 
 

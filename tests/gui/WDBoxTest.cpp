@@ -1,6 +1,6 @@
 // WDBox: the day box's height, its counts column (open and closed week,
-// logged in or not, no records), which texts it claims, the summary parts
-// and the order file lines it writes.
+// logged in or not, no records, drawn again after a click), which texts it
+// claims, the summary parts and the order file lines it writes.
 
 #include <stdio.h>
 #include <stdlib.h>
@@ -14,6 +14,7 @@
 
 #include <Application.h>
 #include <InputSimulator.h>
+#include <ScreenProbe.h>
 #include <List.h>
 #include <String.h>
 #include <View.h>
@@ -73,6 +74,22 @@ CountBlueInk(BView* view, BRect rect)
 	for (float y = rect.top; y <= rect.bottom; y++) {
 		for (float x = rect.left; x <= rect.right; x++) {
 			rgb_color pixel = view->PixelAt(BPoint(x, y));
+			if (pixel.blue > pixel.red + 80)
+				count++;
+		}
+	}
+	return count;
+}
+
+
+// Pixels of rect that the screen shows in the person's blue.
+int32
+CountShownBlueInk(BView* view, BRect rect)
+{
+	int32 count = 0;
+	for (float y = rect.top; y <= rect.bottom; y++) {
+		for (float x = rect.left; x <= rect.right; x++) {
+			rgb_color pixel = BPrivate::ShownPixelAt(view, BPoint(x, y));
 			if (pixel.blue > pixel.red + 80)
 				count++;
 		}
@@ -289,6 +306,39 @@ TEST_F(WDBoxTest, TheLoggedInPersonSeesOwnPortions)
 	// The query asks only: the records are as they were.
 	EXPECT_STREQ(":.Guest#02;Staff#01;", fBox->RecordAt(0)->OrderLineAt(0)->String());
 	EXPECT_EQ(1, fBox->RecordAt(1)->CLines());
+}
+
+
+// A click draws the counts column again, outside Draw(): the screen shows
+// the new count at the next paint, and the column as the box holds it.
+TEST_F(WDBoxTest, ACountDrawnAfterAClickShowsOnTheScreen)
+{
+	MakeBox({kPasta, kSoup});
+	AddRecord(kPasta, {":.Staff#01;"});
+	AddRecord(kSoup, {":.Staff#01;"});
+	LogIn("Guest");
+	Show();
+	ASSERT_EQ(0, CountShownBlueInk(fBox, BRect(kX0 + 70, 1, kX0 + 99, 40)));
+
+	fWindow->Lock();
+	fBox->RecordAt(1)->CalcUserOrder("Guest", kOrderAdd);
+	fBox->DrawMealsStats();
+	fWindow->Unlock();
+	BPrivate::ProcessEvents();
+
+	EXPECT_GT(CountShownBlueInk(fBox, RowBand(2, 70, 99)), 0);
+	EXPECT_EQ(0, CountShownBlueInk(fBox, RowBand(1, 70, 99)));
+	int32 differing = 0;
+	BRect bounds = fBox->Bounds();
+	for (float y = bounds.top; y <= bounds.bottom; y++) {
+		for (float x = kX0 - 5; x <= bounds.right; x++) {
+			rgb_color shown = BPrivate::ShownPixelAt(fBox, BPoint(x, y));
+			rgb_color held = fBox->PixelAt(BPoint(x, y));
+			if (shown.red != held.red || shown.green != held.green || shown.blue != held.blue)
+				differing++;
+		}
+	}
+	EXPECT_EQ(0, differing);
 }
 
 
