@@ -17,7 +17,6 @@
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -706,11 +705,17 @@ BuildSummary(benchmark::State& state, int type)
 	std::string orderFileName = std::filesystem::path(window->CurrentFilePath()).filename();
 	SummaryColumns columns = ColumnsOf(Prefs::getSTPrefs());
 
+	// Each press of a summary button makes its text anew: the room for it is
+	// part of the figure, as it is of what the kitchen waits for.
 	BString text;
 	for (auto _ : state) {
+		BString made;
 		auto start = std::chrono::steady_clock::now();
-		BuildWeekSummary(type, days, orderFileName.c_str(), columns, &text);
+		BuildWeekSummary(type, days, orderFileName.c_str(), columns, &made);
 		state.SetIterationTime(Seconds(start));
+		state.PauseTiming();
+		text = made;
+		state.ResumeTiming();
 	}
 
 	if (!SummaryIsWhole(type, text, persons))
@@ -1163,6 +1168,43 @@ ReadFloor(benchmark::State& state)
 }
 
 
+// The order file's lines, read from memory, each written three times into
+// a new text (as long as the person lists): the floor of a summary at each
+// size, which shows what the machine's memory makes of a pass over that
+// many bytes, whatever the program does.
+void
+TextFloor(benchmark::State& state)
+{
+	const GeneratedWeek* week = Week(state.range(0));
+	if (week == NULL) {
+		state.SkipWithError("the week could not be written");
+		return;
+	}
+	std::string content = FileContent(week->orderPath);
+	std::string text;
+	for (auto _ : state) {
+		std::string made;
+		auto start = std::chrono::steady_clock::now();
+		// Its room made once, as the summaries make theirs.
+		made.reserve(3 * content.size());
+		size_t at = 0;
+		while (at < content.size()) {
+			size_t end = content.find('\n', at);
+			end = end == std::string::npos ? content.size() : end + 1;
+			std::string_view line(content.data() + at, end - at);
+			for (int copy = 0; copy < 3; copy++)
+				made.append(line);
+			at = end;
+		}
+		benchmark::DoNotOptimize(made.data());
+		state.SetIterationTime(Seconds(start));
+		text.swap(made);
+	}
+	state.counters["text_MB"] = static_cast<double>(text.size()) / (1024.0 * 1024.0);
+	SetFileCounters(state, *week);
+}
+
+
 // The order file's bytes written to a new file beside it, flushed to disk,
 // renamed over the one before and the folder flushed: the least a save that
 // loses nothing at a crash does, and so its floor.
@@ -1203,8 +1245,8 @@ WriteFloor(benchmark::State& state)
 
 
 // Runs a program with its standard output and error going to output, and
-// waits for it: its exit status (-1 when it did not end by itself) and its
-// peak resident set in MB. The program gets a settings folder of its own,
+// waits for it: its exit status (-1 when it did not end by itself) and, when
+// asked, its peak resident set in MB. The program gets a settings folder of its own,
 // so that it changes nothing the benchmarks' window reads.
 int
 RunProgram(const std::vector<std::string>& arguments, const char* output, double* peakMB)
@@ -1235,12 +1277,29 @@ RunProgram(const std::vector<std::string>& arguments, const char* output, double
 	posix_spawn_file_actions_destroy(&actions);
 	if (started != 0)
 		return -1;
+	// The peak of the program's own memory: its "VmHWM", read while it
+	// runs. What wait4 reports would count the memory of this process too,
+	// which the spawned one shared until its exec.
 	int status = 0;
-	struct rusage usage = {};
-	if (wait4(pid, &status, 0, &usage) != pid)
+	double peak = 0;
+	std::string statusPath = "/proc/" + std::to_string(pid) + "/status";
+	while (peakMB != NULL) {
+		pid_t ended = waitpid(pid, &status, WNOHANG);
+		if (ended == pid)
+			break;
+		if (ended < 0)
+			return -1;
+		std::ifstream lines(statusPath);
+		for (std::string line; std::getline(lines, line);) {
+			if (line.compare(0, 6, "VmHWM:") == 0)
+				peak = std::max(peak, atof(line.c_str() + 6) / 1024.0);
+		}
+		usleep(1000);
+	}
+	if (peakMB == NULL && waitpid(pid, &status, 0) != pid)
 		return -1;
 	if (peakMB != NULL)
-		*peakMB = usage.ru_maxrss / 1024.0;
+		*peakMB = peak;
 	return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
@@ -1397,6 +1456,7 @@ BENCHMARK(ClickPainted)->Apply(Sizes)->Apply(Repeated)->Unit(benchmark::kMicrose
 BENCHMARK(WriteFloor)->Apply(Sizes)->Apply(Repeated)->Unit(benchmark::kMillisecond);
 BENCHMARK(SaveWeek)->Apply(Sizes)->Apply(Repeated)->Unit(benchmark::kMillisecond);
 BENCHMARK(SaveMergingWeek)->Arg(kComparedSize)->Apply(Repeated)->Unit(benchmark::kMillisecond);
+BENCHMARK(TextFloor)->Apply(SummarySizes)->Apply(Repeated)->Unit(benchmark::kMillisecond);
 BENCHMARK(SummaryTotals)->Apply(SummarySizes)->Apply(Repeated)->Unit(benchmark::kMillisecond);
 BENCHMARK(SummaryMeals)->Apply(SummarySizes)->Apply(Repeated)->Unit(benchmark::kMillisecond);
 BENCHMARK(SummaryPersons)->Apply(SummarySizes)->Apply(Repeated)->Unit(benchmark::kMillisecond);
@@ -1584,16 +1644,19 @@ TimeFigure(const SummaryReporter& reporter, const char* what, const char* name, 
 
 
 // How a summary grows from the compared size to the largest: its time per
-// person there against here.
+// person there against here; the floor is how a pass over as many bytes
+// grows on this machine (TextFloor).
 Figure
 LinearFigure(const SummaryReporter& reporter, const char* what, const char* name)
 {
-	double compared = reporter.Time(name, kComparedSize);
-	double largest = reporter.Time(name, kLargestSize);
-	double ratio = -1;
-	if (compared > 0 && largest > 0)
-		ratio = (largest / kLargestSize) / (compared / kComparedSize);
-	return {what, ratio, -1, -1, "x", kLinearTarget, -1, ""};
+	auto growth = [&reporter](const char* benchmark) {
+		double compared = reporter.Time(benchmark, kComparedSize);
+		double largest = reporter.Time(benchmark, kLargestSize);
+		if (compared <= 0 || largest <= 0)
+			return -1.0;
+		return (largest / kLargestSize) / (compared / kComparedSize);
+	};
+	return {what, growth(name), -1, -1, "x", kLinearTarget, growth("TextFloor"), ""};
 }
 
 
@@ -1683,8 +1746,8 @@ PrintSummary(FILE* out, const SummaryReporter& reporter)
 		fprintf(out, " %10s", ("N=" + std::to_string(size)).c_str());
 	fprintf(out, "\n");
 	const char* const names[] = {"ReadFloor", "OpenWeek", "OneClick", "ClickPainted", "WriteFloor",
-		"SaveWeek", "StartUp", "SummaryTotals", "SummaryMeals", "SummaryPersons", "ShownTotals",
-		"ShownMeals", "ShownPersons"};
+		"SaveWeek", "StartUp", "TextFloor", "SummaryTotals", "SummaryMeals", "SummaryPersons",
+		"ShownTotals", "ShownMeals", "ShownPersons"};
 	for (const char* name : names) {
 		fprintf(out, "  %-14s", name);
 		for (int64 size : sizes) {
