@@ -148,11 +148,16 @@ ReadWeek(const char* menuPath, WeekRecords* week, BString* orderName, BString* e
 }
 
 
-static void
-SummaryDaysOf(WeekRecords* week, SummaryDay days[kDaysPerWeek])
+// The week read, and its days as the summaries read them.
+static bool
+ReadSummaryDays(const char* menuPath, WeekRecords* week, SummaryDay days[kDaysPerWeek],
+	BString* orderName, BString* error)
 {
+	if (!ReadWeek(menuPath, week, orderName, error))
+		return false;
 	for (int32 day = 0; day < kDaysPerWeek; day++)
 		days[day] = SummaryDay{getLabel(kLabelMonday + day), &week->fRecords[day]};
+	return true;
 }
 
 
@@ -162,10 +167,9 @@ SummarizeWeekFiles(const char* menuPath, int type, const SummaryColumns& columns
 {
 	WeekRecords week;
 	BString orderName;
-	if (!ReadWeek(menuPath, &week, &orderName, error))
-		return false;
 	SummaryDay days[kDaysPerWeek];
-	SummaryDaysOf(&week, days);
+	if (!ReadSummaryDays(menuPath, &week, days, &orderName, error))
+		return false;
 	int kind = BuildWeekSummary(type, days, orderName.String(), columns, text);
 	if (headerKind != NULL)
 		*headerKind = kind;
@@ -179,10 +183,9 @@ WriteWeekFilesSummary(const char* menuPath, int type, const SummaryColumns& colu
 {
 	WeekRecords week;
 	BString orderName;
-	if (!ReadWeek(menuPath, &week, &orderName, error))
-		return false;
 	SummaryDay days[kDaysPerWeek];
-	SummaryDaysOf(&week, days);
+	if (!ReadSummaryDays(menuPath, &week, days, &orderName, error))
+		return false;
 	WriteWeekSummary(type, days, orderName.String(), columns, write, complete);
 	return true;
 }
