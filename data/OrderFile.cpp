@@ -14,6 +14,7 @@
 #include <unordered_map>
 
 #include <Errors.h>
+#include <private/LargePages.h>
 
 #include "BxString.h"
 #include "CSVFields.h"
@@ -121,8 +122,12 @@ ReadOrderFileText(const char* path, OrderFileText* file, BString* reason)
 	// is read is read on up to the bound.
 	std::string& text = *file->text;
 	struct stat st;
-	if (fstat(fileno(stream), &st) == 0 && st.st_size > 0)
-		text.resize(static_cast<size_t>(std::min<int64>(st.st_size, kLargestOrderFile)));
+	if (fstat(fileno(stream), &st) == 0 && st.st_size > 0) {
+		size_t expected = static_cast<size_t>(std::min<int64>(st.st_size, kLargestOrderFile));
+		text.reserve(expected);
+		BPrivate::AdviseLargePages(text.data(), text.capacity());
+		text.resize(expected);
+	}
 	size_t size = fread(text.data(), 1, text.size(), stream);
 	text.resize(size);
 	char chunk[65536];

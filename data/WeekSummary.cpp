@@ -284,6 +284,31 @@ AppendReadableOrderLine(std::string_view line, BString* text)
 }
 
 
+// The room the meal details of the week take, from the lengths of their
+// order lines: each entry grows by four characters ("Anna_B#2;" reads
+// "Anna_B: 2x | "), less than half again for a name of five letters or
+// more. A week of shorter names grows the text once more as it is written.
+static size_t
+MealDetailsLength(const SummaryDay days[kDaysPerWeek])
+{
+	const size_t kHeaderRoom = 256;
+	const size_t kLineRoom = 8;
+	size_t length = 0;
+	for (int32 day = 0; day < kDaysPerWeek; day++) {
+		length += kHeaderRoom;
+		for (int32 i = 0; i < CountRecords(days[day]); i++) {
+			const BxString* record = RecordAt(days[day], i);
+			if (record->CountMeals() <= 0)
+				continue;
+			length += kHeaderRoom;
+			for (int32 j = 0; j < record->CLines(); j++)
+				length += record->OrderLineText(j).size() * 3 / 2 + kLineRoom;
+		}
+	}
+	return length;
+}
+
+
 void
 AppendDayHeader(const SummaryDay& day, const SummaryColumns& columns, BString* text)
 {
@@ -471,19 +496,6 @@ DigitsOf(int32 number)
 }
 
 
-// Gives text room for size characters, so that it grows to that size
-// without moving.
-static void
-Reserve(BString* text, size_t size)
-{
-	int32 length = text->Length();
-	if (size <= static_cast<size_t>(length) || size > static_cast<size_t>(INT32_MAX))
-		return;
-	text->LockBuffer(static_cast<int32>(size));
-	text->UnlockBuffer(length);
-}
-
-
 // The memory the portions of a block of persons may take in the person
 // lists: a week with more persons than fit is walked once per block.
 static const size_t kMostPortionBytes = 64 * 1024 * 1024;
@@ -568,7 +580,7 @@ WritePersonLists(
 				}
 			}
 			size += strlen("\n*******\n");
-			Reserve(text, size);
+			text->Reserve(static_cast<int32>(std::min<size_t>(size, INT32_MAX)));
 		}
 		for (int32 person = first; person < end; person++) {
 			heading.SetToFormat("(%3d) ", (int)(person + 1));
@@ -619,6 +631,11 @@ WriteSummary(int type, const SummaryDay days[kDaysPerWeek], const char* orderFil
 
 	if (type == kSummaryAll || type == kSummaryMealDetails) {
 		*text << "\n";
+		// The week's details go into the text without moving it as it grows.
+		if (!output->Streams()) {
+			size_t size = text->Length() + MealDetailsLength(days);
+			text->Reserve(static_cast<int32>(std::min<size_t>(size, INT32_MAX)));
+		}
 		for (int32 day = 0; day < kDaysPerWeek && !output->Failed(); day++)
 			WriteMealDetails(days[day], columns, output);
 		header = kSummaryHeaderPlain;

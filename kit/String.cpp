@@ -8,6 +8,8 @@
 
 #include <algorithm>
 
+#include <private/LargePages.h>
+
 
 namespace {
 
@@ -620,6 +622,16 @@ BString::LockBuffer(int32 maxLength)
 	if (maxLength > Length())
 		fText.resize(static_cast<size_t>(maxLength), '\0');
 	return fText.data();
+}
+
+
+void
+BString::Reserve(int32 capacity)
+{
+	if (capacity <= 0 || static_cast<size_t>(capacity) <= fText.capacity())
+		return;
+	fText.reserve(static_cast<size_t>(capacity));
+	BPrivate::AdviseLargePages(fText.data(), fText.capacity());
 }
 
 

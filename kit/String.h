@@ -100,6 +100,12 @@ public:
 	char* LockBuffer(int32 maxLength);
 	BString& UnlockBuffer(int32 length = -1);
 
+	// Makes room for capacity characters without changing the text, so that
+	// it grows to that length without moving. A room of many megabytes is
+	// asked of the system in large pages: a text that large is written
+	// through once, and taking it 4 KB at a time costs more than writing it.
+	void Reserve(int32 capacity);
+
 	BString& operator<<(const char* string);
 	BString& operator<<(const BString& string);
 	BString& operator<<(char c);

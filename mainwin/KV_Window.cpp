@@ -209,7 +209,7 @@ KV_Window::KV_Window(BRect frame) :
 	fPersonHeight = Frame().Height();
 	fPersonTop = Frame().top;
 
-	fBackView = new BView(Bounds(), "bview", B_FOLLOW_ALL_SIDES, B_WILL_DRAW);
+	fBackView = new BView(Bounds(), "bview", B_FOLLOW_ALL_SIDES, 0);
 	fBackView->SetViewColor(kBackColor);
 	fBackView->SetFontSize(11);
 	AddChild(fBackView);
@@ -370,7 +370,7 @@ KV_Window::MovingChilds()
 	}
 	_LayOutDays(stackHeight);
 	for (int32 day = kDaysPerWeek - 1; day >= 0; day--)
-		fDayBoxes[day]->Draw(Bounds());
+		fDayBoxes[day]->Invalidate();
 	Unlock();
 }
 
@@ -663,7 +663,7 @@ KV_Window::_BuildDayBoxes(float logoWidth)
 	// The area of the days looks like the background around it; a week
 	// that fits shows nothing else of it.
 	fDayArea = new BView(BRect(bar.left, bar.bottom + 3, bar.right, bounds.bottom), "days",
-		B_FOLLOW_ALL_SIDES, B_WILL_DRAW);
+		B_FOLLOW_ALL_SIDES, 0);
 	fDayArea->SetViewColor(kBackColor);
 	fBackView->AddChild(fDayArea);
 	float top = 0;

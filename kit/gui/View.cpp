@@ -1056,10 +1056,19 @@ ViewPrivate::EnsureBacking()
 		copier.drawImage(
 			kept.topLeft() - shown.topLeft(), backing, kept.translated(-backingPlace.topLeft()));
 	}
-	dirty += QRegion(shown).subtracted(QRegion(kept));
+	// The view colour is all a view shows that does no drawing of its own.
+	if ((flags & B_WILL_DRAW) != 0 || !viewImage.isNull())
+		dirty += QRegion(shown).subtracted(QRegion(kept));
 	backing = image;
 	backingPlace = shown;
 	return true;
+}
+
+
+bool
+ViewPrivate::NeedsBacking() const
+{
+	return (flags & B_WILL_DRAW) != 0 || !viewImage.isNull() || !backing.isNull();
 }
 
 
@@ -1067,6 +1076,10 @@ void
 ViewPrivate::UpdateBacking()
 {
 	EndDirectDrawing();
+	if (!NeedsBacking()) {
+		dirty = QRegion();
+		return;
+	}
 	if (!EnsureBacking() || dirty.isEmpty())
 		return;
 	// What does not show is not drawn now; EnsureBacking() makes it invalid
@@ -1095,6 +1108,8 @@ ViewPrivate::UpdateBacking()
 		} else
 			backingPainter.drawImage(place.topLeft(), viewImage);
 	}
+	if ((flags & B_WILL_DRAW) == 0)
+		return;
 	// Draw() works in the view's coordinates, which may be scrolled.
 	backingPainter.translate(-origin.x, -origin.y);
 	DrawWith(&backingPainter, KitRect(area).OffsetByCopy(origin.x, origin.y));
@@ -1152,10 +1167,20 @@ QImage
 ViewPrivate::Picture(QRect area)
 {
 	UpdateBacking();
-	area &= backingPlace;
-	if (backing.isNull() || area.isEmpty())
+	QImage picture;
+	if (!backing.isNull()) {
+		area &= backingPlace;
+		if (area.isEmpty())
+			return QImage();
+		picture = backing.copy(area.translated(-backingPlace.topLeft()));
+	} else if (!NeedsBacking()) {
+		area &= ShownPart();
+		if (area.isEmpty())
+			return QImage();
+		picture = QImage(area.size(), QImage::Format_ARGB32_Premultiplied);
+		picture.fill(BackgroundColor());
+	} else
 		return QImage();
-	QImage picture = backing.copy(area.translated(-backingPlace.topLeft()));
 	QPainter picturePainter(&picture);
 	// The children in the toolkit's stacking order: the views and the
 	// widgets of toolkit controls alike.

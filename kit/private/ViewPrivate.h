@@ -110,6 +110,10 @@ struct ViewPrivate {
 	// stays in sight keeps its pixels. False when nothing of the view
 	// shows.
 	bool EnsureBacking();
+	// A view that does no drawing of its own (without B_WILL_DRAW) shows
+	// its view colour where its children leave it, as the platform's server
+	// fills it, and keeps no image until something is drawn into it.
+	bool NeedsBacking() const;
 	// Lets Draw() repaint what is invalid of the backing image.
 	void UpdateBacking();
 	// The painter of drawing outside Draw(), begun on the backing image at

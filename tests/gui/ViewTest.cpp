@@ -649,6 +649,35 @@ TEST_F(ViewTest, ChildrenShowOverTheirParent)
 }
 
 
+// A view without B_WILL_DRAW is filled with its view colour and its Draw()
+// is not called, as the platform's server does; its children show over it,
+// and what is drawn into it outside Draw() shows until it is invalidated.
+TEST_F(ViewTest, AViewThatDoesNotDrawShowsItsColorAndItsChildren)
+{
+	PaintView* plain = new PaintView(BRect(10, 10, 109, 59), B_FOLLOW_LEFT | B_FOLLOW_TOP, 0);
+	plain->SetViewColor(kBlue);
+	plain->fPainting = [](BView* view) { view->FillRect(view->Bounds()); };
+	fView->AddChild(plain);
+	PaintView* child = new PaintView(BRect(10, 10, 19, 19));
+	child->SetViewColor(kRed);
+	plain->AddChild(child);
+
+	fWindow->Lock();
+	fWindow->UpdateIfNeeded();
+	fWindow->Unlock();
+	EXPECT_EQ(0, plain->fDraws);
+	EXPECT_TRUE(SameColor(fView->PixelAt(BPoint(60, 40)), kBlue));
+	EXPECT_TRUE(SameColor(fView->PixelAt(BPoint(25, 25)), kRed));
+	EXPECT_TRUE(SameColor(plain->PixelAt(BPoint(0, 0)), kBlue));
+
+	plain->SetHighColor(kBlack);
+	plain->FillRect(BRect(50, 20, 59, 29));
+	EXPECT_TRUE(SameColor(fView->PixelAt(BPoint(65, 35)), kBlack));
+	EXPECT_TRUE(SameColor(fView->PixelAt(BPoint(25, 25)), kRed));
+	EXPECT_EQ(0, plain->fDraws);
+}
+
+
 TEST_F(ViewTest, ViewBitmapIsTiledFromTheTopLeft)
 {
 	// Two pixels wide: red, then blue (bytes blue, green, red, alpha).

@@ -136,4 +136,26 @@ TEST(StringTest, ComparesAndWritesThroughItsBuffer)
 	EXPECT_EQ(5, text.Length());
 }
 
+
+// Room made ahead keeps the text and lets it grow to that length in place,
+// small or large enough to be asked of the system in large pages.
+TEST(StringTest, ReservedRoomKeepsTheTextAndTakesItsGrowthInPlace)
+{
+	for (int32 room : {16, 1 << 20, 40 << 20}) {
+		BString text("Anna");
+		text.Reserve(room);
+		EXPECT_STREQ("Anna", text.String());
+		const char* place = text.String();
+		std::string rest(static_cast<size_t>(room) - 4, 'x');
+		text << rest.c_str();
+		EXPECT_EQ(room, text.Length());
+		EXPECT_EQ(place, text.String()) << room;
+		EXPECT_EQ('x', text.ByteAt(room - 1));
+
+		// Less room than the text has changes nothing.
+		text.Reserve(3);
+		EXPECT_EQ(room, text.Length());
+	}
+}
+
 } // namespace
