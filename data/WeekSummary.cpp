@@ -496,6 +496,15 @@ DigitsOf(int32 number)
 }
 
 
+// Gives text room for size characters (as far as a text may grow), so
+// that it grows to that size without moving.
+static void
+Reserve(BString* text, size_t size)
+{
+	text->Reserve(static_cast<int32>(std::min<size_t>(size, INT32_MAX)));
+}
+
+
 // The memory the portions of a block of persons may take in the person
 // lists: a week with more persons than fit is walked once per block.
 static const size_t kMostPortionBytes = 64 * 1024 * 1024;
@@ -580,7 +589,7 @@ WritePersonLists(
 				}
 			}
 			size += strlen("\n*******\n");
-			text->Reserve(static_cast<int32>(std::min<size_t>(size, INT32_MAX)));
+			Reserve(text, size);
 		}
 		for (int32 person = first; person < end; person++) {
 			heading.SetToFormat("(%3d) ", (int)(person + 1));
@@ -632,10 +641,8 @@ WriteSummary(int type, const SummaryDay days[kDaysPerWeek], const char* orderFil
 	if (type == kSummaryAll || type == kSummaryMealDetails) {
 		*text << "\n";
 		// The week's details go into the text without moving it as it grows.
-		if (!output->Streams()) {
-			size_t size = text->Length() + MealDetailsLength(days);
-			text->Reserve(static_cast<int32>(std::min<size_t>(size, INT32_MAX)));
-		}
+		if (!output->Streams())
+			Reserve(text, text->Length() + MealDetailsLength(days));
 		for (int32 day = 0; day < kDaysPerWeek && !output->Failed(); day++)
 			WriteMealDetails(days[day], columns, output);
 		header = kSummaryHeaderPlain;

@@ -1057,7 +1057,7 @@ ViewPrivate::EnsureBacking()
 			kept.topLeft() - shown.topLeft(), backing, kept.translated(-backingPlace.topLeft()));
 	}
 	// The view colour is all a view shows that does no drawing of its own.
-	if ((flags & B_WILL_DRAW) != 0 || !viewImage.isNull())
+	if (DrawsItself())
 		dirty += QRegion(shown).subtracted(QRegion(kept));
 	backing = image;
 	backingPlace = shown;
@@ -1066,9 +1066,16 @@ ViewPrivate::EnsureBacking()
 
 
 bool
+ViewPrivate::DrawsItself() const
+{
+	return (flags & B_WILL_DRAW) != 0 || !viewImage.isNull();
+}
+
+
+bool
 ViewPrivate::NeedsBacking() const
 {
-	return (flags & B_WILL_DRAW) != 0 || !viewImage.isNull() || !backing.isNull();
+	return DrawsItself() || !backing.isNull();
 }
 
 

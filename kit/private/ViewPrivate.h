@@ -110,9 +110,12 @@ struct ViewPrivate {
 	// stays in sight keeps its pixels. False when nothing of the view
 	// shows.
 	bool EnsureBacking();
-	// A view that does no drawing of its own (without B_WILL_DRAW) shows
-	// its view colour where its children leave it, as the platform's server
-	// fills it, and keeps no image until something is drawn into it.
+	// Whether the view draws something of its own: Draw() (B_WILL_DRAW) or
+	// a view bitmap.
+	bool DrawsItself() const;
+	// A view that does not draw itself shows its view colour where its
+	// children leave it, as the platform's server fills it, and keeps no
+	// image until something is drawn into it.
 	bool NeedsBacking() const;
 	// Lets Draw() repaint what is invalid of the backing image.
 	void UpdateBacking();
