@@ -1,6 +1,5 @@
 #include "BxString.h"
 
-#include <ctype.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -62,12 +61,21 @@ CleanPersonName(const char* name)
 }
 
 
+// The blanks strtol passes over in the "C" locale, whatever locale the
+// toolkit has set: an order file reads the same everywhere.
+static inline bool
+IsBlank(char c)
+{
+	return c == ' ' || (c >= '\t' && c <= '\r');
+}
+
+
 int32
 ReadEntryCount(const char* afterHash, int32 maxDigits)
 {
 	// As strtol over at most maxDigits characters: blanks, a sign, digits.
 	int32 i = 0;
-	while (i < maxDigits && afterHash[i] != '\0' && isspace((unsigned char)afterHash[i]))
+	while (i < maxDigits && IsBlank(afterHash[i]))
 		i++;
 	bool negative = false;
 	if (i < maxDigits && (afterHash[i] == '-' || afterHash[i] == '+')) {
@@ -152,7 +160,7 @@ BxString::AddOrderLine(const char* line)
 
 
 void
-BxString::AddOrderLine(const char* line, const std::shared_ptr<const std::string>& fileText)
+BxString::AddOrderLine(const char* line, const std::shared_ptr<const char>& fileText)
 {
 	if (fFileText != fileText) {
 		if (fFileText != NULL) {
@@ -270,6 +278,10 @@ void
 BxString::_Search(const char* person)
 {
 	int32 personLength = static_cast<int32>(strlen(person));
+	// The person's entry begins with "name#": a line without that text has
+	// none, and is passed over in one look instead of entry by entry.
+	std::string key(person, personLength);
+	key += '#';
 	int32 entryStart = -1;
 	int32 entryEnd = -1;
 	fLine = -1;
@@ -277,6 +289,8 @@ BxString::_Search(const char* person)
 	fCount = 0;
 	for (int32 i = 0; i < CLines(); i++) {
 		std::string_view line = OrderLineText(i);
+		if (memmem(line.data(), line.size(), key.data(), key.size()) == NULL)
+			continue;
 		if (FindEntry(line, person, personLength, &entryStart, &entryEnd)) {
 			fLine = i;
 			fPos = entryStart;
@@ -289,6 +303,14 @@ BxString::_Search(const char* person)
 }
 
 
+// A name that would break the order line's format has no entry.
+static bool
+CanHaveEntry(const char* person)
+{
+	return person != NULL && person[0] != '\0' && strpbrk(person, "#;") == NULL;
+}
+
+
 void
 BxString::CalcUserOrder(const char* person, int32 kind)
 {
@@ -296,7 +318,7 @@ BxString::CalcUserOrder(const char* person, int32 kind)
 		printf("returnd\n");
 		return;
 	}
-	if (person == NULL || person[0] == '\0' || strpbrk(person, "#;") != NULL) {
+	if (!CanHaveEntry(person)) {
 		// Such a name would break the order line's format; it has no entry.
 		printf("CalcUserOrder: refused name '%s'\n", person != NULL ? person : "");
 		fLine = -1;
@@ -368,6 +390,58 @@ BxString::_Count() const
 			fPortions += ReadEntryCount(line.data() + hash + 1, 4);
 		}
 	}
+}
+
+
+void
+BxString::PrepareCounts(const char* person)
+{
+	if (fPersons >= 0 || !IsLogged || !CanHaveEntry(person)
+		|| (fSearchValid && fSearchedPerson == person))
+		return;
+	_CountAndSearch(person);
+}
+
+
+// _Count and _Search in one walk over the "#"s of every line: each from
+// index 3 on is counted, and the first at or after an entry's start ends
+// that entry's name, the entry itself ending at the ";" after it.
+void
+BxString::_CountAndSearch(const char* person)
+{
+	size_t personLength = strlen(person);
+	fPersons = 0;
+	fPortions = 0;
+	fLine = -1;
+	fPos = -1;
+	fCount = 0;
+	for (int32 i = 0; i < CLines(); i++) {
+		std::string_view line = OrderLineText(i);
+		size_t start = 2;
+		for (size_t hash = line.find('#', 2); hash != std::string_view::npos;
+			 hash = line.find('#', hash + 1)) {
+			if (hash >= 3) {
+				fPersons++;
+				fPortions += ReadEntryCount(line.data() + hash + 1, 4);
+			}
+			if (fLine >= 0 || hash < start)
+				continue;
+			if (hash - start == personLength
+				&& memcmp(line.data() + start, person, personLength) == 0) {
+				fLine = i;
+				fPos = static_cast<int32>(start);
+				fCount = ReadEntryCount(line.data() + hash + 1, 4);
+				continue;
+			}
+			// The entry's ";" follows its count within a few characters.
+			size_t end = hash + 1;
+			while (end < line.size() && line[end] != ';')
+				end++;
+			start = end + 1;
+		}
+	}
+	fSearchedPerson = person;
+	fSearchValid = true;
 }
 
 

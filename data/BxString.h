@@ -49,13 +49,18 @@ public:
 	// whole (a C string there): the record refers to it and keeps the text.
 	// A large week holds hundreds of thousands of order lines, which are
 	// copied only when a click changes them.
-	void AddOrderLine(const char* line, const std::shared_ptr<const std::string>& fileText);
+	void AddOrderLine(const char* line, const std::shared_ptr<const char>& fileText);
 	// An order line; its characters are followed by a NUL.
 	std::string_view OrderLineText(int32 index) const;
 	// A copy of an order line, valid until the next call; NULL when there
 	// is no such line.
 	const BString* OrderLineAt(int32 index) const;
 
+	// Makes the counts and, when person is logged in, looks up the
+	// person's entry (as CalcUserOrder with kOrderQuery does) in one walk
+	// over the order lines, where both are still to be made: the counts
+	// column of a meal shows the three.
+	void PrepareCounts(const char* person);
 	// All portions of this meal.
 	int32 CountMeals() const;
 	// Persons with an entry, those at 00 included.
@@ -80,6 +85,7 @@ private:
 	void _Changed();
 	void _Count() const;
 	void _Search(const char* person);
+	void _CountAndSearch(const char* person);
 	std::string& _OwnedLine(int32 index);
 	void _LineChanged(int32 index);
 
@@ -87,7 +93,7 @@ private:
 	// Clear only: the counts below are kept for them.
 	std::vector<OrderLine> fOrderLines;
 	std::vector<std::unique_ptr<std::string>> fOwnedLines;
-	std::shared_ptr<const std::string> fFileText;
+	std::shared_ptr<const char> fFileText;
 	mutable BString fLineCopy;
 
 	// What the counts column asks after every click, kept until the order

@@ -104,11 +104,59 @@ ForEachLine(FILE* file, int64 maxSize, Take take)
 }
 
 
+// The line length the room for the line starts is made for at first.
+static const size_t kShortLineLength = 16;
+// The room beyond the file's size made at first, for a file that grows
+// while it is read; it grows by half when that is not enough.
+static const size_t kGrowthRoom = 64 * 1024;
+
+
+// Reads the whole open stream, up to kLargestOrderFile bytes, into memory
+// of its own with a NUL after it. False when there is no memory for it.
+static bool
+ReadWhole(FILE* stream, OrderFileText* file)
+{
+	size_t expected = 0;
+	struct stat st;
+	if (fstat(fileno(stream), &st) == 0 && st.st_size > 0)
+		expected = static_cast<size_t>(std::min<int64>(st.st_size, kLargestOrderFile));
+	const size_t largest = static_cast<size_t>(kLargestOrderFile) + 1;
+	size_t capacity = std::min(expected + kGrowthRoom, largest);
+	std::shared_ptr<char> text = BPrivate::AllocateLargeText(capacity);
+	if (text == NULL)
+		return false;
+	// Room for the line starts of lines of 16 bytes on average: pages of it
+	// that are never written cost nothing, and it is not moved again and
+	// again while it grows.
+	file->lineStarts.reserve(expected / kShortLineLength + 1);
+
+	size_t size = 0;
+	while (size + 1 < largest) {
+		if (size + 1 == capacity) {
+			size_t larger = std::min(capacity + capacity / 2, largest);
+			std::shared_ptr<char> grown = BPrivate::AllocateLargeText(larger);
+			if (grown == NULL)
+				return false;
+			memcpy(grown.get(), text.get(), size);
+			text = grown;
+			capacity = larger;
+		}
+		size_t length = fread(text.get() + size, 1, capacity - 1 - size, stream);
+		if (length == 0)
+			break;
+		size += length;
+	}
+	text.get()[size] = '\0';
+	file->text = text;
+	file->size = size;
+	return true;
+}
+
+
 bool
 ReadOrderFileText(const char* path, OrderFileText* file, BString* reason)
 {
-	file->text = std::make_shared<std::string>();
-	file->lineStarts.clear();
+	*file = OrderFileText();
 	BString why;
 	FILE* stream = OpenRegularFile(path, kLargestOrderFile, &why);
 	if (stream == NULL) {
@@ -117,34 +165,23 @@ ReadOrderFileText(const char* path, OrderFileText* file, BString* reason)
 			*reason = why;
 		return false;
 	}
-
 	// One read of the whole file into one text; a file that grows while it
 	// is read is read on up to the bound.
-	std::string& text = *file->text;
-	struct stat st;
-	if (fstat(fileno(stream), &st) == 0 && st.st_size > 0) {
-		size_t expected = static_cast<size_t>(std::min<int64>(st.st_size, kLargestOrderFile));
-		text.reserve(expected);
-		BPrivate::AdviseLargePages(text.data(), text.capacity());
-		text.resize(expected);
-	}
-	size_t size = fread(text.data(), 1, text.size(), stream);
-	text.resize(size);
-	char chunk[65536];
-	size_t length;
-	while (text.size() < static_cast<size_t>(kLargestOrderFile)
-		&& (length = fread(chunk, 1,
-				std::min(sizeof(chunk), static_cast<size_t>(kLargestOrderFile) - text.size()),
-				stream))
-			> 0)
-		text.append(chunk, length);
+	bool read = ReadWhole(stream, file);
 	fclose(stream);
+	if (!read) {
+		printf("open.err: '%s' (no memory for it)\n", path);
+		if (reason != NULL)
+			*reason = "not enough memory to read it";
+		*file = OrderFileText();
+		return false;
+	}
 
 	// Each line becomes a C string in place: its line end and the CRs before
 	// it are made NULs. A NUL byte inside a line ends its text there, as it
 	// ends every text we keep.
-	char* chars = text.data();
-	size = text.size();
+	char* chars = file->text.get();
+	size_t size = file->size;
 	size_t start = 0;
 	if (size >= kByteOrderMarkLength && memcmp(chars, kByteOrderMark, kByteOrderMarkLength) == 0)
 		start = kByteOrderMarkLength;
@@ -504,7 +541,7 @@ FillDayRecords(
 DayRecordsRead
 FillDayRecords(const OrderFileText& file, const BList* dayMenuLines, BList* const* dayRecords)
 {
-	std::shared_ptr<const std::string> text = file.text;
+	std::shared_ptr<const char> text = file.text;
 	return FillRecords(
 		[&file](auto take) {
 			for (int32 i = 0; i < file.CountLines(); i++) {

@@ -57,11 +57,13 @@ bool ReadOrderFile(const char* path, std::vector<OrderFileLine>* lines, BString*
 // week's records refer to their lines here instead of copying each one.
 struct OrderFileText
 {
-	std::shared_ptr<std::string> text;
+	// size bytes and a NUL after them.
+	std::shared_ptr<char> text;
+	size_t size = 0;
 	std::vector<uint32> lineStarts;
 
 	int32 CountLines() const { return static_cast<int32>(lineStarts.size()); }
-	const char* LineAt(int32 index) const { return text->data() + lineStarts[index]; }
+	const char* LineAt(int32 index) const { return text.get() + lineStarts[index]; }
 };
 
 bool ReadOrderFileText(const char* path, OrderFileText* file, BString* reason = NULL);

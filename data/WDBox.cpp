@@ -193,6 +193,8 @@ WDBox::_DrawCounts(BxString* record, int32 row, float x0, bool closed)
 	float y = (row + 1) * kRowHeight;
 	BString count;
 
+	// The counts and the person's own in one walk over a long list.
+	record->PrepareCounts(BxString::LUser);
 	SetHighColor(cl_INFO);
 	if (!closed) {
 		count.SetToFormat("u%d ", (int)record->CountUser());

@@ -630,7 +630,7 @@ BString::Reserve(int32 capacity)
 {
 	if (capacity <= 0 || static_cast<size_t>(capacity) <= fText.capacity())
 		return;
-	fText.reserve(static_cast<size_t>(capacity));
+	fText.reserve(BPrivate::LargePageCapacity(static_cast<size_t>(capacity)));
 	BPrivate::AdviseLargePages(fText.data(), fText.capacity());
 }
 

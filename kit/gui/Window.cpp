@@ -332,7 +332,7 @@ BWindow::BWindow(BRect frame, const char* title, window_type type, uint32 flags,
 
 	// The views of the window are the children of a top view that fills
 	// it, and which nobody sees as a view of its own.
-	BView* topView = new BView(Bounds(), "top view", B_FOLLOW_ALL_SIDES, B_WILL_DRAW);
+	BView* topView = new BView(Bounds(), "top view", B_FOLLOW_ALL_SIDES, 0);
 	BPrivate::ViewPrivate* top = topView->_Private();
 	top->isTopView = true;
 	top->viewColor = fPrivate->color;

@@ -13,14 +13,18 @@
 int
 main(int argc, char** argv)
 {
-	if (argc != 2) {
-		fprintf(stderr, "usage: first-frame PICTURE.png|PICTURE.bmp\n");
+	// The main window's size at a first start, unless a size is given (the
+	// size the compared window had, whose picture takes as long to make).
+	int width = 631;
+	int height = 551;
+	if (argc < 2 || argc > 3
+		|| (argc == 3 && (sscanf(argv[2], "%dx%d", &width, &height) != 2 || width <= 0 || height <= 0))) {
+		fprintf(stderr, "usage: first-frame PICTURE.png|PICTURE.bmp [WIDTHxHEIGHT]\n");
 		return 2;
 	}
 	QApplication application(argc, argv);
-	// The main window's size at a first start.
 	QLabel window("Vantuk");
-	window.resize(631, 551);
+	window.resize(width, height);
 	window.show();
 	QApplication::processEvents();
 	// The kind the name says, and PNG with the compression the program's

@@ -265,12 +265,13 @@ TEST_F(BxStringTest, LinesOfAFilesTextAreCopiedOnlyWhenAClickChangesThem)
 	// Two records on one text, their lines C strings in place.
 	const std::string lines =
 		std::string(":.Guest#02;Staff#01;") + '\0' + ":.Ann#01;" + '\0' + ":.Guest#05;" + '\0';
-	auto text = std::make_shared<const std::string>(lines);
+	auto kept = std::make_shared<const std::string>(lines);
+	std::shared_ptr<const char> text(kept, kept->data());
 	BxString first(kMealLine);
 	BxString second(kMealLine);
-	first.AddOrderLine(text->data(), text);
-	first.AddOrderLine(text->data() + 21, text);
-	second.AddOrderLine(text->data() + 31, text);
+	first.AddOrderLine(text.get(), text);
+	first.AddOrderLine(text.get() + 21, text);
+	second.AddOrderLine(text.get() + 31, text);
 	EXPECT_EQ(4, first.CountMeals());
 	EXPECT_EQ(3, first.CountUser());
 
@@ -279,7 +280,7 @@ TEST_F(BxStringTest, LinesOfAFilesTextAreCopiedOnlyWhenAClickChangesThem)
 	second.CalcUserOrder("Guest", kOrderAdd);
 	EXPECT_EQ(std::vector<std::string>({":.Guest#01;Staff#01;", ":.Ann#01;Bea#01;"}), Lines(first));
 	EXPECT_EQ(std::vector<std::string>({":.Guest#06;"}), Lines(second));
-	EXPECT_EQ(lines, *text);
+	EXPECT_EQ(lines, *kept);
 	EXPECT_EQ(4, first.CountMeals());
 	EXPECT_EQ(6, second.CountMeals());
 	EXPECT_EQ(":.Ann#01;Bea#01;", first.OrderLineText(1));
@@ -289,6 +290,49 @@ TEST_F(BxStringTest, LinesOfAFilesTextAreCopiedOnlyWhenAClickChangesThem)
 	first.Clear();
 	EXPECT_EQ(0, first.CLines());
 	EXPECT_EQ(0, first.CountMeals());
+}
+
+TEST_F(BxStringTest, CountsAndTheEntryMadeInOneWalkAreThoseMadeApart)
+{
+	// Well-formed lines and lines edited by hand: a "#" at the entry's
+	// start, two in one entry, an entry without ";", a ";" in a name.
+	const std::vector<std::vector<std::string>> weeks = {
+		{":.Ann#01;Guest#02;", ":.Bob#03;"},
+		{":.Ann#01;", ":.Guest#00;Guest#04;"},
+		{":.#01;Guest#02;", ":.Guest#05;"},
+		{":.Ann#0#1;Guest#02;"},
+		{":.Ann#01;Guest#02"},
+		{":.Ann;Guest#02;Guest#03;"},
+		{":.Guesting#01;Gues#02;Guest# 7;"},
+		{":.", ":.Ann#-1;", ""},
+		{},
+	};
+	for (size_t week = 0; week < weeks.size(); week++) {
+		for (const char* person : {"Guest", "Ann", "Nobody", "#", ""}) {
+			BxString apart(kMealLine);
+			BxString together(kMealLine);
+			for (const std::string& line : weeks[week]) {
+				apart.AddOrderLine(line.c_str());
+				together.AddOrderLine(line.c_str());
+			}
+			int32 persons = apart.CountUser();
+			int32 portions = apart.CountMeals();
+			apart.CalcUserOrder(person, kOrderQuery);
+
+			together.PrepareCounts(person);
+			EXPECT_EQ(persons, together.CountUser()) << week << " " << person;
+			EXPECT_EQ(portions, together.CountMeals()) << week << " " << person;
+			together.CalcUserOrder(person, kOrderQuery);
+			EXPECT_EQ(apart.fLine, together.fLine) << week << " " << person;
+			EXPECT_EQ(apart.fPos, together.fPos) << week << " " << person;
+			EXPECT_EQ(apart.fCount, together.fCount) << week << " " << person;
+
+			// A click after it changes the entry the walk found.
+			together.CalcUserOrder(person, kOrderAdd);
+			apart.CalcUserOrder(person, kOrderAdd);
+			EXPECT_EQ(Lines(apart), Lines(together)) << week << " " << person;
+		}
+	}
 }
 
 } // namespace

@@ -1,3 +1,4 @@
+#include <stdint.h>
 #include <string.h>
 
 #include <string>
@@ -5,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <String.h>
+#include <private/LargePages.h>
 
 
 namespace {
@@ -155,6 +157,27 @@ TEST(StringTest, ReservedRoomKeepsTheTextAndTakesItsGrowthInPlace)
 		// Less room than the text has changes nothing.
 		text.Reserve(3);
 		EXPECT_EQ(room, text.Length());
+	}
+}
+
+
+TEST(StringTest, LargeTextMemoryBeginsOnALargePageAndHoldsItsWholeSize)
+{
+	const size_t kLargePage = 2 * 1024 * 1024;
+	for (size_t size : {size_t(0), size_t(100), kLargePage - 1, kLargePage, 5 * kLargePage + 17}) {
+		std::shared_ptr<char> text = BPrivate::AllocateLargeText(size);
+		ASSERT_NE(nullptr, text) << size;
+		if (size >= kLargePage) {
+			EXPECT_EQ(0u, reinterpret_cast<uintptr_t>(text.get()) % kLargePage) << size;
+		}
+		memset(text.get(), 'x', size);
+		if (size > 0) {
+			EXPECT_EQ('x', text.get()[size - 1]) << size;
+		}
+		// Room asked for a text fills whole large pages from there on.
+		size_t capacity = BPrivate::LargePageCapacity(size);
+		EXPECT_GE(capacity, size);
+		EXPECT_LT(capacity, size + kLargePage);
 	}
 }
 
