@@ -232,6 +232,12 @@ KV_Window::KV_Window(BRect frame) :
 	// The logo came before the buttons and the days that bound its corner.
 	_PlaceLogo();
 
+	// The one person at the machine, whom the week bar names, is logged in
+	// from the start: the counts column shows that person's own portions
+	// before the first click, as after it.
+	if (fPrefs->fSingleMode)
+		fUser->SetUser(fCsvUser->Text());
+
 	BMenuItem* marked = fWeekMenu->FindMarked();
 	if (marked != NULL && marked->Message() != NULL) {
 		BMessage startWeek(*marked->Message());

@@ -194,4 +194,22 @@ TEST_F(SharedWeekTest, AWeekFirstOpenedWhileAnotherSavesIsNotMadeHere)
 	EXPECT_NE(std::string::npos, ReadWholeFile(OrderPath(fWeek)).find(kSoup));
 }
 
+TEST_F(SharedWeekTest, ThePersonsOwnPortionsShowFromTheStartAfterARestart)
+{
+	OrderPasta();
+	OrderPasta();
+	BMessage save(kMsgSaveOrders);
+	Send(&save);
+	Close();
+	ResetLogin();
+
+	Open();
+	// What the counts column asks of each meal when it is drawn.
+	BxString* pasta = fWindow->DayBox(0)->RecordOfRow(0);
+	ASSERT_NE(nullptr, pasta);
+	pasta->CalcUserOrder(BxString::LUser, kOrderQuery);
+	EXPECT_EQ(2, pasta->fCount);
+	EXPECT_EQ(fPerson, BxString::LUser);
+}
+
 } // namespace
