@@ -10,6 +10,7 @@
 #include <Alert.h>
 #include <AppDefs.h>
 #include <Application.h>
+#include <Box.h>
 #include <Button.h>
 #include <Entry.h>
 #include <InterfaceDefs.h>
@@ -204,21 +205,36 @@ KV_Window::AddOptionalByWinKey(BMessage* message)
 	if (key != B_LEFT_SUPER_KEY_CODE && key != B_RIGHT_SUPER_KEY_CODE) {
 		printf("use the left Windows key\n");
 		printf("modifiers 0x%x key %d\n", (unsigned)modifiers, (int)key);
-	} else {
-		Lock();
-		// A closed week is never reopened from here: "Lock" only goes away.
-		if (!BxString::ClosedWeek) {
-			_ShowLockButton(!fLockButtonShown);
-		} else
-			_ShowLockButton(false);
-
-		if (fConfigButton->IsHidden())
-			fConfigButton->Show();
-		else
-			fConfigButton->Hide();
-		Unlock();
-	}
+	} else
+		_ToggleAdminControls();
 	fAboutButton->MakeFocus(false);
+}
+
+
+void
+KV_Window::_ToggleAdminControls()
+{
+	Lock();
+	// A closed week is never reopened from here: "Lock" only goes away.
+	if (!BxString::ClosedWeek) {
+		_ShowLockButton(!fLockButtonShown);
+	} else
+		_ShowLockButton(false);
+
+	bool shown = fConfigButton->IsHidden();
+	if (shown)
+		fConfigButton->Show();
+	else
+		fConfigButton->Hide();
+	// The tag entry box comes and goes with "Config"; the days make room
+	// for it.
+	if (shown && fSynBox->IsHidden())
+		fSynBox->Show();
+	else if (!shown && !fSynBox->IsHidden())
+		fSynBox->Hide();
+	MovingChilds();
+	Unlock();
+	printf("KV_Window: the administrator's controls %s\n", shown ? "shown" : "hidden");
 }
 
 
@@ -298,6 +314,10 @@ KV_Window::_ToggleConfigWindow()
 void
 KV_Window::ShowConfigWindow()
 {
+	// Asked for from outside (--configure): the administrator's controls
+	// show too, where the Windows key does not reach the program.
+	if (fConfigButton->IsHidden())
+		_ToggleAdminControls();
 	if (_ConfigWindow() != NULL) {
 		fConfWin->Activate();
 		return;

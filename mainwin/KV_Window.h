@@ -176,6 +176,18 @@ private:
 	void _TagWaitOver();
 	void _LogOff();
 	void _BuildTagEntry();
+	// The administrator's controls ("Config", "Lock" and the tag entry box)
+	// shown or taken away, as the Windows key does.
+	void _ToggleAdminControls();
+	bool _TagEntryShown() const;
+	// A tag read while the tag entry box shows: into the box, with the name
+	// it has when it is enrolled.
+	void _TakeTagForEntry(const BString& tag);
+	// "save" of the tag entry box: the box's tag and name into the synonym
+	// file.
+	void _EnrollEnteredTag();
+	// "open" of the tag entry box: the synonym file in the desktop's editor.
+	void _OpenSynonymFile();
 	void _DropFile(BMessage* message);
 	void _ShowPerson(BMessage* message);
 	void _ToggleConfigWindow();

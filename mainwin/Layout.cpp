@@ -114,7 +114,12 @@ KV_Window::_LayOutDays(float stackHeight)
 	BRect bar = fCsvBox->Frame();
 	BRect bounds = fBackView->Bounds();
 	float top = bar.bottom + kDaysBelowBar;
-	float areaHeight = std::max(0.0f, bounds.bottom - kBottomMargin - top);
+	float bottom = bounds.bottom - kBottomMargin;
+	// The tag entry box, while the administrator has it shown, takes the
+	// window's bottom.
+	if (fSynBox != NULL && !fSynBox->IsHidden())
+		bottom = std::min(bottom, fSynBox->Frame().top - kDaysBelowBar);
+	float areaHeight = std::max(0.0f, bottom - top);
 	fDayArea->MoveTo(bar.left, top);
 	fDayArea->ResizeTo(bar.Width(), areaHeight);
 

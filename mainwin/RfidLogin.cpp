@@ -116,6 +116,11 @@ KV_Window::GotRFIDMessage(BMessage* message)
 		_LogIn(hasTag ? tag.String() : kNoTag);
 		return;
 	}
+	if (hasTag && _TagEntryShown()) {
+		// The administrator enrolls a badge: nobody asked for this tag.
+		_TakeTagForEntry(tag);
+		return;
+	}
 	if (hasTag) {
 		*fInfoText = getLabel(kLabelLast);
 		*fInfoText << WithoutControlCharacters(tag.String());
@@ -149,6 +154,10 @@ KV_Window::_LogIn(const char* tag)
 	BString said;
 	if (BxString::IsLogged || TLinkView::IsLogged)
 		_SaveBeforePersonChange(&said);
+
+	// The administrator's controls are nobody else's to see.
+	if (_TagEntryShown())
+		_ToggleAdminControls();
 
 	BString synonym(tag);
 	BString problem;
@@ -318,14 +327,96 @@ KV_Window::EditTagEntry(BMessage* message, int mode)
 
 	case 2:
 	case 5:
+		// The box's buttons act while the administrator has it shown; the
+		// same message from elsewhere at another time writes and opens
+		// nothing.
+		if (!_TagEntryShown()) {
+			printf("EditTagEntry %d: the tag entry box is hidden\n", mode);
+			break;
+		}
 		printf("EditTagEntry %d\n", mode);
-		message->PrintToStream();
+		if (mode == 2)
+			_EnrollEnteredTag();
+		else
+			_OpenSynonymFile();
 		break;
 
 	default:
 		break;
 	}
 	Unlock();
+}
+
+
+bool
+KV_Window::_TagEntryShown() const
+{
+	return fSynBox != NULL && !fSynBox->IsHidden();
+}
+
+
+void
+KV_Window::_TakeTagForEntry(const BString& tag)
+{
+	BString name(tag);
+	BString problem;
+	bool known = FindSynonym(fPrefs->fSynFile, &name, &problem);
+	BMessage set(kMsgTagSet);
+	set.AddString("_fTag", tag.String());
+	set.AddString("_fPerson", known ? name.String() : "");
+	EditTagEntry(&set, 0);
+
+	BString said("tag ");
+	said << WithoutControlCharacters(tag.String());
+	if (known)
+		said << " = " << WithoutControlCharacters(name.String());
+	else
+		said << " unknown";
+	if (!problem.IsEmpty())
+		said << " (" << WithoutControlCharacters(problem.String()) << ")";
+	_ShowInInfoLine(said);
+	printf("EditTagEntry: %s\n", said.String());
+	// The name is typed next.
+	Lock();
+	fTagControl->MakeFocus(true);
+	Unlock();
+}
+
+
+void
+KV_Window::_EnrollEnteredTag()
+{
+	BString tag;
+	if (fTagMessage->FindString("_fTag", &tag) != B_OK || tag == "notset")
+		tag = "";
+	Lock();
+	BString person(fTagControl->Text());
+	Unlock();
+
+	BString problem;
+	BString said;
+	if (EnrollTag(fPrefs->fSynFile, tag.String(), person.String(), &problem) == B_OK) {
+		BString name(tag);
+		FindSynonym(fPrefs->fSynFile, &name);
+		said << "tag " << WithoutControlCharacters(tag.String()) << " = "
+			 << WithoutControlCharacters(name.String());
+	} else
+		said << "tag not saved: " << WithoutControlCharacters(problem.String());
+	_ShowInInfoLine(said);
+	printf("EditTagEntry: %s\n", said.String());
+}
+
+
+void
+KV_Window::_OpenSynonymFile()
+{
+	BString problem;
+	if (MakeSynonymFile(fPrefs->fSynFile, &problem) != B_OK) {
+		_ShowInInfoLine(WithoutControlCharacters(problem.String()));
+		printf("EditTagEntry: %s\n", problem.String());
+		return;
+	}
+	OpenWithTracker(fPrefs->fSynFile);
 }
 
 

@@ -208,4 +208,159 @@ TEST(TagSynonymsTest, TheSettingsNameTheFile)
 	prefs->DeleteMe();
 }
 
+// What a look-up of tag in the file at path gives.
+std::string
+NameOf(const std::string& path, const char* tag)
+{
+	BString found(tag);
+	FindSynonym(path.c_str(), &found);
+	return found.String();
+}
+
+
+// An administrator ties a badge to a person: the line a look-up finds is
+// written in place, appended, or put before a longer tag's line that would
+// shadow it; everything else of the file stays as it was.
+TEST(TagSynonymsTest, EnrollingWritesTheLineALookUpFinds)
+{
+	const struct
+	{
+		const char* before;
+		const char* tag;
+		const char* person;
+		const char* after;
+	} cases[] = {
+		// A new file holds the one line.
+		{NULL, "0F00A1B2C3", "Anna Berger", "0F00A1B2C3\tAnna_Berger\n"},
+		// A new tag comes last; a last line without a line end gets one.
+		{"# badges\n1111111111\tBob", "0F00A1B2C3", " Anna  Berger ",
+			"# badges\n1111111111\tBob\n0F00A1B2C3\tAnna__Berger\n"},
+		// A known tag's line is replaced where it is, with its CR LF.
+		{"# badges\n0F00A1B2C3\tOld_Name\r\n1111111111\tBob\n", "0F00A1B2C3", "Anna",
+			"# badges\n0F00A1B2C3\tAnna\r\n1111111111\tBob\n"},
+		// A comment of the tag is no line of it.
+		{"#0F00A1B2C3\tGone\n", "0F00A1B2C3", "Anna", "#0F00A1B2C3\tGone\n0F00A1B2C3\tAnna\n"},
+		// A longer tag's line that a look-up would take first: the tag's
+		// own line moves before it.
+		{"0F00A1B2C399\tLonger\n# x\n0F00A1B2C3\tOld\n", "0F00A1B2C3", "Anna",
+			"0F00A1B2C3\tAnna\n0F00A1B2C399\tLonger\n# x\n"},
+		// Characters an order entry cannot hold leave the name.
+		{"", "0F00A1B2C3", "Anna#;Berger", "0F00A1B2C3\tAnnaBerger\n"},
+	};
+	for (const auto& test : cases) {
+		TempFolder folder;
+		std::string path = test.before != NULL ? folder.WriteFile("tags.txt", test.before)
+											   : folder.PathOf("tags.txt");
+		BString problem("left from before");
+		ASSERT_EQ(B_OK, EnrollTag(path.c_str(), test.tag, test.person, &problem)) << problem.String();
+		EXPECT_EQ("", std::string(problem.String()));
+		EXPECT_EQ(test.after, folder.ReadFile("tags.txt")) << test.person;
+		BString expected = SynonymFileName(test.person);
+		expected.ReplaceAll('_', ' ');
+		EXPECT_EQ(expected.String(), NameOf(path, test.tag));
+	}
+}
+
+
+// A line that would break the file, or that its readers would pass over,
+// is refused with the reason, and the file is not touched.
+TEST(TagSynonymsTest, EnrollingRefusesWhatWouldBreakTheFile)
+{
+	const std::string longTag(600, 'A');
+	const struct
+	{
+		const char* tag;
+		const char* person;
+		const char* reason;
+	} cases[] = {
+		{"", "Anna", "no tag"},
+		{"0F00\tA1", "Anna", "TAB or a line break"},
+		{"0F00A1B2C3", "Anna\nBerger", "TAB or a line break"},
+		{"0F00A1B2C3", "Anna\tBerger", "TAB or a line break"},
+		{"#0F00A1B2C3", "Anna", "comment"},
+		{"0F00\x1b" "A1", "Anna", "control characters"},
+		{"0F00A1B2C3", "#;  ", "no name"},
+		{"AB", "Jo", "too short"},
+		{longTag.c_str(), "Anna", "too long"},
+	};
+	TempFolder folder;
+	const std::string content = "# badges\n1111111111\tBob\n";
+	std::string path = folder.WriteFile("tags.txt", content);
+	for (const auto& test : cases) {
+		BString problem;
+		EXPECT_EQ(B_BAD_VALUE, EnrollTag(path.c_str(), test.tag, test.person, &problem));
+		EXPECT_NE(std::string::npos, std::string(problem.String()).find(test.reason))
+			<< problem.String();
+		EXPECT_EQ(content, folder.ReadFile("tags.txt"));
+	}
+}
+
+
+// The file ties badges to people: a new one is its owner's alone, an
+// existing one keeps its permissions and its link, and one nobody may
+// write is left as it is.
+TEST(TagSynonymsTest, EnrollingKeepsTheFilesPermissionsAndLinks)
+{
+	TempFolder folder;
+	struct stat st;
+	std::string made = folder.PathOf("made.txt");
+	ASSERT_EQ(B_OK, EnrollTag(made.c_str(), "0F00A1B2C3", "Anna", NULL));
+	ASSERT_EQ(0, stat(made.c_str(), &st));
+	EXPECT_EQ(0600u, st.st_mode & 07777);
+
+	std::string shared = folder.WriteFile("shared.txt", "1111111111\tBob\n");
+	chmod(shared.c_str(), 0640);
+	std::string link = folder.PathOf("link.txt");
+	ASSERT_EQ(0, symlink(shared.c_str(), link.c_str()));
+	ASSERT_EQ(B_OK, EnrollTag(link.c_str(), "0F00A1B2C3", "Anna", NULL));
+	ASSERT_EQ(0, lstat(link.c_str(), &st));
+	EXPECT_TRUE(S_ISLNK(st.st_mode));
+	ASSERT_EQ(0, stat(shared.c_str(), &st));
+	EXPECT_EQ(0640u, st.st_mode & 07777);
+	EXPECT_EQ("1111111111\tBob\n0F00A1B2C3\tAnna\n", folder.ReadFile("shared.txt"));
+
+	std::string readOnly = folder.WriteFile("read-only.txt", "1111111111\tBob\n");
+	chmod(readOnly.c_str(), 0444);
+	BString problem;
+	EXPECT_EQ(B_PERMISSION_DENIED, EnrollTag(readOnly.c_str(), "0F00A1B2C3", "Anna", &problem));
+	EXPECT_NE(std::string::npos, std::string(problem.String()).find("read-only")) << problem.String();
+	EXPECT_EQ("1111111111\tBob\n", folder.ReadFile("read-only.txt"));
+}
+
+
+// Two programs enrolling at the same moment: every line of both is there.
+TEST(TagSynonymsTest, TwoProgramsEnrollingAtOnceLoseNoLine)
+{
+	TempFolder folder;
+	std::string path = folder.WriteFile("tags.txt", "# badges\n");
+	const int kTagsEach = 25;
+	std::vector<pid_t> children;
+	for (int program = 0; program < 2; program++) {
+		pid_t child = fork();
+		ASSERT_GE(child, 0);
+		if (child == 0) {
+			bool ok = true;
+			for (int i = 0; i < kTagsEach; i++) {
+				std::string tag = "TAG" + std::to_string(program) + "-" + std::to_string(i);
+				ok = EnrollTag(path.c_str(), tag.c_str(), "Person", NULL) == B_OK && ok;
+			}
+			_exit(ok ? 0 : 1);
+		}
+		children.push_back(child);
+	}
+	for (pid_t child : children) {
+		int status = -1;
+		ASSERT_EQ(child, waitpid(child, &status, 0));
+		EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+	}
+	std::string content = folder.ReadFile("tags.txt");
+	for (int program = 0; program < 2; program++) {
+		for (int i = 0; i < kTagsEach; i++) {
+			std::string line = "TAG" + std::to_string(program) + "-" + std::to_string(i)
+				+ "\tPerson\n";
+			EXPECT_NE(std::string::npos, content.find(line)) << line;
+		}
+	}
+}
+
 } // namespace
