@@ -5,7 +5,7 @@ SANBUILD   ?= build-sanitize
 JOBS       ?= $(shell nproc 2>/dev/null || echo 2)
 CMAKE_ARGS ?=
 
-.PHONY: all deps configure build app-folder run test test-sanitize fuzz bench screenshot format clean
+.PHONY: all deps configure build programs app-folder run test test-sanitize fuzz bench screenshot format clean
 
 all: build
 
@@ -18,11 +18,18 @@ configure: deps
 build: configure
 	@cmake --build $(BUILD) -j $(JOBS)
 
+# What `make run` runs: the program, its reader companion and the message
+# tool, without the tests and the benchmark (`make test` builds those).
+PROGRAMS := Vantuk Brindel vantuk-send
+
+programs: configure
+	@cmake --build $(BUILD) -j $(JOBS) --target $(PROGRAMS)
+
 # The application folder: the program (built there) with the demo menus, the
 # contact header and the logo beside it.
 APP_FOLDER := $(BUILD)/Vantuk
 
-app-folder: build
+app-folder: programs
 	@scripts/make-app-folder $(APP_FOLDER)
 
 # The program runs on the application folder it lies in, whatever
@@ -86,6 +93,7 @@ SHOT_FILE := $(abspath $(BUILD))/screenshot.png
 GALLERY_FILE := $(abspath $(BUILD))/gallery.png
 
 screenshot: app-folder
+	@cmake --build $(BUILD) -j $(JOBS) --target gallery
 	@rm -rf $(SHOT_HOME) $(SHOT_FILE)
 	@mkdir -p $(SHOT_HOME)/config $(SHOT_HOME)/data $(SHOT_HOME)/runtime
 	@chmod 700 $(SHOT_HOME)/runtime

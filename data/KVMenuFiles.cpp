@@ -80,6 +80,7 @@ KV_Window::Open_CSVFiles(const char* path)
 	for (int32 day = 0; day < kDaysPerWeek; day++)
 		EmptyStringList(&fDayMeals[day]);
 	fCsvFile->SetTo(path);
+	fMenuPath = path;
 	// The week shown until now may have been closed; this one is open
 	// until its order file says otherwise.
 	fWeekClosed = false;

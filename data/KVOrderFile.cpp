@@ -14,6 +14,7 @@
 
 #include <Button.h>
 #include <Errors.h>
+#include <Path.h>
 #include <String.h>
 
 #include "Alerts.h"
@@ -178,8 +179,15 @@ void
 KV_Window::_TellOfUnclaimedOrders(bool withoutWeekdays)
 {
 	BString text;
-	if (withoutWeekdays)
-		text = "Weekdaydefinition not found in CSV !\nAll next without warranty !";
+	if (withoutWeekdays) {
+		text = "Weekdaydefinition not found in CSV !\nAll next without warranty !\n\n";
+		BPath menu(fMenuPath.String());
+		text << (menu.Leaf() != NULL ? menu.Leaf() : fMenuPath.String())
+			 << ": no line names its day as";
+		for (int32 day = 0; day < kDaysPerWeek; day++)
+			text << (day == 0 ? " " : day == kDaysPerWeek - 1 ? " or " : ", ") << kDayTokens[day];
+		text << " after its first field.";
+	}
 	// Once per week opened: the file keeps these orders, and a save or
 	// another reading changes nothing about them.
 	if (!fToldOfUnclaimed) {

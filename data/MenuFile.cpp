@@ -7,6 +7,7 @@
 
 #include "LineChunkReader.h"
 #include "RegularFile.h"
+#include "TextEncoding.h"
 
 
 const char* const kDayTokens[kDaysPerWeek] = {
@@ -36,6 +37,9 @@ ReadMenuFile(const char* path, BList* rows, BString* reason)
 	// The bound holds should the file grow while it is read.
 	int64 total = 0;
 	bool first = true;
+	// The kept lines' text, for their encoding (a comment may be in another
+	// one): a long line comes in chunks, which may cut a character in two.
+	std::string text;
 	while (total < kLargestMenuFile && reader.Next(&chunk)) {
 		total += chunk.size();
 		// An editor that saves the file as UTF-8 may put this mark first.
@@ -45,9 +49,17 @@ ReadMenuFile(const char* path, BList* rows, BString* reason)
 		if (chunk.empty() || chunk[0] == '#'
 			|| LineChunkReader::LengthWithLineEnd(chunk) < kMinimumLineLength)
 			continue;
+		text += chunk;
 		rows->AddItem(new BString(LineChunkReader::WithoutLineEnds(chunk).c_str()));
 	}
 	fclose(file);
+	if (!IsValidUtf8(text)) {
+		printf("ReadMenuFile: '%s' is no UTF-8; read as Windows-1252\n", path);
+		for (int32 i = 0; i < rows->CountItems(); i++) {
+			BString* row = static_cast<BString*>(rows->ItemAt(i));
+			*row = Windows1252ToUtf8(row->String()).c_str();
+		}
+	}
 	return true;
 }
 

@@ -19,7 +19,9 @@ const int64 kLargestMenuFile = 32 * 1024 * 1024;
 // Reads the menu file at path into rows: every kept line, in file order, as
 // an owned BString. Comment lines ("#" first) and lines of fewer than 9
 // characters (line end counted) are left out, line ends are removed, and so
-// is a byte-order mark at the start. Answers false, with rows left empty
+// is a byte-order mark at the start. A file whose kept lines are not all
+// UTF-8 is read as Windows-1252, the usual export of a spreadsheet, and its
+// lines are given in UTF-8. Answers false, with rows left empty
 // and the reason (when asked for), when the file cannot be read: missing,
 // no regular file, larger than kLargestMenuFile or unreadable.
 bool ReadMenuFile(const char* path, BList* rows, BString* reason = NULL);

@@ -20,6 +20,7 @@
 #include "CSVFields.h"
 #include "MenuFile.h"
 #include "RegularFile.h"
+#include "TextEncoding.h"
 
 
 const char* const kClosedMarker = "#CLOSED-FOR-ORDER# ";
@@ -486,9 +487,17 @@ FillRecords(ForEachLine forEachLine, AddOrderLine addOrderLine, const BList* day
 			record = NULL;
 			std::string_view key = MealLineKey(text);
 			auto place = key.empty() ? places.end() : places.find(key);
+			// A meal line written from a menu in Windows-1252 before such a
+			// menu was read as that: its meal, now in UTF-8, takes it, and it
+			// is written back in UTF-8.
+			std::string converted;
+			if (place == places.end() && !key.empty() && !IsValidUtf8(text)) {
+				converted = Windows1252ToUtf8(text);
+				place = places.find(MealLineKey(converted));
+			}
 			if (place != places.end()) {
 				place->second.claimed = true;
-				record = new BxString(text, 0);
+				record = new BxString(converted.empty() ? text : converted.c_str(), 0);
 				dayRecords[place->second.day]->AddItem(record);
 			} else {
 				// Said once per meal, not once per order line: a day cut at

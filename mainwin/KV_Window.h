@@ -304,6 +304,8 @@ private:
 	void _RemoveSaveLeftovers(const char* menuPath);
 	UnclaimedLines fUnclaimed;
 	BString fWeekProblem;
+	// The shown week's menu file, as it was opened.
+	BString fMenuPath;
 	bool fToldOfUnclaimed = false;
 
 	// The week's journal on this machine (mainwin/Journaling.cpp): every

@@ -8,6 +8,7 @@
 
 #include "MenuFile.h"
 #include "TempFolder.h"
+#include "TextEncoding.h"
 
 
 namespace {
@@ -180,6 +181,61 @@ TEST_F(MenuFileTest, ADaysDateComesFromItsFirstMealOfItsOwn)
 	for (const auto& test : cases)
 		EXPECT_EQ(test.row, FirstOwnMealOfDay(&fDays[test.day], test.day)) << "day " << test.day;
 	EXPECT_EQ(-1, FirstOwnMealOfDay(NULL, 0));
+}
+
+TEST(TextEncodingTest, TellsUtf8AndReadsWindows1252)
+{
+	const struct
+	{
+		const char* text;
+		bool utf8;
+		const char* asWindows1252;
+	} cases[] = {
+		{"Pasta", true, "Pasta"},
+		{"Gem\xc3\xbcse \xe2\x82\xac 3", true, "Gem\xc3\x83\xc2\xbcse \xc3\xa2\xe2\x80\x9a\xc2\xac 3"},
+		{"Gem\xfcse", false, "Gem\xc3\xbcse"},
+		{"\x80 \x9f \xa0", false, "\xe2\x82\xac \xc5\xb8 \xc2\xa0"},
+		// Bytes the code page leaves unassigned.
+		{"\x81\x8d", false, "\xef\xbf\xbd\xef\xbf\xbd"},
+		// An overlong "/", a surrogate, past U+10FFFF, a character cut off.
+		{"\xc0\xaf", false, "\xc3\x80\xc2\xaf"},
+		{"\xed\xa0\x80", false, NULL},
+		{"\xf4\x90\x80\x80", false, NULL},
+		{"Caf\xc3", false, "Caf\xc3\x83"},
+		{"\xf0\x9f\x8d\x95 pizza", true, NULL},
+	};
+	for (const auto& test : cases) {
+		EXPECT_EQ(test.utf8, IsValidUtf8(test.text)) << test.text;
+		if (test.asWindows1252 != NULL) {
+			EXPECT_EQ(test.asWindows1252, Windows1252ToUtf8(test.text)) << test.text;
+			EXPECT_TRUE(IsValidUtf8(Windows1252ToUtf8(test.text))) << test.text;
+		}
+	}
+}
+
+
+TEST_F(MenuFileTest, AMenuFileInWindows1252IsReadAsThat)
+{
+	const std::string longMeal = std::string(510, 'x') + "\xc3\xbc" + std::string(20, 'y');
+	const struct
+	{
+		std::string content;
+		std::vector<std::string> rows;
+	} cases[] = {
+		// A spreadsheet's export in the Windows code page.
+		{"d1;MON;Menu 1;Gem\xfcsesuppe;Sellerie\r\nd1;MON;Menu 2;Pasta;Mehl\r\n",
+			{"d1;MON;Menu 1;Gem\xc3\xbcsesuppe;Sellerie", "d1;MON;Menu 2;Pasta;Mehl"}},
+		// UTF-8 stays as it is, also where a long line's chunks cut a
+		// character in two, and beside a comment in another encoding.
+		{"# Men\xfc\nd1;MON;Menu 1;Gem\xc3\xbcsesuppe;Sellerie\n",
+			{"d1;MON;Menu 1;Gem\xc3\xbcsesuppe;Sellerie"}},
+		{longMeal + "\n", {longMeal.substr(0, 511), longMeal.substr(511)}},
+	};
+	for (const auto& test : cases) {
+		std::string path = fFolder.WriteFile("Menu.csv", test.content);
+		ASSERT_TRUE(ReadMenuFile(path.c_str(), &fRows));
+		EXPECT_EQ(test.rows, Texts(fRows)) << test.content;
+	}
 }
 
 } // namespace

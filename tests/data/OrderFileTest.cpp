@@ -204,6 +204,36 @@ TEST(OrderFileTest, TheFileHeldWholeReadsAsItsLinesAndItsRecordsReferToIt)
 }
 
 
+// An order file written from a menu in the Windows code page before the
+// program read such a menu as that: its meal lines find their meals, now in
+// UTF-8, with their orders, and are written back in UTF-8.
+TEST(OrderFileTest, AMealLineInWindows1252FindsItsMealReadAsThat)
+{
+	TempFolder folder;
+	std::string menuPath = folder.WriteFile("Menu.csv", "d1;MON;Menu 1;Gem\xfcse;Sellerie\n");
+	std::string orderPath =
+		folder.WriteFile("Menu.order", ">d1;MON;Menu 1;Gem\xfcse;Sellerie\n:.Guest#02;\n");
+	BList menu;
+	ASSERT_TRUE(ReadMenuFile(menuPath.c_str(), &menu));
+	BList dayMenuLines[kDaysPerWeek];
+	AssignMenuDays(&menu, dayMenuLines);
+	OrderFileText file;
+	ASSERT_TRUE(ReadOrderFileText(orderPath.c_str(), &file));
+	BList records[kDaysPerWeek];
+	BList* days[kDaysPerWeek];
+	for (int32 day = 0; day < kDaysPerWeek; day++)
+		days[day] = &records[day];
+
+	DayRecordsRead read = FillDayRecords(file, dayMenuLines, days);
+	EXPECT_TRUE(read.unclaimed.meals.empty());
+	EXPECT_EQ(std::vector<std::string>({">d1;MON;Menu 1;Gem\xc3\xbcse;Sellerie|:.Guest#02;"}),
+		RecordsOf(records[0]));
+	for (int32 day = 0; day < kDaysPerWeek; day++)
+		EmptyStringList(&dayMenuLines[day]);
+	EmptyStringList(&menu);
+}
+
+
 TEST(OrderFileTest, ClosingAppendsTheMarkerWithTheMoment)
 {
 	TempFolder folder;

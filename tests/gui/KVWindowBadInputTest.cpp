@@ -164,6 +164,10 @@ TEST_F(KVWindowBadInputTest, AnEmptyMenuFileShowsNoMealsAndSavesNothing)
 	for (int32 day = 0; day < kDaysPerWeek; day++)
 		EXPECT_EQ(fWindow->DayBox(day)->CountRecords(), 0) << "day " << day;
 	EXPECT_TRUE(AlertWith("Weekdaydefinition not found"));
+	// It names the file and the tokens it looks for.
+	EXPECT_TRUE(AlertWith((WeekFileName(fWeek, ".csv") + ": no line names its day as ;MON;, "
+						   ";TUE;, ;WED;, ;THU;, ;FRI;, ;SAT; or ;SUN; after its first field.")
+			.c_str()));
 
 	// A click on a day without meals finds no record and changes nothing.
 	Order("MoT", 0);
