@@ -10,6 +10,7 @@
 #include <Point.h>
 #include <Rect.h>
 #include <WindowImage.h>
+#include <private/LocalePrivate.h>
 
 #include "AppMessageCodes.h"
 #include "InfoWindow.h"
@@ -21,6 +22,8 @@
 
 
 static const char* const kSignature = "application/Vantuk";
+// The catalogues of the labels: Language/vantuk_<language>.qm.
+static const char* const kCatalogueName = "vantuk";
 
 // The reader question's second button is not in the label table.
 static const char* const kReaderButton = " with RFId-Reader ";
@@ -53,6 +56,9 @@ KVApplication::KVApplication(const StartOptions& options)
 {
 	if (InitCheck() != B_OK)
 		return;
+	// The labels in the user's language, where the program has a catalogue
+	// for it (Language/ beside it); in English otherwise.
+	BPrivate::UseCatalogue(kCatalogueName);
 
 	Prefs* prefs = Prefs::getSTPrefs();
 	BRect frame(kDefaultMainWindowFrame);

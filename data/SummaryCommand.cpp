@@ -156,7 +156,7 @@ ReadSummaryDays(const char* menuPath, WeekRecords* week, SummaryDay days[kDaysPe
 	if (!ReadWeek(menuPath, week, orderName, error))
 		return false;
 	for (int32 day = 0; day < kDaysPerWeek; day++)
-		days[day] = SummaryDay{getLabel(kLabelMonday + day), &week->fRecords[day]};
+		days[day] = SummaryDay{EnglishLabel(kLabelMonday + day), &week->fRecords[day]};
 	return true;
 }
 

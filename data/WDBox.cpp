@@ -387,11 +387,12 @@ WDBox::_CountsLeft() const
 SummaryDay
 WDBox::AsSummaryDay() const
 {
+	// The summaries name the day in English, whatever the box shows.
 	const char* label = "";
-	if (fView != NULL)
+	if (fIndex >= 1 && fIndex <= 7)
+		label = EnglishLabel(kLabelMonday + fIndex - 1);
+	else if (fView != NULL)
 		label = fView->Text();
-	else if (fIndex >= 1 && fIndex <= 7)
-		label = getLabel(kLabelMonday + fIndex - 1);
 	return SummaryDay{label, fRecords};
 }
 

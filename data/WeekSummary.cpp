@@ -632,7 +632,7 @@ WriteSummary(int type, const SummaryDay days[kDaysPerWeek], const char* orderFil
 		// The week's name comes from its order file.
 		BString name(orderFileName != NULL ? orderFileName : "");
 		name.ReplaceFirst(".order", " ");
-		*text << getLabel(kLabelOrdering) << name << "\n\n";
+		*text << EnglishLabel(kLabelOrdering) << name << "\n\n";
 		for (int32 day = 0; day < kDaysPerWeek; day++)
 			AppendDayTotals(days[day], columns, text);
 		header = kSummaryHeaderContact;

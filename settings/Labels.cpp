@@ -134,11 +134,19 @@ const char* const eLabel[kLabelCount] = {
 
 
 const char*
+EnglishLabel(int32 index)
+{
+	if (index < 0 || index >= kLabelCount || eLabel[index] == NULL)
+		return "";
+	return eLabel[index];
+}
+
+
+const char*
 getLabel(int32 index)
 {
-	if (index < 0 || index >= kLabelCount || eLabel[index] == NULL || eLabel[index][0] == '\0')
-		return "";
-	return be_locale->GetString(eLabel[index]);
+	const char* english = EnglishLabel(index);
+	return english[0] != '\0' ? be_locale->GetString(english) : "";
 }
 
 

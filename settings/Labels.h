@@ -12,6 +12,9 @@ extern const char* const eLabel[kLabelCount];
 // The text to show for slot index; an empty text for a slot outside the
 // table or without text.
 const char* getLabel(int32 index);
+// The English text of slot index, whatever the user's language: the texts
+// the kitchen's summaries are made of keep their exact form.
+const char* EnglishLabel(int32 index);
 
 // Slots that the program's code names.
 enum {

@@ -62,7 +62,7 @@ PrependResultHeader(
 		date[0] = '\0';
 
 	BString front = HeaderOfKind(kind, contactHeader);
-	front << getLabel(kLabelDate) << date << "\n";
+	front << EnglishLabel(kLabelDate) << date << "\n";
 	text->Prepend(front);
 }
 
