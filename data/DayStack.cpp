@@ -24,6 +24,19 @@ DaysWindowHeight(float neededHeight, float personHeight, float largestHeight)
 }
 
 
+BRect
+FrameWithin(BRect frame, BRect work)
+{
+	if (!work.IsValid() || !frame.IsValid())
+		return frame;
+	float width = std::min(frame.Width(), work.Width());
+	float height = std::min(frame.Height(), work.Height());
+	float left = std::clamp(frame.left, work.left, work.right - width);
+	float top = std::clamp(frame.top, work.top, work.bottom - height);
+	return BRect(left, top, left + width, top + height);
+}
+
+
 float
 DaysScrollRange(float stackHeight, float areaHeight)
 {

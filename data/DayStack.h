@@ -1,6 +1,7 @@
 #ifndef DAY_STACK_H
 #define DAY_STACK_H
 
+#include <Rect.h>
 #include <SupportDefs.h>
 
 // The main window stacks the day boxes of the shown week one below the
@@ -23,5 +24,11 @@ float DaysWindowHeight(float neededHeight, float personHeight, float largestHeig
 // How far boxes stacked stackHeight high scroll in an area areaHeight
 // high: 0 when they all show.
 float DaysScrollRange(float stackHeight, float areaHeight);
+
+// A stored window frame moved, and made smaller where it must, so that it
+// lies within the screen's work area: a frame saved on a larger screen or
+// a screen that is gone opens where it can be seen. A frame inside is
+// returned as it is; an invalid work area changes nothing.
+BRect FrameWithin(BRect frame, BRect work);
 
 #endif // DAY_STACK_H

@@ -51,6 +51,17 @@ using BPrivate::ViewWidget;
 
 namespace {
 
+// A rectangle of a view's coordinates in the pixels of an image made for a
+// screen of ratio device pixels per pixel.
+QRect
+ScaledRect(const QRect& rect, qreal ratio)
+{
+	if (ratio == 1)
+		return rect;
+	return QRect(qRound(rect.x() * ratio), qRound(rect.y() * ratio), qRound(rect.width() * ratio),
+		qRound(rect.height() * ratio));
+}
+
 // Views drawing now, one inside the other's Draw() at most.
 int32 sPaintDepth = 0;
 
@@ -573,8 +584,9 @@ ViewWidget::paintEvent(QPaintEvent* event)
 			for (int top = shown.top(); top <= shown.bottom(); top += band) {
 				QRect rows(QPoint(shown.left(), top),
 					QPoint(shown.right(), std::min(top + band - 1, shown.bottom())));
-				painter.drawImage(
-					rows.topLeft(), view->backing, rows.translated(-view->backingPlace.topLeft()));
+				painter.drawImage(rows.topLeft(), view->backing,
+					ScaledRect(rows.translated(-view->backingPlace.topLeft()),
+						view->backing.devicePixelRatio()));
 			}
 		}
 	}
@@ -1043,18 +1055,26 @@ ViewPrivate::EnsureBacking()
 		backingPlace = QRect();
 		return false;
 	}
-	if (shown == backingPlace && !backing.isNull())
+	// The image has the screen's pixels: on a screen of twice the density
+	// (or at QT_SCALE_FACTOR=2) text and lines are drawn as sharp as the
+	// toolkit's own controls. A view moved to a screen of another density
+	// is drawn anew.
+	qreal ratio = widget->devicePixelRatioF();
+	bool sameRatio = !backing.isNull() && backing.devicePixelRatio() == ratio;
+	if (shown == backingPlace && sameRatio)
 		return true;
 
 	EndDirectDrawing();
-	QImage image(shown.size(), QImage::Format_ARGB32_Premultiplied);
+	QImage image(ScaledRect(QRect(QPoint(), shown.size()), ratio).size(),
+		QImage::Format_ARGB32_Premultiplied);
+	image.setDevicePixelRatio(ratio);
 	image.fill(BackgroundColor());
-	QRect kept = backing.isNull() ? QRect() : shown & backingPlace;
+	QRect kept = sameRatio ? shown & backingPlace : QRect();
 	if (!kept.isEmpty()) {
 		QPainter copier(&image);
 		copier.setCompositionMode(QPainter::CompositionMode_Source);
-		copier.drawImage(
-			kept.topLeft() - shown.topLeft(), backing, kept.translated(-backingPlace.topLeft()));
+		copier.drawImage(kept.topLeft() - shown.topLeft(), backing,
+			ScaledRect(kept.translated(-backingPlace.topLeft()), ratio));
 	}
 	// The view colour is all a view shows that does no drawing of its own.
 	if (DrawsItself())
@@ -1179,12 +1199,16 @@ ViewPrivate::Picture(QRect area)
 		area &= backingPlace;
 		if (area.isEmpty())
 			return QImage();
-		picture = backing.copy(area.translated(-backingPlace.topLeft()));
+		picture = backing.copy(
+			ScaledRect(area.translated(-backingPlace.topLeft()), backing.devicePixelRatio()));
 	} else if (!NeedsBacking()) {
 		area &= ShownPart();
 		if (area.isEmpty())
 			return QImage();
-		picture = QImage(area.size(), QImage::Format_ARGB32_Premultiplied);
+		qreal ratio = widget->devicePixelRatioF();
+		picture = QImage(ScaledRect(QRect(QPoint(), area.size()), ratio).size(),
+			QImage::Format_ARGB32_Premultiplied);
+		picture.setDevicePixelRatio(ratio);
 		picture.fill(BackgroundColor());
 	} else
 		return QImage();

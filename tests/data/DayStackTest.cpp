@@ -61,4 +61,28 @@ TEST(DayStackTest, OnlyWhatDoesNotShowScrolls)
 	EXPECT_FLOAT_EQ(300, DaysScrollRange(300, 0));
 }
 
+TEST(DayStackTest, AStoredWindowFrameOpensWithinTheScreen)
+{
+	const BRect work(0, 30, 1279, 799);
+	const struct
+	{
+		BRect stored;
+		BRect opened;
+	} cases[] = {
+		// Inside: as it was.
+		{BRect(100, 100, 730, 650), BRect(100, 100, 730, 650)},
+		// Saved on a larger screen, or on one to the right that is gone.
+		{BRect(2000, 900, 2630, 1450), BRect(649, 249, 1279, 799)},
+		{BRect(-700, 10, -70, 560), BRect(0, 30, 630, 580)},
+		// Larger than the screen: as large as it.
+		{BRect(10, 10, 1999, 1999), BRect(0, 30, 1279, 799)},
+	};
+	for (const auto& test : cases) {
+		BRect opened = FrameWithin(test.stored, work);
+		EXPECT_EQ(test.opened, opened) << test.stored.left << "," << test.stored.top;
+	}
+	// No screen known: as stored.
+	EXPECT_EQ(BRect(2000, 900, 2630, 1450), FrameWithin(BRect(2000, 900, 2630, 1450), BRect()));
+}
+
 } // namespace
