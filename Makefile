@@ -97,7 +97,7 @@ screenshot: app-folder
 	@rm -rf $(SHOT_HOME) $(SHOT_FILE)
 	@mkdir -p $(SHOT_HOME)/config $(SHOT_HOME)/data $(SHOT_HOME)/runtime
 	@chmod 700 $(SHOT_HOME)/runtime
-	@env -u VANTUK_APP_FOLDER QT_QPA_PLATFORM=offscreen XDG_CONFIG_HOME=$(SHOT_HOME)/config \
+	@env -u VANTUK_APP_FOLDER QT_QPA_PLATFORM=offscreen VANTUK_DEBUG=1 XDG_CONFIG_HOME=$(SHOT_HOME)/config \
 		XDG_DATA_HOME=$(SHOT_HOME)/data XDG_RUNTIME_DIR=$(SHOT_HOME)/runtime \
 		$(APP_FOLDER)/Vantuk --single-user --screenshot $(SHOT_FILE) \
 		>$(SHOT_HOME)/screenshot.log 2>&1 \

@@ -1,4 +1,5 @@
 #include <stdio.h>
+#include <stdlib.h>
 #include <string.h>
 
 #include <Application.h>
@@ -45,6 +46,10 @@ PrintUsage(FILE* out)
 		"                       hosts beside its order file, and whether each\n"
 		"                       click was saved; with --person only the clicks\n"
 		"                       of NAME; needs no display and changes no file\n"
+		"  --verbose            show the program's diagnostic lines on standard\n"
+		"                       error (as VANTUK_DEBUG=1 in the environment does);\n"
+		"                       without it standard output and error stay quiet\n"
+		"                       but for errors\n"
 		"  --help               show this text and quit\n"
 		"  --version            show the version and quit\n");
 }
@@ -82,6 +87,14 @@ main(int argc, char** argv)
 	// Diagnostics reach a log file line by line, as they happen.
 	setvbuf(stdout, NULL, _IOLBF, 0);
 
+	// Quiet unless asked: the diagnostic lines go to standard error then,
+	// and standard output stays for what a command prints.
+	const char* debug = getenv("VANTUK_DEBUG");
+	bool verbose = debug != NULL && strcmp(debug, "1") == 0;
+	for (int i = 1; i < argc; i++)
+		verbose = verbose || strcmp(argv[i], "--verbose") == 0;
+	SetDiagnosticsShown(verbose);
+
 	StartOptions options;
 	for (int i = 1; i < argc; i++) {
 		if (strcmp(argv[i], "--help") == 0) {
@@ -102,12 +115,16 @@ main(int argc, char** argv)
 					fprintf(stderr, "Vantuk: --pdf needs a file name\n");
 					return 2;
 				}
+				if (!RouteDiagnostics())
+					return 1;
 				return RunSummaryPdfCommand(argv[i + 1], argv[i + 2], argv[i + 4]);
 			}
 			return RunSummaryCommand(argv[i + 1], argv[i + 2]);
 		}
 		if (strcmp(argv[i], "--history") == 0)
 			return HistoryCommand(argc - i - 1, argv + i + 1);
+		if (strcmp(argv[i], "--verbose") == 0)
+			continue;
 		if (strcmp(argv[i], "--single-user") == 0)
 			options.singleUser = true;
 		else if (strcmp(argv[i], "--multi-user") == 0)
@@ -133,6 +150,8 @@ main(int argc, char** argv)
 		return 2;
 	}
 
+	if (!RouteDiagnostics())
+		return 1;
 	printf("Vantuk %s starts\n", kProgramVersion);
 	int status = 0;
 	{

@@ -1,6 +1,7 @@
 #include "SummaryCommand.h"
 
 #include <errno.h>
+#include <fcntl.h>
 #include <stdio.h>
 #include <string.h>
 #include <unistd.h>
@@ -207,12 +208,37 @@ WriteAllTo(int fd, const char* data, size_t size)
 }
 
 
+static bool sDiagnosticsShown = false;
+
+
+void
+SetDiagnosticsShown(bool shown)
+{
+	sDiagnosticsShown = shown;
+}
+
+
+bool
+RouteDiagnostics()
+{
+	fflush(stdout);
+	int target = sDiagnosticsShown ? STDERR_FILENO : open("/dev/null", O_WRONLY | O_CLOEXEC);
+	bool routed = target >= 0 && dup2(target, STDOUT_FILENO) >= 0;
+	int error = errno;
+	if (target >= 0 && target != STDERR_FILENO)
+		close(target);
+	if (!routed)
+		fprintf(stderr, "Vantuk: cannot route the diagnostics: %s\n", strerror(error));
+	return routed;
+}
+
+
 int
 TakeStandardOutputForText()
 {
 	fflush(stdout);
 	int output = dup(STDOUT_FILENO);
-	if (output < 0 || dup2(STDERR_FILENO, STDOUT_FILENO) < 0) {
+	if (output < 0 || !RouteDiagnostics()) {
 		fprintf(stderr, "Vantuk: cannot use standard output: %s\n", strerror(errno));
 		if (output >= 0)
 			close(output);

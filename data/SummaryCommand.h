@@ -38,9 +38,19 @@ bool WriteWeekFilesSummary(const char* menuPath, int type, const SummaryColumns&
 // the reason on standard error), 1 when the text cannot be written.
 int RunSummaryCommand(const char* name, const char* menuPath);
 
+// Whether the diagnostic lines the program's parts print on standard output
+// are shown (with --verbose, or VANTUK_DEBUG=1 in the environment).
+void SetDiagnosticsShown(bool shown);
+
+// Sends what the program's parts print on standard output, their
+// diagnostic lines, to standard error when they are shown and nowhere
+// otherwise, so that standard output stays clean. False, said on standard
+// error, when it cannot; standard output is then as it was.
+bool RouteDiagnostics();
+
 // For a command whose text goes to standard output: what the program's parts
-// print meanwhile goes to standard error instead. Answers a descriptor of
-// standard output as it was, for the text; -1 when it cannot be had (said
+// print meanwhile is routed as RouteDiagnostics() does. Answers a descriptor
+// of standard output as it was, for the text; -1 when it cannot be had (said
 // on standard error).
 int TakeStandardOutputForText();
 

@@ -470,4 +470,44 @@ TEST_F(SummaryCommandTest, TheStoredDatePatternIsReadWithoutTouchingTheSettings)
 	EXPECT_STREQ("%d.%m.%Y", dateForm);
 }
 
+// Quiet by default: a summary's text alone on standard output and nothing
+// on standard error; the diagnostic lines on standard error with --verbose
+// (or VANTUK_DEBUG=1), the text unchanged.
+TEST_F(SummaryCommandTest, DiagnosticsShowOnlyWhenAskedForAndOnStandardError)
+{
+	WriteOrders();
+	const std::string text = Expected(kSummaryPersons);
+	const struct
+	{
+		const char* debug;
+		bool verbose;
+		bool shown;
+	} cases[] = {
+		{NULL, false, false},
+		{"0", false, false},
+		{NULL, true, true},
+		{"1", false, true},
+	};
+	for (const auto& test : cases) {
+		if (test.debug != NULL)
+			setenv("VANTUK_DEBUG", test.debug, 1);
+		else
+			unsetenv("VANTUK_DEBUG");
+		std::vector<std::string> arguments = {BuiltProgram("Vantuk/Vantuk")};
+		if (test.verbose)
+			arguments.push_back("--verbose");
+		arguments.insert(arguments.end(), {"--summary", "persons", fMenuPath});
+		std::string output;
+		std::string errors;
+		EXPECT_EQ(0, RunProgram(arguments, &output, &errors)) << errors;
+		EXPECT_EQ(text, output);
+		// The records of the week are made and put away, and said so.
+		EXPECT_EQ(test.shown, errors.find("-BxL DEL") != std::string::npos) << errors;
+		if (!test.shown) {
+			EXPECT_EQ("", errors);
+		}
+	}
+	setenv("VANTUK_DEBUG", "1", 1);
+}
+
 } // namespace

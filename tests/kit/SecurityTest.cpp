@@ -380,7 +380,7 @@ TEST(AnotherUserTest, CannotKeepAProgramWithoutRuntimeFolderFromItsSocket)
 	ASSERT_EQ(0, chmod(home.c_str(), 0700));
 
 	std::vector<std::string> environment = {"HOME=" + home, "PATH=/usr/bin:/bin",
-		"QT_QPA_PLATFORM=offscreen", "VANTUK_APP_FOLDER=" + home + "/app",
+		"QT_QPA_PLATFORM=offscreen", "VANTUK_DEBUG=1", "VANTUK_APP_FOLDER=" + home + "/app",
 		"TZ=CET-1CEST,M3.5.0,M10.5.0/3"};
 	std::string vantuk = BuiltProgram("Vantuk/Vantuk");
 	std::string send = BuiltProgram("kit/vantuk-send");

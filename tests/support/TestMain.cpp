@@ -51,6 +51,9 @@ main(int argc, char** argv)
 	setenv("TZ", "CET-1CEST,M3.5.0,M10.5.0/3", 1);
 	tzset();
 	setenv("QT_QPA_PLATFORM", "offscreen", 1);
+	// The programs the tests start say what they do, as with --verbose:
+	// the tests wait for those lines.
+	setenv("VANTUK_DEBUG", "1", 1);
 
 	// What a test suite makes once for all its tests (an application object
 	// with its message socket) comes before the first test's home: it gets
