@@ -3,6 +3,7 @@
 
 #include "KV_Window.h"
 
+#include <ctype.h>
 #include <stdio.h>
 #include <string.h>
 #include <time.h>
@@ -191,6 +192,32 @@ KV_Window::MessageReceived(BMessage* message)
 		BWindow::MessageReceived(message);
 		break;
 	}
+}
+
+
+void
+KV_Window::DispatchMessage(BMessage* message, BHandler* handler)
+{
+	int32 modifiers = 0;
+	const char* bytes = NULL;
+	if (message->what == B_KEY_DOWN && message->FindInt32("modifiers", &modifiers) == B_OK
+		&& (modifiers & B_CONTROL_KEY) != 0 && (modifiers & (B_SHIFT_KEY | B_OPTION_KEY)) == 0
+		&& message->FindString("bytes", &bytes) == B_OK && bytes[0] != '\0') {
+		// The toolkit gives Ctrl+S as the control character, or as "s".
+		char key = bytes[0] >= 1 && bytes[0] <= 26 ? static_cast<char>(bytes[0] + 'a' - 1)
+												   : static_cast<char>(tolower(bytes[0]));
+		if (key == 's' || key == 'q') {
+			if (message->HasInt32("be:key_repeat"))
+				return;
+			if (key == 's')
+				PostMessage(kMsgSaveOrders);
+			else
+				// Through the question about clicks not saved, as the close box.
+				PostMessage(B_QUIT_REQUESTED);
+			return;
+		}
+	}
+	BWindow::DispatchMessage(message, handler);
 }
 
 

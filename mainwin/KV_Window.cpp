@@ -11,6 +11,7 @@
 #include <BitmapStream.h>
 #include <Box.h>
 #include <Button.h>
+#include <Locale.h>
 #include <DataIO.h>
 #include <Directory.h>
 #include <Entry.h>
@@ -576,21 +577,29 @@ KV_Window::_BuildButtons()
 		uint32 code;
 		BRect frame;
 		bool hidden;
+		// What the button does, as its tool tip says it.
+		const char* tip;
 	};
 	const ButtonPlace places[] = {
-		{&fAboutButton, "yinfo", kLabelAbout, kMsgShowInfo, SizedRect(5, 5, 75, 25), false},
-		{&fSaveButton, "osav", kLabelOrderSave, kMsgSaveOrders, SizedRect(5, 35, 75, 25), false},
-		{&fConfigButton, "resu", kLabelConfig, kMsgConfigWindow, SizedRect(5, 68, 75, 25), true},
-		{&fResumeButton, "resu", kLabelResume, kMsgResume, SizedRect(15, 100, 65, 25), false},
+		{&fAboutButton, "yinfo", kLabelAbout, kMsgShowInfo, SizedRect(5, 5, 75, 25), false,
+			"About Vantuk and the canteen"},
+		{&fSaveButton, "osav", kLabelOrderSave, kMsgSaveOrders, SizedRect(5, 35, 75, 25), false,
+			"Save the orders of the week (Ctrl+S)"},
+		{&fConfigButton, "resu", kLabelConfig, kMsgConfigWindow, SizedRect(5, 68, 75, 25), true,
+			"Open or close the settings"},
+		{&fResumeButton, "resu", kLabelResume, kMsgResume, SizedRect(15, 100, 65, 25), false,
+			"The day totals of the week"},
 		{&fMealStatButton, "resb", kLabelMealStats, kMsgMealStats, SizedRect(15, 130, 65, 25),
-			false},
+			false, "Who ordered each meal"},
 		{&fPersonStatButton, "resc", kLabelPersonStats, kMsgPersonStats, SizedRect(15, 160, 65, 25),
-			false},
-		{&fLoginButton, "futB", kLabelLogin, kMsgLogin, SizedRect(5, 190, 75, 40), true},
+			false, "What each person ordered"},
+		{&fLoginButton, "futB", kLabelLogin, kMsgLogin, SizedRect(5, 190, 75, 40), true,
+			"Log in with your badge, or log off"},
 	};
 	for (const ButtonPlace& place : places) {
 		BButton* button = new BButton(place.frame, place.name, getLabel(place.label),
 			new BMessage(place.code), B_FOLLOW_LEFT | B_FOLLOW_TOP, B_WILL_DRAW | B_NAVIGABLE);
+		button->SetToolTipText(be_locale->GetString(place.tip));
 		fBackView->AddChild(button);
 		if (place.hidden)
 			button->Hide();
@@ -677,7 +686,7 @@ KV_Window::_BuildDayBoxes(float logoWidth)
 		BRect frame(0, top, bar.Width(), top + kFirstBoxHeight - 1);
 		fDayViews[day] = new TLinkView(BRect(0, 0, frame.Width() - 4, frame.Height() - 4),
 			kViewNames[day], getLabel(kLabelMonday + day), day + 1, &fDayMeals[day],
-			B_FOLLOW_LEFT | B_FOLLOW_TOP, B_WILL_DRAW);
+			B_FOLLOW_LEFT | B_FOLLOW_TOP, B_WILL_DRAW | B_NAVIGABLE);
 		fDayBoxes[day] = new WDBox(frame, kBoxNames[day], day + 1, fDayViews[day],
 			B_FOLLOW_LEFT_RIGHT | B_FOLLOW_TOP, B_WILL_DRAW);
 		fDayBoxes[day]->SetViewColor(cl_LOFF);

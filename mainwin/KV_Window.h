@@ -104,6 +104,8 @@ public:
 	virtual ~KV_Window();
 
 	virtual void MessageReceived(BMessage* message);
+	// Ctrl+S saves and Ctrl+Q quits, whichever view has the keyboard.
+	virtual void DispatchMessage(BMessage* message, BHandler* handler);
 	virtual bool QuitRequested();
 	virtual void FrameMoved(BPoint newPosition);
 	virtual void FrameResized(float newWidth, float newHeight);

@@ -284,14 +284,7 @@ TLinkView::MouseMoved(BPoint where, uint32 transit, const BMessage*)
 	}
 
 	if (transit != B_INSIDE_VIEW) {
-		SetParentToolTip(this, "");
-		_RefreshRowCount();
-		SetDrawingMode(B_OP_COPY);
-		SetHighColor(ViewColor());
-		StrokeRoundRect(fHoverRect, kCornerRadius, kCornerRadius);
-		Draw(Bounds());
-		SetHighColor(highColor);
-		_ForgetRow();
+		_ClearHighlight();
 		return;
 	}
 
@@ -304,6 +297,15 @@ TLinkView::MouseMoved(BPoint where, uint32 transit, const BMessage*)
 		return;
 	}
 
+	_HighlightRow(static_cast<int32>(where.y / kRowHeight));
+	SetHighColor(highColor);
+}
+
+
+void
+TLinkView::_HighlightRow(int32 row)
+{
+	rgb_color highColor = HighColor();
 	// One redraw takes the old frame away, whatever follows: it draws all
 	// that shows, so a second one before the new highlight would only
 	// cost the time of a list of meals while the pointer moves.
@@ -316,15 +318,14 @@ TLinkView::MouseMoved(BPoint where, uint32 transit, const BMessage*)
 		return;
 	}
 
-	float bandTop = kRowHeight * static_cast<int32>(where.y / kRowHeight) + 2;
+	float bandTop = kRowHeight * row + 2;
 	BRect band = Bounds();
 	band.left = kColumnWidth;
 	band.InsetBy(2, 2);
 	band.top = bandTop;
 	band.bottom = bandTop + kRowHeight;
-	int32 row = static_cast<int32>(bandTop / kRowHeight);
 
-	if (row > fRowCount - 1) {
+	if (row < 0 || row > fRowCount - 1) {
 		// Below the last meal: nothing more to highlight.
 		SetHighColor(highColor);
 		_ForgetRow();
@@ -364,6 +365,22 @@ TLinkView::MouseMoved(BPoint where, uint32 transit, const BMessage*)
 }
 
 
+// Takes the highlight away, as the pointer leaving the list does.
+void
+TLinkView::_ClearHighlight()
+{
+	rgb_color highColor = HighColor();
+	SetParentToolTip(this, "");
+	_RefreshRowCount();
+	SetDrawingMode(B_OP_COPY);
+	SetHighColor(ViewColor());
+	StrokeRoundRect(fHoverRect, kCornerRadius, kCornerRadius);
+	Draw(Bounds());
+	SetHighColor(highColor);
+	_ForgetRow();
+}
+
+
 void
 TLinkView::MouseDown(BPoint where)
 {
@@ -389,6 +406,15 @@ TLinkView::MouseDown(BPoint where)
 		}
 	}
 
+	_Order(buttons, where);
+}
+
+
+// The order of the highlighted row (fCurrentRow) with the buttons given,
+// as a click at where sends it.
+void
+TLinkView::_Order(uint32 buttons, BPoint where)
+{
 	fClickMessage->ReplaceInt32("_row", fCurrentRow);
 	fClickMessage->ReplaceInt32("_csvrows", fRowCount);
 	fClickMessage->ReplacePoint("_pt", where);
@@ -401,6 +427,64 @@ TLinkView::MouseDown(BPoint where)
 		Parent()->MessageReceived(fClickMessage);
 	else
 		printf("TLinkView '%s': no parent for 'mOrd'\n", fDayTag.String());
+}
+
+
+// The keyboard does what the mouse does, for whoever has none or cannot
+// use one: Up and Down move the highlight over the meals, Enter or Space
+// orders a portion of the highlighted one, Backspace or Delete takes one
+// back.
+void
+TLinkView::KeyDown(const char* bytes, int32 numBytes)
+{
+	if (fIndex > kLastDayIndex || numBytes < 1 || ClosedWeek) {
+		BStringView::KeyDown(bytes, numBytes);
+		return;
+	}
+	_RefreshRowCount();
+	bool highlighted = fHoverRect != NoRowRect();
+	BPoint middle(kColumnWidth + 10, kRowHeight * fCurrentRow + kRowHeight / 2);
+	switch (bytes[0]) {
+	case B_UP_ARROW:
+	case B_DOWN_ARROW:
+		if (IsDayClosed() || fRowCount == 0)
+			break;
+		if (!highlighted)
+			_HighlightRow(0);
+		else if (bytes[0] == B_UP_ARROW)
+			_HighlightRow(std::max<int32>(0, fCurrentRow - 1));
+		else
+			_HighlightRow(std::min<int32>(fRowCount - 1, fCurrentRow + 1));
+		break;
+
+	case B_ENTER:
+	case B_SPACE:
+	case B_BACKSPACE:
+	case B_DELETE:
+		// A closed day has no highlight; the window refuses its order and
+		// says why, as for a click.
+		if (highlighted || IsDayClosed()) {
+			bool takeBack = bytes[0] == B_BACKSPACE || bytes[0] == B_DELETE;
+			_Order(takeBack ? B_SECONDARY_MOUSE_BUTTON : B_PRIMARY_MOUSE_BUTTON, middle);
+		} else if (fRowCount > 0)
+			_HighlightRow(0);
+		break;
+
+	default:
+		BStringView::KeyDown(bytes, numBytes);
+		break;
+	}
+}
+
+
+void
+TLinkView::MakeFocus(bool focus)
+{
+	BStringView::MakeFocus(focus);
+	if (focus)
+		printf("TLinkView '%s': has the keyboard\n", fDayTag.String());
+	else if (fHoverRect != NoRowRect())
+		_ClearHighlight();
 }
 
 

@@ -31,6 +31,8 @@ public:
 	virtual void Draw(BRect updateRect);
 	virtual void MouseDown(BPoint where);
 	virtual void MouseMoved(BPoint where, uint32 transit, const BMessage* dragMessage);
+	virtual void KeyDown(const char* bytes, int32 numBytes);
+	virtual void MakeFocus(bool focus = true);
 
 	// The day's menu lines (owned by the creator), or NULL.
 	BList* MenuRows() const { return fMenuRows; }
@@ -54,6 +56,9 @@ public:
 private:
 	int32 _RefreshRowCount();
 	void _ForgetRow();
+	void _HighlightRow(int32 row);
+	void _ClearHighlight();
+	void _Order(uint32 buttons, BPoint where);
 
 	int32 fIndex;
 	int32 fCurrentRow;

@@ -541,10 +541,11 @@ ViewWidget::~ViewWidget()
 bool
 ViewWidget::event(QEvent* event)
 {
-	// Tab is a key like any other for a view of our own; only toolkit
-	// controls move the focus with it.
-	if (event->type() == QEvent::KeyPress && fView != NULL
-		&& !fView->fPrivate->nativeWidget) {
+	// Tab is a key like any other for a view of our own; toolkit controls
+	// and navigable views (B_NAVIGABLE) move the focus on with it, as the
+	// platform's views do by default.
+	if (event->type() == QEvent::KeyPress && fView != NULL && !fView->fPrivate->nativeWidget
+		&& (fView->Flags() & B_NAVIGABLE) == 0) {
 		QKeyEvent* keyEvent = static_cast<QKeyEvent*>(event);
 		if (keyEvent->key() == Qt::Key_Tab || keyEvent->key() == Qt::Key_Backtab) {
 			keyPressEvent(keyEvent);
@@ -685,6 +686,36 @@ ViewWidget::keyPressEvent(QKeyEvent* event)
 		return;
 	}
 	BPrivate::DeliverKey(fView->Window(), fView, event, true);
+}
+
+
+// The keyboard moved here by Tab or a click: the view's MakeFocus() hook
+// hears of it, as on the platform, where the window calls it.
+void
+ViewWidget::focusInEvent(QFocusEvent* event)
+{
+	QWidget::focusInEvent(event);
+	BWindow* window = fView != NULL ? fView->Window() : NULL;
+	if (window == NULL || window->_Private()->focusView == fView || !window->Lock())
+		return;
+	fView->MakeFocus(true);
+	window->Unlock();
+}
+
+
+void
+ViewWidget::focusOutEvent(QFocusEvent* event)
+{
+	QWidget::focusOutEvent(event);
+	BWindow* window = fView != NULL ? fView->Window() : NULL;
+	// Only the keyboard going to another view of the window takes it from
+	// this one; another window's activation leaves it.
+	if (window == NULL || window->_Private()->focusView != fView
+		|| event->reason() == Qt::ActiveWindowFocusReason || event->reason() == Qt::PopupFocusReason
+		|| !window->Lock())
+		return;
+	fView->MakeFocus(false);
+	window->Unlock();
 }
 
 
@@ -1314,6 +1345,9 @@ BView::BView(BRect frame, const char* name, uint32 resizingMode, uint32 flags)
 	BPrivate::EnsureToolkit();
 	TrackFocus();
 	fPrivate->widget = new ViewWidget(this);
+	// A navigable view is reached with Tab.
+	if ((flags & B_NAVIGABLE) != 0)
+		fPrivate->widget->setFocusPolicy(Qt::TabFocus);
 	fPrivate->widget->resize(fPrivate->PixelSize());
 	fPrivate->UpdateOpacity();
 	fPrivate->dirty = QRect(QPoint(0, 0), fPrivate->PixelSize());

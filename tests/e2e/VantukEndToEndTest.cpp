@@ -3,6 +3,8 @@
 // click on a meal row, saves them when its "o save" button is clicked, and
 // ends on the quit request.
 
+#include <string.h>
+
 #include <string>
 
 #include <gtest/gtest.h>
@@ -70,6 +72,54 @@ TEST_F(VantukEndToEndTest, OrdersFromAnotherProgramAndARowClickAreSaved)
 	ASSERT_EQ(Send({"_QRQ"}), 0);
 	EXPECT_EQ(WaitForExit(fProgram, 20), 0);
 	EXPECT_EQ(ReadWholeFile(fOrderPath), saved);
+}
+
+// Without a mouse: Tab reaches Monday's meals, the arrows move over them,
+// Enter orders, Backspace takes back, Ctrl+S saves and Ctrl+Q quits.
+TEST_F(VantukEndToEndTest, AWeekIsOrderedSavedAndLeftWithTheKeyboardAlone)
+{
+	fProgram =
+		StartProgram({fFolder.PathOf("app/Vantuk"), "--single-user"}, fEnvironment.data(), fLog);
+	ASSERT_GT(fProgram, 0);
+	ASSERT_TRUE(WaitUntilRunning(15)) << "the program never answered";
+	std::string window;
+	for (int i = 0; i < 50 && window.empty(); i++) {
+		window = FindWindow();
+		if (window.empty())
+			usleep(100000);
+	}
+	ASSERT_FALSE(window.empty());
+	std::string made = ReadWholeFile(fOrderPath);
+
+	Xdotool({"windowfocus", "--sync", window});
+	bool reached = false;
+	for (int tab = 0; tab < 20 && !reached; tab++) {
+		size_t before = ReadWholeFile(fLog).size();
+		Xdotool({"key", "Tab"});
+		reached = WaitForOutput("TLinkView 'MoT': has the keyboard", 1, before);
+	}
+	ASSERT_TRUE(reached) << "Tab never reached Monday's meals";
+
+	// Down, Down, Up: the first meal; two portions, one taken back.
+	for (const char* key : {"Down", "Down", "Up", "Return", "Return", "BackSpace"}) {
+		size_t before = ReadWholeFile(fLog).size();
+		Xdotool({"key", key});
+		if (strcmp(key, "Return") == 0 || strcmp(key, "BackSpace") == 0)
+			ASSERT_TRUE(WaitForOutput("DoMouseOrder", 10, before)) << key;
+		else
+			usleep(100000);
+	}
+	Xdotool({"key", "ctrl+s"});
+	std::string saved = made;
+	for (int i = 0; i < 100 && saved == made; i++) {
+		usleep(100000);
+		saved = ReadWholeFile(fOrderPath);
+	}
+	EXPECT_NE(saved.find(";MON;Menu 1;Pasta;flour, eggs\n:.no subscriber#01;\n"), std::string::npos)
+		<< saved;
+
+	Xdotool({"key", "ctrl+q"});
+	EXPECT_EQ(0, WaitForExit(fProgram, 20));
 }
 
 } // namespace
