@@ -9,6 +9,7 @@
 #include <Font.h>
 #include <GraphicsDefs.h>
 #include <View.h>
+#include <private/Accessibility.h>
 
 #include "BxString.h"
 #include "Labels.h"
@@ -55,6 +56,15 @@ WDBox::WDBox(BRect frame, const char* name, int32 index, TLinkView* view, uint32
 
 	if (fView != NULL) {
 		AddChild(fView);
+		// A screen reader names a highlighted meal with the logged-in
+		// person's portions of it.
+		fView->SetOwnPortions([this](int32 row) {
+			BxString* record = RecordOfRow(row);
+			if (record == NULL || !BxString::IsLogged)
+				return -1;
+			record->CalcUserOrder(BxString::LUser, kOrderQuery);
+			return static_cast<int32>(record->fCount);
+		});
 		fView->SetViewColor(kBoxColor);
 		fView->MoveTo(2, 2);
 		fView->ResizeTo(frame.Width() - 4, frame.Height() - 4);
@@ -84,6 +94,13 @@ WDBox::RecordsChanged()
 {
 	fRowRecordsValid = false;
 	fRowRecords.clear();
+	// The day's name for a screen reader: the day and how many meals it has.
+	if (fView != NULL) {
+		BString name(fView->Text());
+		int32 meals = fView->MenuRows() != NULL ? fView->MenuRows()->CountItems() : 0;
+		name << ", " << meals << (meals == 1 ? " meal" : " meals");
+		BPrivate::SetAccessibleName(this, name.String());
+	}
 }
 
 

@@ -8,6 +8,7 @@
 #include <GraphicsDefs.h>
 #include <InterfaceDefs.h>
 #include <View.h>
+#include <private/Accessibility.h>
 
 #include "CSVFields.h"
 #include "Labels.h"
@@ -147,6 +148,7 @@ TLinkView::TLinkView(BRect frame, const char* name, const char* text, int32 inde
 	fClickMessage->AddInt32("_csvrows", fRowCount);
 	fClickMessage->AddPoint("_pt", BPoint(10, 10));
 	fClickMessage->AddRect("_rect", fHoverRect);
+	BPrivate::SetAccessibleName(this, fTitle.String());
 }
 
 
@@ -362,6 +364,32 @@ TLinkView::_HighlightRow(int32 row)
 	SetHighColor(highColor);
 	fHoverRect = band;
 	fCurrentRow = row;
+	_NameForScreenReader();
+}
+
+
+void
+TLinkView::SetOwnPortions(std::function<int32(int32 row)> portions)
+{
+	fOwnPortions = portions;
+}
+
+
+// The list's name for a screen reader: the day, and while a meal is
+// highlighted that meal and the logged-in person's portions of it.
+void
+TLinkView::_NameForScreenReader()
+{
+	BString name(fTitle);
+	BString meal;
+	if (fHoverRect != NoRowRect()
+		&& CopyRowColumn(fMenuRows, fCurrentRow, Settings()->fFieldMeal, &meal)) {
+		name << ", " << meal;
+		int32 portions = fOwnPortions ? fOwnPortions(fCurrentRow) : -1;
+		if (portions >= 0)
+			name << ", " << portions << (portions == 1 ? " portion" : " portions") << " yours";
+	}
+	BPrivate::SetAccessibleName(this, name.String());
 }
 
 
@@ -378,6 +406,7 @@ TLinkView::_ClearHighlight()
 	Draw(Bounds());
 	SetHighColor(highColor);
 	_ForgetRow();
+	_NameForScreenReader();
 }
 
 
@@ -427,6 +456,8 @@ TLinkView::_Order(uint32 buttons, BPoint where)
 		Parent()->MessageReceived(fClickMessage);
 	else
 		printf("TLinkView '%s': no parent for 'mOrd'\n", fDayTag.String());
+	// The portions changed, and a screen reader says the new count.
+	_NameForScreenReader();
 }
 
 

@@ -8,6 +8,8 @@
 #include <StringView.h>
 #include <SupportDefs.h>
 
+#include <functional>
+
 class Prefs;
 
 // The click message of a meal list.
@@ -32,6 +34,9 @@ public:
 	virtual void MouseDown(BPoint where);
 	virtual void MouseMoved(BPoint where, uint32 transit, const BMessage* dragMessage);
 	virtual void KeyDown(const char* bytes, int32 numBytes);
+	// The logged-in person's portions of a row, for the row's name to a
+	// screen reader; -1 when nobody is logged in or the row has no meal.
+	void SetOwnPortions(std::function<int32(int32 row)> portions);
 	virtual void MakeFocus(bool focus = true);
 
 	// The day's menu lines (owned by the creator), or NULL.
@@ -59,7 +64,9 @@ private:
 	void _HighlightRow(int32 row);
 	void _ClearHighlight();
 	void _Order(uint32 buttons, BPoint where);
+	void _NameForScreenReader();
 
+	std::function<int32(int32 row)> fOwnPortions;
 	int32 fIndex;
 	int32 fCurrentRow;
 	int32 fRowCount;

@@ -14,7 +14,9 @@
 
 #include <Button.h>
 #include <Message.h>
+#include <InterfaceDefs.h>
 #include <StringView.h>
+#include <private/Accessibility.h>
 
 #include "BxString.h"
 #include "Journal.h"
@@ -210,6 +212,36 @@ TEST_F(SharedWeekTest, ThePersonsOwnPortionsShowFromTheStartAfterARestart)
 	pasta->CalcUserOrder(BxString::LUser, kOrderQuery);
 	EXPECT_EQ(2, pasta->fCount);
 	EXPECT_EQ(fPerson, BxString::LUser);
+}
+
+// What a screen reader says: the day box with its meals, the highlighted
+// meal with the person's portions, again after the keys ordered one.
+TEST_F(SharedWeekTest, AScreenReaderHearsTheDayTheMealAndThePortions)
+{
+	WDBox* monday = fWindow->DayBox(0);
+	TLinkView* meals = monday->fView;
+	EXPECT_EQ(BString("Monday, 2 meals"), BPrivate::AccessibleNameOf(monday));
+	EXPECT_EQ(BString("Monday"), BPrivate::AccessibleNameOf(meals));
+
+	const struct
+	{
+		char key;
+		const char* said;
+	} steps[] = {
+		{B_DOWN_ARROW, "Monday, Pasta, 0 portions yours"},
+		{B_DOWN_ARROW, "Monday, Soup, 0 portions yours"},
+		{B_UP_ARROW, "Monday, Pasta, 0 portions yours"},
+		{B_ENTER, "Monday, Pasta, 1 portion yours"},
+		{B_SPACE, "Monday, Pasta, 2 portions yours"},
+		{B_BACKSPACE, "Monday, Pasta, 1 portion yours"},
+	};
+	for (const auto& step : steps) {
+		fWindow->Lock();
+		meals->KeyDown(&step.key, 1);
+		fWindow->Unlock();
+		EXPECT_EQ(BString(step.said), BPrivate::AccessibleNameOf(meals)) << (int)step.key;
+	}
+	EXPECT_EQ(1, PastaOf(fPerson));
 }
 
 } // namespace
