@@ -78,17 +78,8 @@ TEST_F(VantukEndToEndTest, OrdersFromAnotherProgramAndARowClickAreSaved)
 // Enter orders, Backspace takes back, Ctrl+S saves and Ctrl+Q quits.
 TEST_F(VantukEndToEndTest, AWeekIsOrderedSavedAndLeftWithTheKeyboardAlone)
 {
-	fProgram =
-		StartProgram({fFolder.PathOf("app/Vantuk"), "--single-user"}, fEnvironment.data(), fLog);
-	ASSERT_GT(fProgram, 0);
-	ASSERT_TRUE(WaitUntilRunning(15)) << "the program never answered";
-	std::string window;
-	for (int i = 0; i < 50 && window.empty(); i++) {
-		window = FindWindow();
-		if (window.empty())
-			usleep(100000);
-	}
-	ASSERT_FALSE(window.empty());
+	std::string window = StartVantuk("--single-user");
+	ASSERT_FALSE(window.empty()) << "the program or its window did not come";
 	std::string made = ReadWholeFile(fOrderPath);
 
 	Xdotool({"windowfocus", "--sync", window});
