@@ -9,12 +9,10 @@
 #include <Message.h>
 #include <Point.h>
 #include <Rect.h>
-#include <Screen.h>
 #include <WindowImage.h>
 #include <private/LocalePrivate.h>
 
 #include "AppMessageCodes.h"
-#include "DayStack.h"
 #include "InfoWindow.h"
 #include "KV_Window.h"
 #include "Labels.h"
@@ -63,12 +61,8 @@ KVApplication::KVApplication(const StartOptions& options)
 	BPrivate::UseCatalogue(kCatalogueName);
 
 	Prefs* prefs = Prefs::getSTPrefs();
-	// Where the person left the window, on this screen: a frame stored on a
-	// larger screen, or one that is gone, opens where it can be seen.
-	BRect frame = prefs->fMainWinRect;
-	BScreen screen;
-	if (screen.IsValid())
-		frame = FrameWithin(frame, screen.WorkArea());
+	BRect frame(kDefaultMainWindowFrame);
+	frame = prefs->fMainWinRect;
 
 	if (options.singleUser) {
 		_StoreReaderAnswer(kAnswerSingleUser);

@@ -11,7 +11,6 @@
 #include <BitmapStream.h>
 #include <Box.h>
 #include <Button.h>
-#include <Locale.h>
 #include <DataIO.h>
 #include <Directory.h>
 #include <Entry.h>
@@ -19,6 +18,7 @@
 #include <FindDirectory.h>
 #include <Font.h>
 #include <InterfaceDefs.h>
+#include <Locale.h>
 #include <MenuField.h>
 #include <MenuItem.h>
 #include <MessageRunner.h>
@@ -26,6 +26,7 @@
 #include <Node.h>
 #include <NodeInfo.h>
 #include <PopUpMenu.h>
+#include <Screen.h>
 #include <ScrollBar.h>
 #include <StorageDefs.h>
 #include <StringView.h>
@@ -36,6 +37,7 @@
 #include "Alerts.h"
 #include "BxString.h"
 #include "ConfWin.h"
+#include "DayStack.h"
 #include "Labels.h"
 #include "LogoFile.h"
 #include "MessageCodes.h"
@@ -205,6 +207,11 @@ KV_Window::KV_Window(BRect frame) :
 	fInfoText->SetTo("");
 
 	BRect place = OnScreenFrame(fPrefs->fMainWinRect);
+	// On this screen: a frame stored on a larger screen, or on one that is
+	// gone, opens moved (and made smaller where it must) into its work area.
+	BScreen screen;
+	if (screen.IsValid())
+		place = FrameWithin(place, screen.WorkArea());
 	MoveTo(place.LeftTop());
 	ResizeTo(place.Width(), place.Height());
 	fPersonHeight = Frame().Height();

@@ -19,6 +19,7 @@
 #include <Application.h>
 #include <Box.h>
 #include <Button.h>
+#include <Screen.h>
 #include <InputSimulator.h>
 #include <InterfaceDefs.h>
 #include <Menu.h>
@@ -651,17 +652,31 @@ TEST_F(KVWindowTest, AFrameOffTheScreenIsMovedOn)
 }
 
 
-TEST_F(KVWindowTest, AFrameOnTheScreenIsKept)
+TEST_F(KVWindowTest, AFrameOnTheScreenIsKeptAndOneBeyondItComesIntoIt)
 {
-	WriteWeek(fWeek);
-	Prefs::getSTPrefs()->fMainWinRect = BRect(200, 150, 900, 720);
-	Open();
-
-	BRect frame = fWindow->Frame();
-	EXPECT_FLOAT_EQ(frame.left, 200);
-	EXPECT_FLOAT_EQ(frame.top, 150);
-	EXPECT_FLOAT_EQ(frame.Width(), 700);
-	EXPECT_FLOAT_EQ(frame.Height(), 570);
+	BScreen screen;
+	ASSERT_TRUE(screen.IsValid());
+	BRect work = screen.WorkArea();
+	const struct
+	{
+		BRect stored;
+		BPoint opened;
+	} cases[] = {
+		{BRect(60, 20, 760, 590), BPoint(60, 20)},
+		// Stored on a larger screen: moved until it fits, its size kept.
+		{BRect(2000, 1500, 2700, 2070), BPoint(work.right - 700, work.bottom - 570)},
+	};
+	for (const auto& test : cases) {
+		WriteWeek(fWeek);
+		Prefs::getSTPrefs()->fMainWinRect = test.stored;
+		Open();
+		BRect frame = fWindow->Frame();
+		EXPECT_FLOAT_EQ(frame.left, test.opened.x) << test.stored.left;
+		EXPECT_FLOAT_EQ(frame.top, test.opened.y) << test.stored.left;
+		EXPECT_FLOAT_EQ(frame.Width(), 700);
+		EXPECT_FLOAT_EQ(frame.Height(), 570);
+		Close();
+	}
 }
 
 
