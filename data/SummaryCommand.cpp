@@ -238,10 +238,13 @@ TakeStandardOutputForText()
 {
 	fflush(stdout);
 	int output = dup(STDOUT_FILENO);
-	if (output < 0 || !RouteDiagnostics()) {
+	if (output < 0) {
 		fprintf(stderr, "Vantuk: cannot use standard output: %s\n", strerror(errno));
-		if (output >= 0)
-			close(output);
+		return -1;
+	}
+	// It says why itself when it cannot.
+	if (!RouteDiagnostics()) {
+		close(output);
 		return -1;
 	}
 	return output;

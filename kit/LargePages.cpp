@@ -38,7 +38,6 @@ AdviseLargePages(void* start, size_t size)
 }
 
 
-
 std::shared_ptr<char>
 AllocateLargeText(size_t size)
 {

@@ -29,7 +29,8 @@ BPrivate::AccessibleNameOf(BView* view)
 {
 	if (view == NULL)
 		return BString();
-	QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(view->_Private()->widget);
+	QAccessibleInterface* accessible =
+		QAccessible::queryAccessibleInterface(view->_Private()->widget);
 	if (accessible == NULL)
 		return BString();
 	return BString(accessible->text(QAccessible::Name).toUtf8().constData());

@@ -62,6 +62,17 @@ ScaledRect(const QRect& rect, qreal ratio)
 		qRound(rect.height() * ratio));
 }
 
+// An image for a part of a view of the given size, with the pixels of a
+// screen of ratio device pixels per pixel; its contents are not set.
+QImage
+ImageForScreen(const QSize& size, qreal ratio)
+{
+	QImage image(
+		ScaledRect(QRect(QPoint(), size), ratio).size(), QImage::Format_ARGB32_Premultiplied);
+	image.setDevicePixelRatio(ratio);
+	return image;
+}
+
 // Views drawing now, one inside the other's Draw() at most.
 int32 sPaintDepth = 0;
 
@@ -1096,9 +1107,7 @@ ViewPrivate::EnsureBacking()
 		return true;
 
 	EndDirectDrawing();
-	QImage image(ScaledRect(QRect(QPoint(), shown.size()), ratio).size(),
-		QImage::Format_ARGB32_Premultiplied);
-	image.setDevicePixelRatio(ratio);
+	QImage image = ImageForScreen(shown.size(), ratio);
 	image.fill(BackgroundColor());
 	QRect kept = sameRatio ? shown & backingPlace : QRect();
 	if (!kept.isEmpty()) {
@@ -1236,10 +1245,7 @@ ViewPrivate::Picture(QRect area)
 		area &= ShownPart();
 		if (area.isEmpty())
 			return QImage();
-		qreal ratio = widget->devicePixelRatioF();
-		picture = QImage(ScaledRect(QRect(QPoint(), area.size()), ratio).size(),
-			QImage::Format_ARGB32_Premultiplied);
-		picture.setDevicePixelRatio(ratio);
+		picture = ImageForScreen(area.size(), widget->devicePixelRatioF());
 		picture.fill(BackgroundColor());
 	} else
 		return QImage();
@@ -1261,6 +1267,14 @@ ViewPrivate::Picture(QRect area)
 		picturePainter.drawImage(part.topLeft() - area.topLeft(), image);
 	}
 	return picture;
+}
+
+
+void
+ViewPrivate::UpdateFocusPolicy()
+{
+	if ((flags & B_NAVIGABLE) != 0 && !nativeWidget)
+		widget->setFocusPolicy(Qt::TabFocus);
 }
 
 
@@ -1345,9 +1359,7 @@ BView::BView(BRect frame, const char* name, uint32 resizingMode, uint32 flags)
 	BPrivate::EnsureToolkit();
 	TrackFocus();
 	fPrivate->widget = new ViewWidget(this);
-	// A navigable view is reached with Tab.
-	if ((flags & B_NAVIGABLE) != 0)
-		fPrivate->widget->setFocusPolicy(Qt::TabFocus);
+	fPrivate->UpdateFocusPolicy();
 	fPrivate->widget->resize(fPrivate->PixelSize());
 	fPrivate->UpdateOpacity();
 	fPrivate->dirty = QRect(QPoint(0, 0), fPrivate->PixelSize());
@@ -1723,8 +1735,7 @@ void
 BView::SetFlags(uint32 flags)
 {
 	fPrivate->flags = flags;
-	if ((flags & B_NAVIGABLE) != 0 && !fPrivate->nativeWidget)
-		fPrivate->widget->setFocusPolicy(Qt::TabFocus);
+	fPrivate->UpdateFocusPolicy();
 }
 
 

@@ -136,6 +136,8 @@ struct ViewPrivate {
 	QImage Picture(QRect area);
 	// Widget attributes that depend on the view colour.
 	void UpdateOpacity();
+	// A navigable view (B_NAVIGABLE) of our own is reached with Tab.
+	void UpdateFocusPolicy();
 
 	// Drawing state applied to a painter.
 	QColor ColorFor(rgb_color color) const;
