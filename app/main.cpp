@@ -115,8 +115,6 @@ main(int argc, char** argv)
 					fprintf(stderr, "Vantuk: --pdf needs a file name\n");
 					return 2;
 				}
-				if (!RouteDiagnostics())
-					return 1;
 				return RunSummaryPdfCommand(argv[i + 1], argv[i + 2], argv[i + 4]);
 			}
 			return RunSummaryCommand(argv[i + 1], argv[i + 2]);

@@ -86,10 +86,10 @@ RunSummaryPdfCommand(const char* name, const char* menuPath, const char* pdfPath
 	if (type == 0)
 		return 2;
 
-	// What the program's parts say goes to standard error, as for the
-	// summary on standard output.
-	fflush(stdout);
-	dup2(STDERR_FILENO, STDOUT_FILENO);
+	// What the program's parts say goes where the summary on standard
+	// output sends it: to standard error with --verbose, else nowhere.
+	if (!RouteDiagnostics())
+		return 1;
 
 	BString text;
 	BString error;

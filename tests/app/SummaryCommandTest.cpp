@@ -507,6 +507,19 @@ TEST_F(SummaryCommandTest, DiagnosticsShowOnlyWhenAskedForAndOnStandardError)
 			EXPECT_EQ("", errors);
 		}
 	}
+	// The form that prints into a PDF file is as quiet.
+	unsetenv("VANTUK_DEBUG");
+	std::string pdf = fFolder.PathOf("persons.pdf");
+	std::string output;
+	std::string errors;
+	EXPECT_EQ(0, RunProgram({BuiltProgram("Vantuk/Vantuk"), "--summary", "persons", fMenuPath,
+						 "--pdf", pdf},
+					 &output, &errors))
+		<< errors;
+	// (The toolkit may warn of the test's runtime folder there.)
+	EXPECT_EQ("", output);
+	EXPECT_EQ(std::string::npos, errors.find("-BxL DEL")) << errors;
+	EXPECT_TRUE(std::filesystem::exists(pdf));
 	setenv("VANTUK_DEBUG", "1", 1);
 }
 
