@@ -5,7 +5,7 @@ SANBUILD   ?= build-sanitize
 JOBS       ?= $(shell nproc 2>/dev/null || echo 2)
 CMAKE_ARGS ?=
 
-.PHONY: all deps configure build programs app-folder run test test-sanitize fuzz bench screenshot format clean
+.PHONY: all deps configure build programs app-folder run install package test test-sanitize fuzz bench screenshot format clean
 
 all: build
 
@@ -45,6 +45,18 @@ run: app-folder
 		exit 1; \
 	fi
 	@env -u VANTUK_APP_FOLDER $(APP_FOLDER)/Vantuk
+
+# The installed program (see cmake/Install.cmake): PREFIX is the root the
+# tree goes under, / for this machine (as root), a folder to look at it.
+PREFIX ?= /
+
+install: programs
+	@cmake --install $(BUILD) --prefix $(PREFIX) --strip
+
+# The Debian package of the same tree: $(BUILD)/vantuk_<version>_<arch>.deb.
+package: programs
+	@cd $(BUILD) && cpack -G DEB >/dev/null
+	@ls $(BUILD)/vantuk_*.deb
 
 test: build
 	@cd $(BUILD) && ctest --output-on-failure -j $(JOBS)

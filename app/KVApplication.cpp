@@ -10,6 +10,7 @@
 #include <Point.h>
 #include <Rect.h>
 #include <WindowImage.h>
+#include <private/AppPrivate.h>
 #include <private/LocalePrivate.h>
 
 #include "AppMessageCodes.h"
@@ -22,6 +23,10 @@
 
 
 static const char* const kSignature = "application/Vantuk";
+// The desktop entry the program is installed with, and its windows' class
+// that the entry names (StartupWMClass).
+static const char* const kDesktopEntry = "org.vantuk.Vantuk";
+static const char* const kWindowClass = "Vantuk";
 // The catalogues of the labels: Language/vantuk_<language>.qm.
 static const char* const kCatalogueName = "vantuk";
 
@@ -59,6 +64,9 @@ KVApplication::KVApplication(const StartOptions& options)
 	// The labels in the user's language, where the program has a catalogue
 	// for it (Language/ beside it); in English otherwise.
 	BPrivate::UseCatalogue(kCatalogueName);
+	// The windows' icon and class as the desktop entry has them.
+	if (BPrivate::SetDesktopIdentity(kWindowClass, kDesktopEntry) != B_OK)
+		printf("KVApplication: no icon %s in the theme or beside the program\n", kDesktopEntry);
 
 	Prefs* prefs = Prefs::getSTPrefs();
 	BRect frame(kDefaultMainWindowFrame);

@@ -7,6 +7,7 @@
 #include "JournalHistory.h"
 #include "KVApplication.h"
 #include "KV_Window.h"
+#include "MenuFolder.h"
 #include "SummaryCommand.h"
 #include "SummaryPrint.h"
 
@@ -17,13 +18,20 @@ PrintUsage(FILE* out)
 	fprintf(out,
 		"Usage: Vantuk [OPTION]...\n"
 		"Order the meals of a canteen week. The menu files lie in meals_cvs/ beside\n"
-		"the program (or in $VANTUK_APP_FOLDER/meals_cvs when that is set).\n"
+		"the program (or in $VANTUK_APP_FOLDER/meals_cvs when that is set), or in\n"
+		"the folder that --menu-folder stored.\n"
 		"\n"
 		"  --single-user        answer the first start's reader question in advance:\n"
 		"                       single-user mode, no RFID reader (for kiosk setup\n"
 		"                       scripts); stored in the settings\n"
 		"  --multi-user         the same answer with an RFID reader: multi-user\n"
 		"                       mode, people log in with their tags\n"
+		"  --menu-folder PATH   read the menu files from PATH (and save the orders\n"
+		"                       beside them) from now on, for an installed program\n"
+		"                       whose own folder is read-only; the folder is made\n"
+		"                       when missing; stored in the settings, and quits;\n"
+		"                       an empty PATH (--menu-folder '') goes back to\n"
+		"                       meals_cvs/ beside the program\n"
 		"  --configure          open the configuration window (in the running\n"
 		"                       program, when one runs)\n"
 		"  --screenshot PATH    show the main window, save its picture to PATH (a\n"
@@ -118,6 +126,14 @@ main(int argc, char** argv)
 				return RunSummaryPdfCommand(argv[i + 1], argv[i + 2], argv[i + 4]);
 			}
 			return RunSummaryCommand(argv[i + 1], argv[i + 2]);
+		}
+		if (strcmp(argv[i], "--menu-folder") == 0) {
+			if (i + 1 >= argc) {
+				fprintf(stderr,
+					"Vantuk: --menu-folder needs a folder ('' for the one beside the program)\n");
+				return 2;
+			}
+			return RunMenuFolderCommand(argv[i + 1]);
 		}
 		if (strcmp(argv[i], "--history") == 0)
 			return HistoryCommand(argc - i - 1, argv + i + 1);

@@ -40,6 +40,7 @@
 #include "DayStack.h"
 #include "Labels.h"
 #include "LogoFile.h"
+#include "MenuFolder.h"
 #include "MessageCodes.h"
 #include "Prefs.h"
 #include "ResWin.h"
@@ -47,7 +48,6 @@
 #include "WDBox.h"
 
 
-static const char* const kMenuFolderName = "meals_cvs";
 static const char* const kSettingsFolderName = "_LP_x-vnd.Orv";
 static const char* const kFallbackLogoName = "tesklogo.png";
 // The record that only carries SetUser is made from this text.
@@ -549,13 +549,20 @@ KV_Window::_MakeFolders()
 	if (be_app != NULL && be_app->GetAppInfo(&info) == B_OK)
 		fAppPath.SetTo(&info.ref);
 
-	BPath menuFolder(appFolder.Path(), kMenuFolderName);
+	// Beside the program, unless the settings name another folder (an
+	// installed program's own folder is not written).
+	BPath menuFolder(MenuFolderPath(appFolder.Path()).String());
 	if (menuFolder.InitCheck() == B_OK) {
 		if (BEntry(menuFolder.Path()).Exists())
 			printf(">>> schon da: %s\n", menuFolder.Path());
 		else {
-			create_directory(menuFolder.Path(), 0755);
-			printf(">>> musste machen: %s\n", menuFolder.Path());
+			status_t made = create_directory(menuFolder.Path(), 0755);
+			if (made == B_OK)
+				printf(">>> musste machen: %s\n", menuFolder.Path());
+			else
+				printf(">>> menu folder %s cannot be made: %s; another one is set with "
+					   "'vantuk --menu-folder PATH'\n",
+					menuFolder.Path(), error_text(made));
 		}
 		fCsvFolder->SetTo(menuFolder.Path());
 	}
@@ -684,8 +691,8 @@ KV_Window::_BuildDayBoxes(float logoWidth)
 	BRect bar = fCsvBox->Frame();
 	// The area of the days looks like the background around it; a week
 	// that fits shows nothing else of it.
-	fDayArea = new BView(BRect(bar.left, bar.bottom + 3, bar.right, bounds.bottom), "days",
-		B_FOLLOW_ALL_SIDES, 0);
+	fDayArea = new BView(
+		BRect(bar.left, bar.bottom + 3, bar.right, bounds.bottom), "days", B_FOLLOW_ALL_SIDES, 0);
 	fDayArea->SetViewColor(kBackColor);
 	fBackView->AddChild(fDayArea);
 	float top = 0;

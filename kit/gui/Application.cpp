@@ -10,6 +10,8 @@
 #include <unistd.h>
 
 #include <QApplication>
+#include <QFile>
+#include <QIcon>
 #include <QMetaObject>
 #include <QSocketNotifier>
 
@@ -276,6 +278,31 @@ BPrivate::EnsureToolkit()
 	// static objects are being destroyed crashes inside the toolkit, whose
 	// own statics may already be gone.
 	atexit([] { sToolkit.release(); });
+}
+
+
+status_t
+BPrivate::SetDesktopIdentity(const char* className, const char* desktopEntry)
+{
+	EnsureToolkit();
+	QString entry = QString::fromUtf8(desktopEntry);
+	QApplication::setApplicationName(QString::fromUtf8(className));
+	QGuiApplication::setDesktopFileName(entry);
+
+	// The theme answers with an icon that has no pictures for a name it
+	// does not know.
+	QIcon icon;
+	if (QIcon::hasThemeIcon(entry))
+		icon = QIcon::fromTheme(entry);
+	else {
+		QString beside = QApplication::applicationDirPath() + "/" + entry + ".png";
+		if (QFile::exists(beside))
+			icon = QIcon(beside);
+	}
+	if (icon.isNull())
+		return B_ENTRY_NOT_FOUND;
+	QApplication::setWindowIcon(icon);
+	return B_OK;
 }
 
 

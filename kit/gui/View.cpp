@@ -19,6 +19,7 @@
 #include <QPixmap>
 #include <QPointer>
 #include <QRegion>
+#include <QStyleHints>
 #include <QTextLayout>
 #include <QWheelEvent>
 
@@ -85,6 +86,10 @@ uint64 sPlacesChanged = 1;
 // at a time.
 const int kSmallPart = 256 * 256;
 const int kRowsCopiedAlone = 64;
+
+// How long a finger rests on a touch screen (milliseconds) before its press
+// counts as the secondary button's.
+const int kLongPress = 600;
 
 // The view the pointer was last seen over (entered or moved inside).
 QPointer<ViewWidget> sPointerWidget;
@@ -534,8 +539,12 @@ ViewWidget::ViewWidget(BView* view)
 	:
 	QWidget(NULL),
 	fView(view),
-	fPointerInside(false)
+	fPointerInside(false),
+	fHeldClicks(0)
 {
+	fLongPress.setSingleShot(true);
+	fLongPress.setInterval(kLongPress);
+	QObject::connect(&fLongPress, &QTimer::timeout, this, [this] { _LongPressed(); });
 	setMouseTracking(true);
 	setAcceptDrops(true);
 	// A view takes the focus when it asks for it (MakeFocus()), not when it
@@ -614,7 +623,8 @@ void
 ViewWidget::mousePressEvent(QMouseEvent* event)
 {
 	event->accept();
-	_DeliverButton(B_MOUSE_DOWN, event, 1);
+	if (!_HoldTouchPress(event, 1))
+		_DeliverButton(B_MOUSE_DOWN, event, 1);
 }
 
 
@@ -623,7 +633,8 @@ ViewWidget::mouseDoubleClickEvent(QMouseEvent* event)
 {
 	// The toolkit makes the second press of a double click this event.
 	event->accept();
-	_DeliverButton(B_MOUSE_DOWN, event, 2);
+	if (!_HoldTouchPress(event, 2))
+		_DeliverButton(B_MOUSE_DOWN, event, 2);
 }
 
 
@@ -631,7 +642,41 @@ void
 ViewWidget::mouseReleaseEvent(QMouseEvent* event)
 {
 	event->accept();
+	if (fLongPress.isActive())
+		_ReleaseHeldPress();
 	_DeliverButton(B_MOUSE_UP, event, 0);
+}
+
+
+bool
+ViewWidget::_HoldTouchPress(QMouseEvent* event, int32 clicks)
+{
+	bool finger = event->source() == Qt::MouseEventSynthesizedByQt
+		|| event->source() == Qt::MouseEventSynthesizedBySystem
+		|| event->pointingDevice()->type() == QInputDevice::DeviceType::TouchScreen;
+	if (!finger || event->button() != Qt::LeftButton)
+		return false;
+	fHeldPosition = event->position();
+	fHeldModifiers = event->modifiers();
+	fHeldClicks = clicks;
+	fLongPress.start();
+	return true;
+}
+
+
+void
+ViewWidget::_ReleaseHeldPress()
+{
+	fLongPress.stop();
+	_DeliverButton(B_MOUSE_DOWN, fHeldPosition, B_PRIMARY_MOUSE_BUTTON, fHeldModifiers,
+		fHeldClicks);
+}
+
+
+void
+ViewWidget::_LongPressed()
+{
+	_DeliverButton(B_MOUSE_DOWN, fHeldPosition, B_SECONDARY_MOUSE_BUTTON, fHeldModifiers, 1);
 }
 
 
@@ -639,6 +684,14 @@ void
 ViewWidget::mouseMoveEvent(QMouseEvent* event)
 {
 	event->accept();
+	// A finger that moves while its press is held drags: the press goes
+	// out as it was.
+	if (fLongPress.isActive()
+		&& (event->position() - fHeldPosition).manhattanLength()
+			>= QGuiApplication::styleHints()->startDragDistance())
+		_ReleaseHeldPress();
+	if (fLongPress.isActive())
+		return;
 	// While a button is held, the view that got the press keeps getting the
 	// moves, also those outside it.
 	uint32 transit =
@@ -786,13 +839,21 @@ ViewWidget::_ViewPoint(const QPointF& position) const
 void
 ViewWidget::_DeliverButton(uint32 what, QMouseEvent* event, int32 clicks)
 {
-	if (fView == NULL || fView->Window() == NULL)
-		return;
-	BPoint where = _ViewPoint(event->position());
-	BPoint screenWhere = fView->ConvertToScreen(where);
 	// The buttons held now: a press counts its own button, a release no
 	// longer does.
-	uint32 buttons = BPrivate::ButtonsOf(event->buttons());
+	_DeliverButton(what, event->position(), BPrivate::ButtonsOf(event->buttons()),
+		event->modifiers(), clicks);
+}
+
+
+void
+ViewWidget::_DeliverButton(uint32 what, const QPointF& position, uint32 buttons,
+	Qt::KeyboardModifiers modifiers, int32 clicks)
+{
+	if (fView == NULL || fView->Window() == NULL)
+		return;
+	BPoint where = _ViewPoint(position);
+	BPoint screenWhere = fView->ConvertToScreen(where);
 	BPrivate::SetMouseState(screenWhere, buttons);
 
 	BMessage* message = new BMessage(what);
@@ -800,7 +861,7 @@ ViewWidget::_DeliverButton(uint32 what, QMouseEvent* event, int32 clicks)
 	message->AddPoint("where", where);
 	message->AddPoint("screen_where", screenWhere);
 	message->AddInt32("buttons", static_cast<int32>(buttons));
-	message->AddInt32("modifiers", static_cast<int32>(BPrivate::ModifiersOf(event->modifiers())));
+	message->AddInt32("modifiers", static_cast<int32>(BPrivate::ModifiersOf(modifiers)));
 	if (what == B_MOUSE_DOWN)
 		message->AddInt32("clicks", clicks);
 	BPrivate::DispatchInput(fView->Window(), message, fView);

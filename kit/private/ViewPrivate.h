@@ -5,8 +5,10 @@
 #include <QColor>
 #include <QImage>
 #include <QPainter>
+#include <QPointF>
 #include <QRect>
 #include <QRegion>
+#include <QTimer>
 #include <QWidget>
 
 #include <functional>
@@ -67,6 +69,17 @@ private:
 	// A point of the widget (pixels) in the view's coordinates.
 	BPoint _ViewPoint(const QPointF& position) const;
 	void _DeliverButton(uint32 what, QMouseEvent* event, int32 clicks);
+	void _DeliverButton(uint32 what, const QPointF& position, uint32 buttons,
+		Qt::KeyboardModifiers modifiers, int32 clicks);
+
+	// A finger's press on a touch screen is held back until it is known
+	// what it is: lifted, a tap (the primary button); moved, a drag (the
+	// primary button); kept still for kLongPress, the secondary button.
+	// True when the press was a finger's and is held.
+	bool _HoldTouchPress(QMouseEvent* event, int32 clicks);
+	// The held press goes out as the primary button's.
+	void _ReleaseHeldPress();
+	void _LongPressed();
 	void _DeliverMoved(BPoint where, uint32 transit, uint32 buttons,
 		Qt::KeyboardModifiers modifiers);
 
@@ -74,6 +87,12 @@ private:
 	// The view was told that the pointer is on it, and not yet that it
 	// left.
 	bool fPointerInside;
+
+	// The finger's press that is held back, while fLongPress runs.
+	QTimer fLongPress;
+	QPointF fHeldPosition;
+	Qt::KeyboardModifiers fHeldModifiers;
+	int32 fHeldClicks;
 };
 
 
