@@ -13,6 +13,7 @@
 #include <chrono>
 
 #include <Errors.h>
+#include <private/DurableFiles.h>
 #include <private/SmallFiles.h>
 
 #include "RegularFile.h"
@@ -136,27 +137,6 @@ ParseNumber(const std::string& text, int32* number)
 }
 
 
-// Writes bytes; false when not all of them could be written, with written
-// (when given) telling how many were.
-bool
-WriteAll(int fd, const std::string& bytes, size_t* written = NULL)
-{
-	size_t done = 0;
-	bool complete = true;
-	while (done < bytes.size()) {
-		ssize_t count = write(fd, bytes.data() + done, bytes.size() - done);
-		if (count < 0 && errno == EINTR)
-			continue;
-		if (count <= 0) {
-			complete = false;
-			break;
-		}
-		done += count;
-	}
-	if (written != NULL)
-		*written = done;
-	return complete;
-}
 
 
 const uint64 kChecksumStart = 14695981039346656037ull;
@@ -561,8 +541,8 @@ JournalWriter::_WriteQueued(std::unique_lock<std::mutex>& queueLock)
 
 	status_t status = _Open();
 	size_t written = 0;
-	if (status == B_OK && !WriteAll(fFile, batch, &written))
-		status = status_for_errno(errno);
+	if (status == B_OK)
+		status = BPrivate::WriteFully(fFile, batch.data(), batch.size(), &written);
 	if (status == B_OK && fdatasync(fFile) != 0)
 		status = status_for_errno(errno);
 	// The lines in the file stay there, also when the flush failed: the
@@ -615,11 +595,12 @@ JournalWriter::_Open()
 	// event starts a line of its own.
 	if (st.st_size > 0) {
 		char last = '\n';
-		if (pread(fd, &last, 1, st.st_size - 1) == 1 && last != '\n'
-			&& !WriteAll(fd, kCutLineEnd)) {
-			int error = errno;
+		status_t ended = B_OK;
+		if (pread(fd, &last, 1, st.st_size - 1) == 1 && last != '\n')
+			ended = BPrivate::WriteFully(fd, kCutLineEnd, strlen(kCutLineEnd));
+		if (ended != B_OK) {
 			close(fd);
-			return status_for_errno(error);
+			return ended;
 		}
 	}
 	fFile = fd;

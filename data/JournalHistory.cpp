@@ -13,6 +13,7 @@
 
 #include <Entry.h>
 #include <String.h>
+#include <private/DurableFiles.h>
 
 #include "BxString.h"
 #include "CSVFields.h"
@@ -223,7 +224,7 @@ PrintHistory(const char* menuPath, const char* person, int output)
 		},
 		person, StoredColumns());
 	fflush(stdout);
-	if (!WriteAllTo(output, text.data(), text.size())) {
+	if (BPrivate::WriteFully(output, text.data(), text.size()) != B_OK) {
 		fprintf(stderr, "Vantuk: cannot write the history: %s\n", strerror(errno));
 		return 1;
 	}

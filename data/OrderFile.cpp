@@ -14,6 +14,7 @@
 #include <unordered_map>
 
 #include <Errors.h>
+#include <private/DurableFiles.h>
 #include <private/LargePages.h>
 
 #include "BxString.h"
@@ -288,10 +289,7 @@ WriteFileAtomically(const char* path, const std::function<bool(FILE*)>& write)
 	std::string leaf = slash == std::string::npos ? target : target.substr(slash + 1);
 	std::string temporary = folder + "/." + leaf + "." + std::string(kTemporaryLetters, 'X');
 
-	int fd = mkstemp(temporary.data());
-	if (fd < 0)
-		return status_for_errno(errno);
-	// The new file keeps the old one's permissions (mkstemp makes 0600).
+	// The new file keeps the old one's permissions.
 	mode_t mode = 0644;
 	if (stat(target.c_str(), &st) == 0)
 		mode = st.st_mode & 07777;
@@ -300,37 +298,24 @@ WriteFileAtomically(const char* path, const std::function<bool(FILE*)>& write)
 		umask(mask);
 		mode = 0666 & ~mask;
 	}
-	fchmod(fd, mode);
 
-	FILE* file = fdopen(fd, "wb");
-	if (file == NULL) {
-		status = status_for_errno(errno);
-		close(fd);
-		unlink(temporary.c_str());
+	return BPrivate::ReplaceFile(target, temporary, mode, [&write](int fd) {
+		// The writer gets a stream of its own on the new file.
+		int streamFd = dup(fd);
+		FILE* file = streamFd >= 0 ? fdopen(streamFd, "wb") : NULL;
+		if (file == NULL) {
+			status_t status = status_for_errno(errno);
+			if (streamFd >= 0)
+				close(streamFd);
+			return status;
+		}
+		status_t status = write(file) ? B_OK : B_ERROR;
+		if (status == B_OK && (fflush(file) != 0 || ferror(file)))
+			status = status_for_errno(errno != 0 ? errno : EIO);
+		if (fclose(file) != 0 && status == B_OK)
+			status = status_for_errno(errno);
 		return status;
-	}
-
-	if (!write(file))
-		status = B_ERROR;
-	if (status == B_OK && (fflush(file) != 0 || ferror(file)))
-		status = status_for_errno(errno != 0 ? errno : EIO);
-	if (status == B_OK && fsync(fileno(file)) != 0)
-		status = status_for_errno(errno);
-	if (fclose(file) != 0 && status == B_OK)
-		status = status_for_errno(errno);
-	if (status == B_OK && rename(temporary.c_str(), target.c_str()) != 0)
-		status = status_for_errno(errno);
-	if (status != B_OK) {
-		unlink(temporary.c_str());
-		return status;
-	}
-
-	int folderFd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-	if (folderFd >= 0) {
-		fsync(folderFd);
-		close(folderFd);
-	}
-	return B_OK;
+	});
 }
 
 
@@ -715,16 +700,7 @@ AppendClosedMarker(const char* path, time_t moment)
 	// A full disk may take part of the line: what it took is cut off again,
 	// or a marker cut after its start would close the week at the next read.
 	size_t written = 0;
-	while (written < line.size()) {
-		ssize_t result = write(fd, line.data() + written, line.size() - written);
-		if (result < 0 && errno == EINTR)
-			continue;
-		if (result <= 0) {
-			status = status_for_errno(result < 0 ? errno : EIO);
-			break;
-		}
-		written += static_cast<size_t>(result);
-	}
+	status = BPrivate::WriteFully(fd, line.data(), line.size(), &written);
 	if (status == B_OK && fsync(fd) != 0)
 		status = status_for_errno(errno);
 	if (status != B_OK && written > 0 && oldSize >= 0 && ftruncate(fd, oldSize) == 0)

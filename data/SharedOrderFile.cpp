@@ -14,6 +14,7 @@
 #include <vector>
 
 #include <Errors.h>
+#include <private/DurableFiles.h>
 
 #include "BxString.h"
 #include "MenuFile.h"
@@ -55,15 +56,9 @@ LockWhole(int fd, short type)
 std::string
 ReadAll(int fd)
 {
+	// A larger file is no lock file of ours: its start is enough.
 	std::string content;
-	char buffer[4096];
-	off_t offset = 0;
-	ssize_t count;
-	while (content.size() < kLargestLockFile
-		&& (count = pread(fd, buffer, sizeof(buffer), offset)) > 0) {
-		content.append(buffer, count);
-		offset += count;
-	}
+	BPrivate::ReadFullyAt(fd, 0, &content, kLargestLockFile);
 	return content;
 }
 
@@ -198,11 +193,12 @@ OrderFileLock::NoteSave(
 	for (const std::string& line : landed)
 		content += line + "\n";
 	content += kBegun + host + " " + checksum + "\n";
-	if (ftruncate(fFile, 0) != 0
-		|| pwrite(fFile, content.data(), content.size(), 0) != static_cast<ssize_t>(content.size())
-		|| fdatasync(fFile) != 0)
+	if (ftruncate(fFile, 0) != 0)
 		return status_for_errno(errno);
-	return B_OK;
+	status_t status = BPrivate::WriteFullyAt(fFile, content.data(), content.size(), 0);
+	if (status == B_OK && fdatasync(fFile) != 0)
+		status = status_for_errno(errno);
+	return status;
 }
 
 

@@ -11,6 +11,7 @@
 
 #include <Entry.h>
 #include <List.h>
+#include <private/DurableFiles.h>
 
 #include "BxString.h"
 #include "Labels.h"
@@ -192,22 +193,6 @@ WriteWeekFilesSummary(const char* menuPath, int type, const SummaryColumns& colu
 }
 
 
-bool
-WriteAllTo(int fd, const char* data, size_t size)
-{
-	while (size > 0) {
-		ssize_t written = write(fd, data, size);
-		if (written < 0 && errno == EINTR)
-			continue;
-		if (written <= 0)
-			return false;
-		data += written;
-		size -= static_cast<size_t>(written);
-	}
-	return true;
-}
-
-
 static bool sDiagnosticsShown = false;
 
 
@@ -269,7 +254,7 @@ RunSummaryCommand(const char* name, const char* menuPath)
 	int writeError = 0;
 	bool complete = true;
 	SummaryWriter write = [output, &writeError](const char* data, size_t size) {
-		if (WriteAllTo(output, data, size))
+		if (BPrivate::WriteFully(output, data, size) == B_OK)
 			return true;
 		writeError = errno;
 		return false;

@@ -54,7 +54,4 @@ bool RouteDiagnostics();
 // on standard error).
 int TakeStandardOutputForText();
 
-// Writes all of data to fd; false when the file takes no more.
-bool WriteAllTo(int fd, const char* data, size_t size);
-
 #endif // SUMMARY_COMMAND_H

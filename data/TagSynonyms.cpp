@@ -13,6 +13,7 @@
 #include <vector>
 
 #include <Errors.h>
+#include <private/DurableFiles.h>
 #include <private/SmallFiles.h>
 
 #include "BxString.h"
@@ -317,7 +318,7 @@ MakeSynonymFile(const char* path, BString* problem)
 		return status;
 	}
 	static const char kHeader[] = "# tag<TAB>name, \"_\" for a blank: 0F00A1B2C3\tCanteen_Guest\n";
-	bool written = write(fd, kHeader, strlen(kHeader)) == static_cast<ssize_t>(strlen(kHeader));
+	bool written = BPrivate::WriteFully(fd, kHeader, strlen(kHeader)) == B_OK;
 	if (close(fd) != 0 || !written) {
 		SetProblem(problem, path, "the file cannot be written");
 		return B_IO_ERROR;

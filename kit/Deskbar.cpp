@@ -2,14 +2,13 @@
 
 #include <errno.h>
 #include <fcntl.h>
-#include <inttypes.h>
-#include <signal.h>
 #include <stdio.h>
-#include <stdlib.h>
 #include <string.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <map>
+#include <mutex>
 #include <string>
 
 #include "private/MessagePort.h"
@@ -22,75 +21,21 @@
 // An item is the file <message folder>/deskbar/NAME, NAME being the item's
 // name made a file name by SafeFileName(). It holds one line:
 //
-//     <process id> <start time of that process in clock ticks since boot>
+//     <process id> 0
 //
-// The item counts as installed while that process runs. The start time
-// tells the process apart from a later one that got the same id; 0 means
-// unknown, and then the id alone decides. The message folder is ours alone
-// (mode 0700), so nobody else can make or change a record.
+// (the 0 stood for a start time, which nothing needs any more). The program
+// that added the item keeps the file open with a write lock on it (an open
+// file description lock) for as long as it runs; the kernel lets the lock
+// go when the program ends, however it ends. The item counts as installed
+// while somebody holds that lock. The message folder is ours alone (mode
+// 0700), so nobody else can make or change a record.
 
 
 namespace {
 
-struct ItemRecord {
-	pid_t pid = -1;
-	uint64 startTime = 0;
-};
-
-
-// Field 22 of /proc/PID/stat, and whether the process is a zombie (ended,
-// not yet reaped: it does not run any more). false when there is no such
-// process.
-bool
-GetProcessState(pid_t pid, uint64* startTime, bool* zombie)
-{
-	char path[64];
-	snprintf(path, sizeof(path), "/proc/%d/stat", static_cast<int>(pid));
-	int fd = open(path, O_RDONLY | O_CLOEXEC);
-	if (fd < 0)
-		return false;
-	char text[1024];
-	ssize_t got = read(fd, text, sizeof(text) - 1);
-	while (got < 0 && errno == EINTR)
-		got = read(fd, text, sizeof(text) - 1);
-	close(fd);
-	if (got <= 0)
-		return false;
-	text[got] = '\0';
-
-	// The name in parentheses may hold anything, ")" and spaces included;
-	// the fields that matter start after its last ")".
-	const char* fields = strrchr(text, ')');
-	if (fields == NULL)
-		return false;
-	char state;
-	unsigned long long start;
-	// state, then 18 fields we skip, then the start time.
-	if (sscanf(fields + 1, " %c %*s %*s %*s %*s %*s %*s %*s %*s %*s %*s %*s %*s %*s %*s "
-			"%*s %*s %*s %*s %llu", &state, &start) != 2) {
-		return false;
-	}
-	*startTime = start;
-	*zombie = state == 'Z';
-	return true;
-}
-
-
-bool
-IsRunning(const ItemRecord& record)
-{
-	if (record.pid <= 0)
-		return false;
-	// EPERM: it runs, as another user.
-	if (kill(record.pid, 0) != 0 && errno != EPERM)
-		return false;
-
-	uint64 startTime;
-	bool zombie;
-	if (!GetProcessState(record.pid, &startTime, &zombie))
-		return true;
-	return !zombie && (record.startTime == 0 || record.startTime == startTime);
-}
+// The records this program holds locked, by their path.
+std::mutex sHeldLock;
+std::map<std::string, int> sHeld;
 
 
 status_t
@@ -114,20 +59,82 @@ RecordPath(const char* name, bool createFolder, std::string* path)
 }
 
 
+// The process id the record at path names; B_BAD_DATA for a record that
+// does not hold up.
 status_t
-ReadRecord(const std::string& path, ItemRecord* record)
+ReadRecord(const std::string& path, pid_t* pid)
 {
 	std::string text;
 	status_t status = BPrivate::ReadSmallFile(path, 64, &text);
 	if (status != B_OK)
 		return status;
 
-	int pid;
+	int id;
 	unsigned long long startTime;
-	if (sscanf(text.c_str(), "%d %llu", &pid, &startTime) != 2 || pid <= 0)
+	if (sscanf(text.c_str(), "%d %llu", &id, &startTime) != 2 || id <= 0)
 		return B_BAD_DATA;
-	record->pid = pid;
-	record->startTime = startTime;
+	*pid = id;
+	return B_OK;
+}
+
+
+// Whether a running program holds the record at path locked.
+bool
+IsHeld(const std::string& path)
+{
+	int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
+	if (fd < 0)
+		return false;
+	struct flock lock;
+	memset(&lock, 0, sizeof(lock));
+	lock.l_type = F_WRLCK;
+	lock.l_whence = SEEK_SET;
+	bool held = fcntl(fd, F_OFD_GETLK, &lock) == 0 && lock.l_type != F_UNLCK;
+	close(fd);
+	return held;
+}
+
+
+// Lets the lock on the record at path go, when this program holds it.
+// True when it did.
+bool
+LetGo(const std::string& path)
+{
+	std::lock_guard<std::mutex> guard(sHeldLock);
+	auto held = sHeld.find(path);
+	if (held == sHeld.end())
+		return false;
+	close(held->second);
+	sHeld.erase(held);
+	return true;
+}
+
+
+// Writes the record of this program at path and keeps it locked.
+status_t
+HoldRecord(const std::string& path)
+{
+	LetGo(path);
+	char text[64];
+	snprintf(text, sizeof(text), "%d 0\n", static_cast<int>(getpid()));
+	status_t status = BPrivate::WriteSmallFile(path, text, 0600);
+	if (status != B_OK)
+		return status;
+
+	int fd = open(path.c_str(), O_RDWR | O_CLOEXEC | O_NOFOLLOW);
+	if (fd < 0)
+		return status_for_errno(errno);
+	struct flock lock;
+	memset(&lock, 0, sizeof(lock));
+	lock.l_type = F_WRLCK;
+	lock.l_whence = SEEK_SET;
+	if (fcntl(fd, F_OFD_SETLK, &lock) != 0) {
+		status = status_for_errno(errno);
+		close(fd);
+		return status;
+	}
+	std::lock_guard<std::mutex> guard(sHeldLock);
+	sHeld[path] = fd;
 	return B_OK;
 }
 
@@ -148,9 +155,9 @@ bool
 BDeskbar::HasItem(const char* name) const
 {
 	std::string path;
-	ItemRecord record;
-	return RecordPath(name, false, &path) == B_OK && ReadRecord(path, &record) == B_OK
-		&& IsRunning(record);
+	pid_t pid;
+	return RecordPath(name, false, &path) == B_OK && ReadRecord(path, &pid) == B_OK
+		&& IsHeld(path);
 }
 
 
@@ -161,17 +168,7 @@ BDeskbar::AddItem(const char* name)
 	status_t status = RecordPath(name, true, &path);
 	if (status != B_OK)
 		return status;
-
-	ItemRecord record;
-	record.pid = getpid();
-	bool zombie;
-	if (!GetProcessState(record.pid, &record.startTime, &zombie))
-		record.startTime = 0;
-
-	char text[64];
-	snprintf(text, sizeof(text), "%d %" PRIu64 "\n", static_cast<int>(record.pid),
-		record.startTime);
-	return BPrivate::WriteSmallFile(path, text, 0600);
+	return HoldRecord(path);
 }
 
 
@@ -185,16 +182,17 @@ BDeskbar::RemoveItem(const char* name)
 	if (status != B_OK)
 		return status;
 
-	ItemRecord record;
-	status = ReadRecord(path, &record);
+	pid_t pid;
+	status = ReadRecord(path, &pid);
 	if (status != B_OK)
 		return status;
-	if (record.pid == getpid()) {
+	bool ours = LetGo(path);
+	if (ours && pid == getpid()) {
 		if (unlink(path.c_str()) != 0)
 			return status_for_errno(errno);
 		return B_OK;
 	}
-	if (IsRunning(record))
+	if (IsHeld(path))
 		return B_NOT_ALLOWED;
 	unlink(path.c_str());
 	return B_ENTRY_NOT_FOUND;

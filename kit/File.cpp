@@ -10,6 +10,8 @@
 #include <Entry.h>
 #include <Path.h>
 
+#include "private/DurableFiles.h"
+
 
 namespace {
 
@@ -217,19 +219,10 @@ BFile::Write(const void* buffer, size_t size)
 		return B_BAD_VALUE;
 
 	// write(2) may take less than it was given; callers of this API expect
-	// all of it unless something is wrong, so we go on until then.
-	size = ClampSize(size);
-	const char* bytes = static_cast<const char*>(buffer);
+	// all of it unless something is wrong, and then what went out.
 	size_t written = 0;
-	while (written < size) {
-		ssize_t result = write(fFd, bytes + written, size - written);
-		if (result < 0 && errno == EINTR)
-			continue;
-		if (result < 0)
-			return written > 0 ? (ssize_t)written : status_for_errno(errno);
-		written += result;
-	}
-	return written;
+	status_t status = BPrivate::WriteFully(fFd, buffer, ClampSize(size), &written);
+	return status != B_OK && written == 0 ? status : static_cast<ssize_t>(written);
 }
 
 
@@ -243,18 +236,9 @@ BFile::WriteAt(off_t location, const void* buffer, size_t size)
 	if (location < 0 || (buffer == NULL && size > 0))
 		return B_BAD_VALUE;
 
-	size = ClampSize(size);
-	const char* bytes = static_cast<const char*>(buffer);
 	size_t written = 0;
-	while (written < size) {
-		ssize_t result = pwrite(fFd, bytes + written, size - written, location + written);
-		if (result < 0 && errno == EINTR)
-			continue;
-		if (result < 0)
-			return written > 0 ? (ssize_t)written : status_for_errno(errno);
-		written += result;
-	}
-	return written;
+	status_t status = BPrivate::WriteFullyAt(fFd, buffer, ClampSize(size), location, &written);
+	return status != B_OK && written == 0 ? status : static_cast<ssize_t>(written);
 }
 
 

@@ -6,15 +6,13 @@
 #include <Point.h>
 #include <SupportDefs.h>
 
-#include <string>
-#include <vector>
-
 namespace BPrivate {
 
 // Who answers the calls that wait for a person: BAlert::Go, BPopUpMenu::Go,
 // and the page setup and job dialogs of BPrintJob. While a responder is
 // installed, those calls ask it instead of showing anything and return its
-// answer at once. Tests install one; the program never does.
+// answer at once. Tests install one (RecordingResponder.h, in the tests'
+// support library); the program never does.
 class ModalResponder {
 public:
 	virtual ~ModalResponder();
@@ -34,49 +32,6 @@ public:
 void SetModalResponder(ModalResponder* responder);
 ModalResponder* CurrentModalResponder();
 
-
-// A responder that writes down every request and answers what it is told.
-class RecordingResponder : public ModalResponder {
-public:
-	struct AlertRequest {
-		std::string title;
-		std::string text;
-		std::vector<std::string> buttonLabels;
-		alert_type type;
-	};
-
-	struct PopUpRequest {
-		std::vector<std::string> itemLabels;
-		BPoint screenWhere;
-	};
-
-	RecordingResponder();
-	virtual ~RecordingResponder();
-
-	virtual int32 AlertGo(const char* title, const char* text, int32 buttonCount,
-		const char* const* buttonLabels, alert_type type);
-	virtual int32 PopUpGo(const char* const* itemLabels, int32 count, BPoint screenWhere);
-	// Both record the settings as they were given.
-	virtual status_t PageSetup(BMessage* settings);
-	// With fPrintDialogResult B_OK and an fOutputPath, the job prints to
-	// that PDF file instead of a printer.
-	virtual status_t PrintDialog(BMessage* settings);
-
-	// The answers: the next alerts take fAlertAnswers in turn, the others
-	// fAlertAnswer.
-	std::vector<int32> fAlertAnswers;
-	int32 fAlertAnswer;
-	int32 fPopUpAnswer;
-	status_t fPageSetupResult;
-	status_t fPrintDialogResult;
-	std::string fOutputPath;
-
-	// The requests, in the order they came
-	std::vector<AlertRequest> fAlerts;
-	std::vector<PopUpRequest> fPopUps;
-	std::vector<BMessage> fPageSetups;
-	std::vector<BMessage> fPrintDialogs;
-};
 
 } // namespace BPrivate
 

@@ -19,6 +19,8 @@
 #include <Path.h>
 #include <TypeConstants.h>
 
+#include "private/DurableFiles.h"
+
 
 // Where a node's attributes live
 // ================================
@@ -337,56 +339,19 @@ LoadSideFile(const std::string& path, AttributeList* list)
 	}
 
 	// Read to the end of what is there; a file that shrinks meanwhile is
-	// simply shorter, and the parser judges what it got.
-	std::vector<uint8> bytes(st.st_size);
-	size_t filled = 0;
-	while (filled < bytes.size()) {
-		ssize_t got = read(fd, bytes.data() + filled, bytes.size() - filled);
-		if (got < 0 && errno == EINTR)
-			continue;
-		if (got < 0) {
-			int error = errno;
-			close(fd);
-			return status_for_errno(error);
-		}
-		if (got == 0)
-			break;
-		filled += got;
-	}
+	// simply shorter, one that grows is read as long as it was, and the
+	// parser judges what it got.
+	std::string text;
+	status_t read = BPrivate::ReadFully(fd, &text, static_cast<size_t>(st.st_size));
 	close(fd);
-	bytes.resize(filled);
+	if (read != B_OK && read != B_FILE_TOO_LARGE)
+		return read;
+	std::vector<uint8> bytes(text.begin(), text.end());
 
 	status_t status = ParseSideFile(bytes, list);
 	if (status != B_OK)
 		list->clear();
 	return status;
-}
-
-
-status_t
-WriteAll(int fd, const std::vector<uint8>& bytes)
-{
-	size_t written = 0;
-	while (written < bytes.size()) {
-		ssize_t result = write(fd, bytes.data() + written, bytes.size() - written);
-		if (result < 0 && errno == EINTR)
-			continue;
-		if (result < 0)
-			return status_for_errno(errno);
-		written += result;
-	}
-	return B_OK;
-}
-
-
-void
-SyncFolder(const std::string& folder)
-{
-	int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-	if (fd >= 0) {
-		fsync(fd);
-		close(fd);
-	}
 }
 
 
@@ -401,7 +366,7 @@ StoreSideFile(const std::string& path, const AttributeList& list, mode_t mode)
 	if (list.empty()) {
 		if (unlink(path.c_str()) != 0 && errno != ENOENT)
 			return status_for_errno(errno);
-		SyncFolder(folder);
+		BPrivate::SyncFolder(folder);
 		return B_OK;
 	}
 
@@ -418,28 +383,9 @@ StoreSideFile(const std::string& path, const AttributeList& list, mode_t mode)
 		return B_FILE_TOO_LARGE;
 
 	// A short temporary name, so that a long node name still has room.
-	std::string temporary = folder + "/.attrs-XXXXXX";
-	int fd = mkostemp(temporary.data(), O_CLOEXEC);
-	if (fd < 0)
-		return status_for_errno(errno);
-
-	status_t status = B_OK;
-	if (fchmod(fd, mode) != 0)
-		status = status_for_errno(errno);
-	if (status == B_OK)
-		status = WriteAll(fd, bytes);
-	if (status == B_OK && fsync(fd) != 0)
-		status = status_for_errno(errno);
-	if (close(fd) != 0 && status == B_OK)
-		status = status_for_errno(errno);
-	if (status == B_OK && rename(temporary.c_str(), path.c_str()) != 0)
-		status = status_for_errno(errno);
-	if (status != B_OK) {
-		unlink(temporary.c_str());
-		return status;
-	}
-	SyncFolder(folder);
-	return B_OK;
+	return BPrivate::ReplaceFile(path, folder + "/.attrs-XXXXXX", mode, [&bytes](int fd) {
+		return BPrivate::WriteFully(fd, bytes.data(), bytes.size());
+	});
 }
 
 

@@ -10,10 +10,12 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <string>
 #include <vector>
 
 #include <MimeType.h>
 
+#include "private/DurableFiles.h"
 #include "private/MessagePort.h"
 
 
@@ -32,21 +34,120 @@ struct LaunchReport {
 };
 
 
-bool
-ReadFully(int fd, void* buffer, size_t size)
+// The desktop's opener, which opens a document with the program the person
+// chose for its kind; looked up on the PATH.
+const char* const kOpener = "xdg-open";
+
+
+// Starts program (a path, or with searchPath a name looked up on the PATH)
+// with arguments (program's name first, NULL at the end), without a shell,
+// and does not wait for it. A middle process starts it and ends at once, so
+// that the program is nobody's child here and leaves no zombie behind,
+// whoever reaps what in this process.
+status_t
+SpawnDetached(const char* program, bool searchPath, std::vector<char*>& arguments, team_id* team)
 {
-	char* bytes = static_cast<char*>(buffer);
-	while (size > 0) {
-		ssize_t got = read(fd, bytes, size);
-		if (got < 0 && errno == EINTR)
-			continue;
-		if (got <= 0)
-			return false;
-		bytes += got;
-		size -= got;
+	// The program starts with a clean signal state of its own, in its own
+	// session, as if started from the desktop. Everything is made before
+	// fork(): the middle process only spawns, writes and ends.
+	posix_spawnattr_t attributes;
+	posix_spawnattr_init(&attributes);
+	sigset_t signals;
+	sigemptyset(&signals);
+	posix_spawnattr_setsigmask(&attributes, &signals);
+	sigaddset(&signals, SIGPIPE);
+	sigaddset(&signals, SIGCHLD);
+	sigaddset(&signals, SIGINT);
+	sigaddset(&signals, SIGQUIT);
+	sigaddset(&signals, SIGHUP);
+	posix_spawnattr_setsigdefault(&attributes, &signals);
+	posix_spawnattr_setflags(&attributes,
+		POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSID);
+
+	int reportPipe[2];
+	if (pipe2(reportPipe, O_CLOEXEC) != 0) {
+		posix_spawnattr_destroy(&attributes);
+		return B_LAUNCH_FAILED;
 	}
-	return true;
+
+	pid_t middle = fork();
+	if (middle == 0) {
+		close(reportPipe[0]);
+		pid_t started = -1;
+		LaunchReport report;
+		report.error = searchPath
+			? posix_spawnp(&started, program, NULL, &attributes, arguments.data(), environ)
+			: posix_spawn(&started, program, NULL, &attributes, arguments.data(), environ);
+		report.team = report.error == 0 ? started : -1;
+		ssize_t written = write(reportPipe[1], &report, sizeof(report));
+		_exit(written == sizeof(report) ? 0 : 1);
+	}
+	int forkError = errno;
+	close(reportPipe[1]);
+	posix_spawnattr_destroy(&attributes);
+
+	LaunchReport report = {forkError, -1};
+	if (middle > 0) {
+		// The middle process writes the report and ends, which ends the
+		// pipe too.
+		std::string said;
+		if (BPrivate::ReadFully(reportPipe[0], &said, sizeof(report)) == B_OK
+			&& said.size() == sizeof(report))
+			memcpy(&report, said.data(), sizeof(report));
+		else
+			report = {EIO, -1};
+		while (waitpid(middle, NULL, 0) < 0 && errno == EINTR) {
+		}
+	}
+	close(reportPipe[0]);
+
+	if (report.error != 0) {
+		fprintf(stderr, "vantuk: %s cannot be started: %s\n", program, strerror(report.error));
+		return B_LAUNCH_FAILED;
+	}
+	if (team != NULL)
+		*team = report.team;
+	return B_OK;
 }
+
+
+// Starts the program file at path with args as its arguments.
+status_t
+LaunchProgram(const char* path, int argc, const char* const* args, team_id* team)
+{
+	struct stat st;
+	if (stat(path, &st) != 0 || !S_ISREG(st.st_mode) || access(path, X_OK) != 0) {
+		fprintf(stderr, "vantuk: %s cannot be started: it is not a program\n", path);
+		return B_LAUNCH_FAILED;
+	}
+	// Whatever anybody wrote into it would run as us.
+	if ((st.st_mode & S_IWOTH) != 0) {
+		fprintf(stderr, "vantuk: %s is not started: every user may change it\n", path);
+		return B_LAUNCH_FAILED;
+	}
+
+	std::vector<char*> arguments;
+	arguments.push_back(const_cast<char*>(path));
+	for (int i = 0; i < argc; i++) {
+		if (args[i] == NULL)
+			return B_BAD_VALUE;
+		arguments.push_back(const_cast<char*>(args[i]));
+	}
+	arguments.push_back(NULL);
+	return SpawnDetached(path, false, arguments, team);
+}
+
+
+// Opens the document at path with the desktop's opener: the path is its
+// one argument, past no shell, so no quote or "$(...)" in a file name can
+// become a command.
+status_t
+OpenDocument(const char* path, team_id* team)
+{
+	std::vector<char*> arguments = {const_cast<char*>(kOpener), const_cast<char*>(path), NULL};
+	return SpawnDetached(kOpener, true, arguments, team);
+}
+
 
 } // namespace
 
@@ -103,9 +204,7 @@ BRoster::GetAppInfo(const char* signature, app_info* info) const
 
 
 // No shell comes between: the hint is started as it is, with args as its
-// arguments, whatever characters the path or the arguments hold. A middle
-// process starts it and ends at once, so that the program is nobody's child
-// here and leaves no zombie behind, whoever reaps what in this process.
+// arguments, whatever characters the path or the arguments hold.
 status_t
 BRoster::Launch(const char* signature, int argc, const char* const* args, team_id* team) const
 {
@@ -120,7 +219,8 @@ BRoster::Launch(const char* signature, int argc, const char* const* args, team_i
 			signature);
 		return B_LAUNCH_FAILED;
 	}
-	return Launch(&hint, argc, args, team);
+	// What a signature names is a program, never a document to open.
+	return LaunchProgram(hint.path(), argc, args, team);
 }
 
 
@@ -130,79 +230,15 @@ BRoster::Launch(const entry_ref* ref, int argc, const char* const* args, team_id
 	if (ref == NULL || ref->path() == NULL || argc < 0 || (argc > 0 && args == NULL))
 		return B_BAD_VALUE;
 	struct stat st;
-	if (stat(ref->path(), &st) != 0 || !S_ISREG(st.st_mode) || access(ref->path(), X_OK) != 0) {
-		fprintf(stderr, "vantuk: %s cannot be started: it is not a program\n", ref->path());
+	if (stat(ref->path(), &st) != 0) {
+		fprintf(stderr, "vantuk: %s cannot be started: %s\n", ref->path(), strerror(errno));
 		return B_LAUNCH_FAILED;
 	}
-	// Whatever anybody wrote into it would run as us.
-	if ((st.st_mode & S_IWOTH) != 0) {
-		fprintf(stderr, "vantuk: %s is not started: every user may change it\n", ref->path());
-		return B_LAUNCH_FAILED;
-	}
-
-	// Everything is made before fork(): the middle process only spawns,
-	// writes and ends.
-	std::vector<char*> arguments;
-	arguments.push_back(const_cast<char*>(ref->path()));
-	for (int i = 0; i < argc; i++) {
-		if (args[i] == NULL)
-			return B_BAD_VALUE;
-		arguments.push_back(const_cast<char*>(args[i]));
-	}
-	arguments.push_back(NULL);
-
-	// The program starts with a clean signal state of its own, in its own
-	// session, as if started from the desktop.
-	posix_spawnattr_t attributes;
-	posix_spawnattr_init(&attributes);
-	sigset_t signals;
-	sigemptyset(&signals);
-	posix_spawnattr_setsigmask(&attributes, &signals);
-	sigaddset(&signals, SIGPIPE);
-	sigaddset(&signals, SIGCHLD);
-	sigaddset(&signals, SIGINT);
-	sigaddset(&signals, SIGQUIT);
-	sigaddset(&signals, SIGHUP);
-	posix_spawnattr_setsigdefault(&attributes, &signals);
-	posix_spawnattr_setflags(&attributes,
-		POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSID);
-
-	int reportPipe[2];
-	if (pipe2(reportPipe, O_CLOEXEC) != 0) {
-		posix_spawnattr_destroy(&attributes);
-		return B_LAUNCH_FAILED;
-	}
-
-	pid_t middle = fork();
-	if (middle == 0) {
-		close(reportPipe[0]);
-		pid_t started = -1;
-		LaunchReport report;
-		report.error = posix_spawn(&started, arguments[0], NULL, &attributes, arguments.data(),
-			environ);
-		report.team = report.error == 0 ? started : -1;
-		ssize_t written = write(reportPipe[1], &report, sizeof(report));
-		_exit(written == sizeof(report) ? 0 : 1);
-	}
-	int forkError = errno;
-	close(reportPipe[1]);
-	posix_spawnattr_destroy(&attributes);
-
-	LaunchReport report = {forkError, -1};
-	if (middle > 0) {
-		if (!ReadFully(reportPipe[0], &report, sizeof(report)))
-			report = {EIO, -1};
-		while (waitpid(middle, NULL, 0) < 0 && errno == EINTR) {
-		}
-	}
-	close(reportPipe[0]);
-
-	if (report.error != 0) {
-		fprintf(stderr, "vantuk: %s cannot be started: %s\n", ref->path(),
-			strerror(report.error));
-		return B_LAUNCH_FAILED;
-	}
-	if (team != NULL)
-		*team = report.team;
-	return B_OK;
+	// A program file starts; a document (a file that is no program, or a
+	// folder) opens with the program the desktop has for it.
+	if (S_ISREG(st.st_mode) && access(ref->path(), X_OK) == 0)
+		return LaunchProgram(ref->path(), argc, args, team);
+	if (argc > 0)
+		return B_BAD_VALUE;
+	return OpenDocument(ref->path(), team);
 }

@@ -1,5 +1,7 @@
 #include "private/SmallFiles.h"
 
+#include "private/DurableFiles.h"
+
 #include <errno.h>
 #include <fcntl.h>
 #include <stdio.h>
@@ -66,34 +68,7 @@ BPrivate::SafeFileName(const char* name, std::string* fileName)
 status_t
 BPrivate::WriteSmallFile(const std::string& path, const std::string& content, mode_t mode)
 {
-	std::string temporary = path + ".XXXXXX";
-	int fd = mkostemp(temporary.data(), O_CLOEXEC);
-	if (fd < 0)
-		return status_for_errno(errno);
-
-	status_t status = B_OK;
-	const char* data = content.data();
-	size_t left = content.size();
-	while (left > 0 && status == B_OK) {
-		ssize_t written = write(fd, data, left);
-		if (written > 0) {
-			data += written;
-			left -= written;
-		} else if (written < 0 && errno != EINTR)
-			status = status_for_errno(errno);
-	}
-	// mkostemp makes the file 0600; records others may read say so.
-	if (status == B_OK && fchmod(fd, mode) != 0)
-		status = status_for_errno(errno);
-	if (status == B_OK && fsync(fd) != 0)
-		status = status_for_errno(errno);
-	if (close(fd) != 0 && status == B_OK)
-		status = status_for_errno(errno);
-	if (status == B_OK && rename(temporary.c_str(), path.c_str()) != 0)
-		status = status_for_errno(errno);
-	if (status != B_OK)
-		unlink(temporary.c_str());
-	return status;
+	return ReplaceFile(path, content, mode);
 }
 
 
@@ -118,23 +93,10 @@ BPrivate::ReadSmallFile(const std::string& path, size_t maxSize, std::string* co
 	} else if (static_cast<size_t>(st.st_size) > maxSize)
 		status = B_FILE_TOO_LARGE;
 
+	// It may have grown since fstat().
 	std::string text;
-	while (status == B_OK) {
-		char buffer[4096];
-		ssize_t got = read(fd, buffer, sizeof(buffer));
-		if (got == 0)
-			break;
-		if (got < 0) {
-			if (errno != EINTR)
-				status = status_for_errno(errno);
-			continue;
-		}
-		// It may have grown since fstat().
-		if (text.size() + got > maxSize)
-			status = B_FILE_TOO_LARGE;
-		else
-			text.append(buffer, got);
-	}
+	if (status == B_OK)
+		status = ReadFully(fd, &text, maxSize);
 	close(fd);
 
 	if (status == B_OK) {

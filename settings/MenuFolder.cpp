@@ -9,6 +9,7 @@
 #include <Directory.h>
 #include <Errors.h>
 #include <Path.h>
+#include <private/DurableFiles.h>
 
 #include "Prefs.h"
 #include "SummaryCommand.h"
@@ -108,7 +109,7 @@ RunMenuFolderCommand(const char* path)
 		said << "Vantuk reads the menus from " << folder << "\n";
 	else
 		said << "Vantuk reads the menus from " << kMenuFolderName << "/ beside the program again\n";
-	bool written = WriteAllTo(output, said.String(), said.Length());
+	bool written = BPrivate::WriteFully(output, said.String(), said.Length()) == B_OK;
 	close(output);
 	return written ? 0 : 1;
 }

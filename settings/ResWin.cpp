@@ -1,11 +1,7 @@
 #include "ResWin.h"
 
-#include <errno.h>
-#include <spawn.h>
 #include <stdio.h>
 #include <string.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <AppDefs.h>
 #include <Application.h>
@@ -13,6 +9,7 @@
 #include <InterfaceDefs.h>
 #include <Message.h>
 #include <Messenger.h>
+#include <Roster.h>
 #include <ScrollView.h>
 #include <TextView.h>
 #include <View.h>
@@ -26,7 +23,6 @@
 #include "Prefs.h"
 #include "ViewPrint.h"
 
-extern char** environ;
 
 
 ResWin* ResWin::mmr_Zgr = NULL;
@@ -37,7 +33,7 @@ static const uint32 kMsgMouseDownMore = '_MDM';
 static const uint32 kMsgDragDropped = '_DPD';
 
 // The desktop's program that opens a file with what the person chose for
-// its type.
+// its type, which the kit starts for a document; named in the alert.
 static const char* const kOpener = "xdg-open";
 
 static const rgb_color kBackViewColor = {242, 240, 237, 0};
@@ -281,38 +277,16 @@ OpenWithTracker(const char* path)
 {
 	printf("\n [open]%s \n", path);
 
-	// The opener gets the path as its one argument, past no shell, so no
-	// quote or "$(...)" in a file name can turn into a command. The middle
-	// child starts it and ends at once, so nobody has to wait for the
-	// opener and it leaves no zombie behind; its exit status is the reason
-	// the opener could not be started, or 0.
-	int failure = 0;
-	pid_t child = fork();
-	if (child < 0)
-		failure = errno;
-	else if (child == 0) {
-		setsid();
-		pid_t opener;
-		char* const argv[] = {(char*)kOpener, (char*)path, NULL};
-		int status = posix_spawnp(&opener, kOpener, NULL, NULL, argv, environ);
-		_exit(status > 0 && status < 256 ? status : (status == 0 ? 0 : 255));
-	} else {
-		int status = 0;
-		pid_t done;
-		while ((done = waitpid(child, &status, 0)) < 0 && errno == EINTR) {
-		}
-		if (done == child && WIFEXITED(status))
-			failure = WEXITSTATUS(status);
-		else if (done == child)
-			failure = ECHILD;
-	}
-	if (failure == 0)
+	// The desktop's opener gets the path as its one argument, past no
+	// shell, and nobody waits for it.
+	entry_ref document(path);
+	if (be_roster->Launch(&document) == B_OK)
 		return;
 
-	printf("OpenWithTracker: cannot start %s: %s\n", kOpener, strerror(failure));
+	printf("OpenWithTracker: cannot open %s with %s\n", path, kOpener);
 	// Nothing opens: the person must hear it, and which file it was.
 	BString text;
-	text.SetToFormat("Cannot open\n%s\n\nThe desktop's opener (%s) could not be started: %s.", path,
-		kOpener, strerror(failure));
+	text.SetToFormat("Cannot open\n%s\n\nThe desktop's opener (%s) could not be started.", path,
+		kOpener);
 	AnyAlert(text.String(), false);
 }

@@ -26,6 +26,7 @@
 
 #include "private/AppHints.h"
 #include "private/AppPrivate.h"
+#include "private/DurableFiles.h"
 #include "private/MessagePort.h"
 
 
@@ -57,10 +58,7 @@ ReadOwnArguments()
 	int fd = open("/proc/self/cmdline", O_RDONLY | O_CLOEXEC);
 	if (fd >= 0) {
 		std::string all;
-		char buffer[4096];
-		ssize_t bytesRead;
-		while ((bytesRead = read(fd, buffer, sizeof(buffer))) > 0)
-			all.append(buffer, static_cast<size_t>(bytesRead));
+		BPrivate::ReadFully(fd, &all);
 		close(fd);
 		for (size_t start = 0; start < all.size();) {
 			size_t end = all.find('\0', start);

@@ -12,7 +12,7 @@
 #include <Invoker.h>
 #include <Looper.h>
 #include <Message.h>
-#include <ModalResponder.h>
+#include <RecordingResponder.h>
 
 
 namespace {

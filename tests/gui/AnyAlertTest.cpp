@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <Application.h>
-#include <ModalResponder.h>
+#include <RecordingResponder.h>
 #include <View.h>
 
 #include "Alerts.h"

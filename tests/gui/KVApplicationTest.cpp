@@ -11,7 +11,7 @@
 #include <Application.h>
 #include <InputSimulator.h>
 #include <Message.h>
-#include <ModalResponder.h>
+#include <RecordingResponder.h>
 #include <StringView.h>
 
 #include "ConfWin.h"

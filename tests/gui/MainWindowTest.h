@@ -19,7 +19,7 @@
 #include <MenuItem.h>
 #include <Message.h>
 #include <Messenger.h>
-#include <ModalResponder.h>
+#include <RecordingResponder.h>
 #include <PopUpMenu.h>
 #include <StringView.h>
 

@@ -11,7 +11,7 @@
 #include <MenuField.h>
 #include <MenuItem.h>
 #include <Message.h>
-#include <ModalResponder.h>
+#include <RecordingResponder.h>
 #include <PopUpMenu.h>
 
 #include "ControlTestSupport.h"

@@ -9,7 +9,7 @@
 #include <InputSimulator.h>
 #include <MenuItem.h>
 #include <Message.h>
-#include <ModalResponder.h>
+#include <RecordingResponder.h>
 #include <PopUpMenu.h>
 
 #include "ControlTestSupport.h"

@@ -14,7 +14,7 @@
 
 #include <Application.h>
 #include <Message.h>
-#include <ModalResponder.h>
+#include <RecordingResponder.h>
 #include <PrintJob.h>
 
 #include "TempFolder.h"

@@ -19,7 +19,7 @@
 #include <Application.h>
 #include <InputSimulator.h>
 #include <Message.h>
-#include <ModalResponder.h>
+#include <RecordingResponder.h>
 #include <PrintJob.h>
 #include <String.h>
 #include <TextView.h>
@@ -540,7 +540,7 @@ protected:
 TEST_F(OpenWithTrackerTest, TheOpenerGetsAnOddPathAsOneArgument)
 {
 	UseOpener(RecordingScript().c_str(), 0755);
-	std::string odd = fFolder.PathOf("it's a \"week\" $(touch pwned); rm -rf x.pdf");
+	std::string odd = fFolder.WriteFile("it's a \"week\" $(touch pwned); rm -rf x.pdf", "%PDF");
 	OpenWithTracker(odd.c_str());
 
 	EXPECT_EQ("[" + odd + "]\n", WaitForRecord());
@@ -563,7 +563,7 @@ TEST_F(OpenWithTrackerTest, AnOpenerThatCannotBeStartedIsToldNamingTheFile)
 	for (const auto& test : cases) {
 		SCOPED_TRACE(test.what);
 		UseOpener(test.installed ? RecordingScript().c_str() : NULL, test.mode);
-		std::string week = fFolder.PathOf("Menu_KW20 (final).pdf");
+		std::string week = fFolder.WriteFile("Menu_KW20 (final).pdf", "%PDF");
 		fResponder.fAlerts.clear();
 		OpenWithTracker(week.c_str());
 

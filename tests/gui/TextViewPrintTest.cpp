@@ -8,7 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <InputSimulator.h>
-#include <ModalResponder.h>
+#include <RecordingResponder.h>
 #include <PrintJob.h>
 #include <TextView.h>
 

@@ -443,7 +443,7 @@ TEST(DeskbarTest, RecordsThatDoNotHoldUpAreNotItems)
 		const char* what;
 		std::string content;
 	} cases[] = {
-		// Our id, but a process started at another time had it.
+		// Our id, but the record is not the one we hold.
 		{"a reused id", std::to_string(getpid()) + " 1\n"},
 		{"no number", "reader\n"},
 		{"no start time", std::to_string(getpid()) + "\n"},
@@ -458,8 +458,12 @@ TEST(DeskbarTest, RecordsThatDoNotHoldUpAreNotItems)
 		EXPECT_FALSE(deskbar.HasItem("KV Reader"));
 	}
 
-	// A start time of 0 means unknown: the id alone then decides.
+	// Our id in a record that nobody holds locked is no item either: the
+	// record only says who added it.
 	home.WriteFile("record", std::to_string(getpid()) + " 0\n");
 	ASSERT_EQ(0, rename(home.PathOf("record").c_str(), file.c_str()));
+	EXPECT_FALSE(deskbar.HasItem("KV Reader"));
+	ASSERT_EQ(B_OK, deskbar.AddItem("KV Reader"));
 	EXPECT_TRUE(deskbar.HasItem("KV Reader"));
+	EXPECT_EQ(B_OK, deskbar.RemoveItem("KV Reader"));
 }

@@ -13,7 +13,7 @@
 #include <Application.h>
 #include <Font.h>
 #include <Message.h>
-#include <ModalResponder.h>
+#include <RecordingResponder.h>
 #include <PrintJob.h>
 #include <TextView.h>
 #include <View.h>
