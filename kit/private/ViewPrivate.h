@@ -46,6 +46,9 @@ public:
 	// the view now under it hears of the pointer (and the one it was over
 	// before, that it left), as if the pointer had moved.
 	static void FollowPointer(BWindow* window);
+	// Has the window's focus view follow the toolkit's focus from now on;
+	// the first view calls it.
+	static void TrackFocus();
 
 protected:
 	bool event(QEvent* event) override;
@@ -216,6 +219,10 @@ struct ViewPrivate {
 	// ShownPart() as found last, and the count of changes of places then.
 	mutable QRect shownPart;
 	mutable uint64 shownPartAge = 0;
+	// Counts the changes of any view's place: frames, scrolling, parents.
+	// What shows of a view is found again only after one, not at every call
+	// that draws.
+	static uint64 sPlacesChanged;
 
 	struct Line {
 		BPoint start;
