@@ -13,6 +13,8 @@
 #include <string_view>
 #include <vector>
 
+#include "private/ByteOrder.h"
+
 
 namespace {
 
@@ -98,59 +100,6 @@ OrderedForOtherEnd(type_code type, const uint8* bytes, size_t size)
 		std::reverse(value.begin() + start, value.begin() + start + unit);
 	return value;
 }
-
-
-void
-WriteLittle(uint8*& to, uint32 value, int byteCount)
-{
-	for (int i = 0; i < byteCount; i++)
-		*to++ = static_cast<uint8>(value >> (8 * i));
-}
-
-
-// Reads the flattened form without ever stepping past its end: every read
-// says whether the bytes were there.
-class Reader {
-public:
-	Reader(const uint8* bytes, size_t size)
-		:
-		fBytes(bytes),
-		fRemaining(size)
-	{
-	}
-
-	size_t Remaining() const { return fRemaining; }
-
-	bool Read(uint32& value, int byteCount)
-	{
-		if (fRemaining < static_cast<size_t>(byteCount))
-			return false;
-		value = 0;
-		for (int i = 0; i < byteCount; i++)
-			value |= static_cast<uint32>(fBytes[i]) << (8 * i);
-		_Skip(byteCount);
-		return true;
-	}
-
-	bool ReadBytes(size_t count, const uint8*& bytes)
-	{
-		if (fRemaining < count)
-			return false;
-		bytes = fBytes;
-		_Skip(count);
-		return true;
-	}
-
-private:
-	void _Skip(size_t count)
-	{
-		fBytes += count;
-		fRemaining -= count;
-	}
-
-	const uint8* fBytes;
-	size_t fRemaining;
-};
 
 
 // A code as its four characters when they are all printable, else in hex.
@@ -365,21 +314,22 @@ BMessage::Data::FlattenedSize() const
 void
 BMessage::Data::Write(uint32 what, uint8* to) const
 {
-	WriteLittle(to, kFlatMagic, 4);
-	WriteLittle(to, kFlatVersion, 4);
-	WriteLittle(to, static_cast<uint32>(FlattenedSize()), 4);
-	WriteLittle(to, what, 4);
-	WriteLittle(to, static_cast<uint32>(fields.size()), 4);
+	using BPrivate::StoreLittle;
+	to = StoreLittle(to, kFlatMagic);
+	to = StoreLittle(to, kFlatVersion);
+	to = StoreLittle(to, static_cast<uint32>(FlattenedSize()));
+	to = StoreLittle(to, what);
+	to = StoreLittle(to, static_cast<uint32>(fields.size()));
 
 	for (const Field& field : fields) {
-		WriteLittle(to, static_cast<uint32>(field.name.size()), 2);
+		to = StoreLittle(to, static_cast<uint16>(field.name.size()));
 		memcpy(to, field.name.data(), field.name.size());
 		to += field.name.size();
-		WriteLittle(to, field.type, 4);
-		WriteLittle(to, field.fixedSize ? kFlagFixedSize : 0, 4);
-		WriteLittle(to, static_cast<uint32>(field.values.size()), 4);
+		to = StoreLittle(to, field.type);
+		to = StoreLittle(to, field.fixedSize ? kFlagFixedSize : 0);
+		to = StoreLittle(to, static_cast<uint32>(field.values.size()));
 		for (const Value& value : field.values) {
-			WriteLittle(to, static_cast<uint32>(value.bytes.size()), 4);
+			to = StoreLittle(to, static_cast<uint32>(value.bytes.size()));
 			std::string ordered = OrderedForOtherEnd(field.type,
 				reinterpret_cast<const uint8*>(value.bytes.data()), value.bytes.size());
 			memcpy(to, ordered.data(), ordered.size());
@@ -400,13 +350,13 @@ BMessage::Data::Parse(const uint8* bytes, size_t size, int32 level, Data* into, 
 	if (level > kMaxNesting || size < kHeaderSize || size > kMaxFlattenedSize)
 		return B_BAD_DATA;
 
-	Reader reader(bytes, size);
+	BPrivate::ByteReader reader(bytes, size);
 	uint32 magic, version, totalSize, whatCode, fieldCount;
-	reader.Read(magic, 4);
-	reader.Read(version, 4);
-	reader.Read(totalSize, 4);
-	reader.Read(whatCode, 4);
-	reader.Read(fieldCount, 4);
+	reader.Read(&magic);
+	reader.Read(&version);
+	reader.Read(&totalSize);
+	reader.Read(&whatCode);
+	reader.Read(&fieldCount);
 	if (magic != kFlatMagic || version != kFlatVersion || totalSize != size
 		|| fieldCount > kMaxFieldCount || fieldCount > reader.Remaining() / kMinFieldSize) {
 		return B_BAD_DATA;
@@ -417,10 +367,10 @@ BMessage::Data::Parse(const uint8* bytes, size_t size, int32 level, Data* into, 
 	std::set<std::string_view> names;
 	int32 deepest = 0;
 	for (uint32 fieldIndex = 0; fieldIndex < fieldCount; fieldIndex++) {
-		uint32 nameLength;
+		uint16 nameLength;
 		const uint8* nameBytes;
-		if (!reader.Read(nameLength, 2) || nameLength == 0 || nameLength > kMaxNameLength
-			|| !reader.ReadBytes(nameLength, nameBytes)) {
+		if (!reader.Read(&nameLength) || nameLength == 0 || nameLength > kMaxNameLength
+			|| !reader.ReadBytes(nameLength, &nameBytes)) {
 			return B_BAD_DATA;
 		}
 		std::string_view name(reinterpret_cast<const char*>(nameBytes), nameLength);
@@ -430,7 +380,7 @@ BMessage::Data::Parse(const uint8* bytes, size_t size, int32 level, Data* into, 
 			return B_BAD_DATA;
 
 		uint32 type, flags, valueCount;
-		if (!reader.Read(type, 4) || !reader.Read(flags, 4) || !reader.Read(valueCount, 4))
+		if (!reader.Read(&type) || !reader.Read(&flags) || !reader.Read(&valueCount))
 			return B_BAD_DATA;
 		if (type == B_ANY_TYPE || (flags & ~kFlagFixedSize) != 0 || valueCount == 0
 			|| valueCount > kMaxValueCount || valueCount > reader.Remaining() / kMinValueSize) {
@@ -449,7 +399,7 @@ BMessage::Data::Parse(const uint8* bytes, size_t size, int32 level, Data* into, 
 		for (uint32 valueIndex = 0; valueIndex < valueCount; valueIndex++) {
 			uint32 valueSize;
 			const uint8* valueBytes;
-			if (!reader.Read(valueSize, 4) || !reader.ReadBytes(valueSize, valueBytes))
+			if (!reader.Read(&valueSize) || !reader.ReadBytes(valueSize, &valueBytes))
 				return B_BAD_DATA;
 			if (valueIndex == 0)
 				firstSize = valueSize;
@@ -907,11 +857,11 @@ BMessage::Unflatten(const char* flatBuffer)
 
 	// The size sits behind the magic and the version; a buffer that does not
 	// start with our magic is not read any further.
-	Reader reader(reinterpret_cast<const uint8*>(flatBuffer), kHeaderSize);
+	BPrivate::ByteReader reader(flatBuffer, kHeaderSize);
 	uint32 magic, version, totalSize;
-	reader.Read(magic, 4);
-	reader.Read(version, 4);
-	reader.Read(totalSize, 4);
+	reader.Read(&magic);
+	reader.Read(&version);
+	reader.Read(&totalSize);
 	if (magic != kFlatMagic) {
 		what = 0;
 		MakeEmpty();
