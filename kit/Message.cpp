@@ -11,7 +11,10 @@
 #include <set>
 #include <string>
 #include <string_view>
+#include <type_traits>
 #include <vector>
+
+#include "private/ByteOrder.h"
 
 
 namespace {
@@ -98,59 +101,6 @@ OrderedForOtherEnd(type_code type, const uint8* bytes, size_t size)
 		std::reverse(value.begin() + start, value.begin() + start + unit);
 	return value;
 }
-
-
-void
-WriteLittle(uint8*& to, uint32 value, int byteCount)
-{
-	for (int i = 0; i < byteCount; i++)
-		*to++ = static_cast<uint8>(value >> (8 * i));
-}
-
-
-// Reads the flattened form without ever stepping past its end: every read
-// says whether the bytes were there.
-class Reader {
-public:
-	Reader(const uint8* bytes, size_t size)
-		:
-		fBytes(bytes),
-		fRemaining(size)
-	{
-	}
-
-	size_t Remaining() const { return fRemaining; }
-
-	bool Read(uint32& value, int byteCount)
-	{
-		if (fRemaining < static_cast<size_t>(byteCount))
-			return false;
-		value = 0;
-		for (int i = 0; i < byteCount; i++)
-			value |= static_cast<uint32>(fBytes[i]) << (8 * i);
-		_Skip(byteCount);
-		return true;
-	}
-
-	bool ReadBytes(size_t count, const uint8*& bytes)
-	{
-		if (fRemaining < count)
-			return false;
-		bytes = fBytes;
-		_Skip(count);
-		return true;
-	}
-
-private:
-	void _Skip(size_t count)
-	{
-		fBytes += count;
-		fRemaining -= count;
-	}
-
-	const uint8* fBytes;
-	size_t fRemaining;
-};
 
 
 // A code as its four characters when they are all printable, else in hex.
@@ -365,21 +315,22 @@ BMessage::Data::FlattenedSize() const
 void
 BMessage::Data::Write(uint32 what, uint8* to) const
 {
-	WriteLittle(to, kFlatMagic, 4);
-	WriteLittle(to, kFlatVersion, 4);
-	WriteLittle(to, static_cast<uint32>(FlattenedSize()), 4);
-	WriteLittle(to, what, 4);
-	WriteLittle(to, static_cast<uint32>(fields.size()), 4);
+	using BPrivate::StoreLittle;
+	to = StoreLittle(to, kFlatMagic);
+	to = StoreLittle(to, kFlatVersion);
+	to = StoreLittle(to, static_cast<uint32>(FlattenedSize()));
+	to = StoreLittle(to, what);
+	to = StoreLittle(to, static_cast<uint32>(fields.size()));
 
 	for (const Field& field : fields) {
-		WriteLittle(to, static_cast<uint32>(field.name.size()), 2);
+		to = StoreLittle(to, static_cast<uint16>(field.name.size()));
 		memcpy(to, field.name.data(), field.name.size());
 		to += field.name.size();
-		WriteLittle(to, field.type, 4);
-		WriteLittle(to, field.fixedSize ? kFlagFixedSize : 0, 4);
-		WriteLittle(to, static_cast<uint32>(field.values.size()), 4);
+		to = StoreLittle(to, field.type);
+		to = StoreLittle(to, field.fixedSize ? kFlagFixedSize : 0);
+		to = StoreLittle(to, static_cast<uint32>(field.values.size()));
 		for (const Value& value : field.values) {
-			WriteLittle(to, static_cast<uint32>(value.bytes.size()), 4);
+			to = StoreLittle(to, static_cast<uint32>(value.bytes.size()));
 			std::string ordered = OrderedForOtherEnd(field.type,
 				reinterpret_cast<const uint8*>(value.bytes.data()), value.bytes.size());
 			memcpy(to, ordered.data(), ordered.size());
@@ -400,13 +351,13 @@ BMessage::Data::Parse(const uint8* bytes, size_t size, int32 level, Data* into, 
 	if (level > kMaxNesting || size < kHeaderSize || size > kMaxFlattenedSize)
 		return B_BAD_DATA;
 
-	Reader reader(bytes, size);
+	BPrivate::ByteReader reader(bytes, size);
 	uint32 magic, version, totalSize, whatCode, fieldCount;
-	reader.Read(magic, 4);
-	reader.Read(version, 4);
-	reader.Read(totalSize, 4);
-	reader.Read(whatCode, 4);
-	reader.Read(fieldCount, 4);
+	reader.Read(&magic);
+	reader.Read(&version);
+	reader.Read(&totalSize);
+	reader.Read(&whatCode);
+	reader.Read(&fieldCount);
 	if (magic != kFlatMagic || version != kFlatVersion || totalSize != size
 		|| fieldCount > kMaxFieldCount || fieldCount > reader.Remaining() / kMinFieldSize) {
 		return B_BAD_DATA;
@@ -417,10 +368,10 @@ BMessage::Data::Parse(const uint8* bytes, size_t size, int32 level, Data* into, 
 	std::set<std::string_view> names;
 	int32 deepest = 0;
 	for (uint32 fieldIndex = 0; fieldIndex < fieldCount; fieldIndex++) {
-		uint32 nameLength;
+		uint16 nameLength;
 		const uint8* nameBytes;
-		if (!reader.Read(nameLength, 2) || nameLength == 0 || nameLength > kMaxNameLength
-			|| !reader.ReadBytes(nameLength, nameBytes)) {
+		if (!reader.Read(&nameLength) || nameLength == 0 || nameLength > kMaxNameLength
+			|| !reader.ReadBytes(nameLength, &nameBytes)) {
 			return B_BAD_DATA;
 		}
 		std::string_view name(reinterpret_cast<const char*>(nameBytes), nameLength);
@@ -430,7 +381,7 @@ BMessage::Data::Parse(const uint8* bytes, size_t size, int32 level, Data* into, 
 			return B_BAD_DATA;
 
 		uint32 type, flags, valueCount;
-		if (!reader.Read(type, 4) || !reader.Read(flags, 4) || !reader.Read(valueCount, 4))
+		if (!reader.Read(&type) || !reader.Read(&flags) || !reader.Read(&valueCount))
 			return B_BAD_DATA;
 		if (type == B_ANY_TYPE || (flags & ~kFlagFixedSize) != 0 || valueCount == 0
 			|| valueCount > kMaxValueCount || valueCount > reader.Remaining() / kMinValueSize) {
@@ -449,7 +400,7 @@ BMessage::Data::Parse(const uint8* bytes, size_t size, int32 level, Data* into, 
 		for (uint32 valueIndex = 0; valueIndex < valueCount; valueIndex++) {
 			uint32 valueSize;
 			const uint8* valueBytes;
-			if (!reader.Read(valueSize, 4) || !reader.ReadBytes(valueSize, valueBytes))
+			if (!reader.Read(&valueSize) || !reader.ReadBytes(valueSize, &valueBytes))
 				return B_BAD_DATA;
 			if (valueIndex == 0)
 				firstSize = valueSize;
@@ -907,11 +858,11 @@ BMessage::Unflatten(const char* flatBuffer)
 
 	// The size sits behind the magic and the version; a buffer that does not
 	// start with our magic is not read any further.
-	Reader reader(reinterpret_cast<const uint8*>(flatBuffer), kHeaderSize);
+	BPrivate::ByteReader reader(flatBuffer, kHeaderSize);
 	uint32 magic, version, totalSize;
-	reader.Read(magic, 4);
-	reader.Read(version, 4);
-	reader.Read(totalSize, 4);
+	reader.Read(&magic);
+	reader.Read(&version);
+	reader.Read(&totalSize);
 	if (magic != kFlatMagic) {
 		what = 0;
 		MakeEmpty();
@@ -946,20 +897,107 @@ BMessage::Unflatten(const char* flatBuffer, ssize_t size)
 }
 
 
+// #pragma mark - Values of a fixed size
+
+
+namespace {
+
+// The accessors of numbers, points, rects and pointers differ only in the
+// type, so they share the templates below, and the C++ type of the value
+// picks its type code (0 for a type that has no such accessor).
+template<typename T>
+constexpr type_code kFixedTypeOf = std::is_pointer_v<T> ? B_POINTER_TYPE : 0;
+template<> constexpr type_code kFixedTypeOf<bool> = B_BOOL_TYPE;
+template<> constexpr type_code kFixedTypeOf<int8> = B_INT8_TYPE;
+template<> constexpr type_code kFixedTypeOf<int16> = B_INT16_TYPE;
+template<> constexpr type_code kFixedTypeOf<int32> = B_INT32_TYPE;
+template<> constexpr type_code kFixedTypeOf<int64> = B_INT64_TYPE;
+template<> constexpr type_code kFixedTypeOf<float> = B_FLOAT_TYPE;
+template<> constexpr type_code kFixedTypeOf<double> = B_DOUBLE_TYPE;
+template<> constexpr type_code kFixedTypeOf<BPoint> = B_POINT_TYPE;
+template<> constexpr type_code kFixedTypeOf<BRect> = B_RECT_TYPE;
+
+
+// A value is kept as its own bytes, except that a bool is one byte, 1 or 0,
+// and a pointer 64 bits whatever the host, so the flattened form is the same
+// everywhere (a pointer means something only to its own program).
+template<typename T>
+auto
+StoredFormOf(T value)
+{
+	static_assert(kFixedTypeOf<T> != 0, "a value of a fixed size");
+	if constexpr (std::is_same_v<T, bool>)
+		return static_cast<uint8>(value ? 1 : 0);
+	else if constexpr (std::is_pointer_v<T>)
+		return static_cast<uint64>(reinterpret_cast<uintptr_t>(value));
+	else
+		return value;
+}
+
+
+template<typename T>
+T
+FixedValueFrom(const void* bytes)
+{
+	static_assert(kFixedTypeOf<T> != 0, "a value of a fixed size");
+	if constexpr (std::is_same_v<T, bool>)
+		return *static_cast<const uint8*>(bytes) != 0;
+	else if constexpr (std::is_pointer_v<T>)
+		return reinterpret_cast<T>(static_cast<uintptr_t>(ValueFrom<uint64>(bytes)));
+	else
+		return ValueFrom<T>(bytes);
+}
+
+
+template<typename T>
+status_t
+AddFixed(BMessage& message, const char* name, T value)
+{
+	auto stored = StoredFormOf(value);
+	return message.AddData(name, kFixedTypeOf<T>, &stored, sizeof(stored));
+}
+
+
+template<typename T>
+status_t
+FindFixed(const BMessage& message, const char* name, int32 index, T* value)
+{
+	const void* data;
+	ssize_t size;
+	if (value == NULL)
+		return B_BAD_VALUE;
+	status_t status = message.FindData(name, kFixedTypeOf<T>, index, &data, &size);
+	if (status == B_OK)
+		*value = FixedValueFrom<T>(data);
+	return status;
+}
+
+
+template<typename T>
+status_t
+ReplaceFixed(BMessage& message, const char* name, int32 index, T value)
+{
+	auto stored = StoredFormOf(value);
+	return message.ReplaceData(name, kFixedTypeOf<T>, index, &stored, sizeof(stored));
+}
+
+} // namespace
+
+
 // #pragma mark - Adding data
 
 
 status_t
 BMessage::AddRect(const char* name, BRect rect)
 {
-	return AddData(name, B_RECT_TYPE, &rect, sizeof(rect));
+	return AddFixed(*this, name, rect);
 }
 
 
 status_t
 BMessage::AddPoint(const char* name, BPoint point)
 {
-	return AddData(name, B_POINT_TYPE, &point, sizeof(point));
+	return AddFixed(*this, name, point);
 }
 
 
@@ -982,60 +1020,56 @@ BMessage::AddString(const char* name, const BString& string)
 status_t
 BMessage::AddInt8(const char* name, int8 value)
 {
-	return AddData(name, B_INT8_TYPE, &value, sizeof(value));
+	return AddFixed(*this, name, value);
 }
 
 
 status_t
 BMessage::AddInt16(const char* name, int16 value)
 {
-	return AddData(name, B_INT16_TYPE, &value, sizeof(value));
+	return AddFixed(*this, name, value);
 }
 
 
 status_t
 BMessage::AddInt32(const char* name, int32 value)
 {
-	return AddData(name, B_INT32_TYPE, &value, sizeof(value));
+	return AddFixed(*this, name, value);
 }
 
 
 status_t
 BMessage::AddInt64(const char* name, int64 value)
 {
-	return AddData(name, B_INT64_TYPE, &value, sizeof(value));
+	return AddFixed(*this, name, value);
 }
 
 
 status_t
 BMessage::AddBool(const char* name, bool value)
 {
-	uint8 byte = value ? 1 : 0;
-	return AddData(name, B_BOOL_TYPE, &byte, sizeof(byte));
+	return AddFixed(*this, name, value);
 }
 
 
 status_t
 BMessage::AddFloat(const char* name, float value)
 {
-	return AddData(name, B_FLOAT_TYPE, &value, sizeof(value));
+	return AddFixed(*this, name, value);
 }
 
 
 status_t
 BMessage::AddDouble(const char* name, double value)
 {
-	return AddData(name, B_DOUBLE_TYPE, &value, sizeof(value));
+	return AddFixed(*this, name, value);
 }
 
 
-// Pointers are kept as 64 bits whatever the host, so the flattened form is
-// the same everywhere (the value means something only to its own program).
 status_t
 BMessage::AddPointer(const char* name, const void* pointer)
 {
-	uint64 value = reinterpret_cast<uintptr_t>(pointer);
-	return AddData(name, B_POINTER_TYPE, &value, sizeof(value));
+	return AddFixed(*this, name, pointer);
 }
 
 
@@ -1115,14 +1149,7 @@ BMessage::FindRect(const char* name, BRect* rect) const
 status_t
 BMessage::FindRect(const char* name, int32 index, BRect* rect) const
 {
-	const void* data;
-	ssize_t size;
-	if (rect == NULL)
-		return B_BAD_VALUE;
-	status_t status = FindData(name, B_RECT_TYPE, index, &data, &size);
-	if (status == B_OK)
-		*rect = ValueFrom<BRect>(data);
-	return status;
+	return FindFixed(*this, name, index, rect);
 }
 
 
@@ -1136,14 +1163,7 @@ BMessage::FindPoint(const char* name, BPoint* point) const
 status_t
 BMessage::FindPoint(const char* name, int32 index, BPoint* point) const
 {
-	const void* data;
-	ssize_t size;
-	if (point == NULL)
-		return B_BAD_VALUE;
-	status_t status = FindData(name, B_POINT_TYPE, index, &data, &size);
-	if (status == B_OK)
-		*point = ValueFrom<BPoint>(data);
-	return status;
+	return FindFixed(*this, name, index, point);
 }
 
 
@@ -1198,14 +1218,7 @@ BMessage::FindInt8(const char* name, int8* value) const
 status_t
 BMessage::FindInt8(const char* name, int32 index, int8* value) const
 {
-	const void* data;
-	ssize_t size;
-	if (value == NULL)
-		return B_BAD_VALUE;
-	status_t status = FindData(name, B_INT8_TYPE, index, &data, &size);
-	if (status == B_OK)
-		*value = ValueFrom<int8>(data);
-	return status;
+	return FindFixed(*this, name, index, value);
 }
 
 
@@ -1219,14 +1232,7 @@ BMessage::FindInt16(const char* name, int16* value) const
 status_t
 BMessage::FindInt16(const char* name, int32 index, int16* value) const
 {
-	const void* data;
-	ssize_t size;
-	if (value == NULL)
-		return B_BAD_VALUE;
-	status_t status = FindData(name, B_INT16_TYPE, index, &data, &size);
-	if (status == B_OK)
-		*value = ValueFrom<int16>(data);
-	return status;
+	return FindFixed(*this, name, index, value);
 }
 
 
@@ -1240,14 +1246,7 @@ BMessage::FindInt32(const char* name, int32* value) const
 status_t
 BMessage::FindInt32(const char* name, int32 index, int32* value) const
 {
-	const void* data;
-	ssize_t size;
-	if (value == NULL)
-		return B_BAD_VALUE;
-	status_t status = FindData(name, B_INT32_TYPE, index, &data, &size);
-	if (status == B_OK)
-		*value = ValueFrom<int32>(data);
-	return status;
+	return FindFixed(*this, name, index, value);
 }
 
 
@@ -1261,14 +1260,7 @@ BMessage::FindInt64(const char* name, int64* value) const
 status_t
 BMessage::FindInt64(const char* name, int32 index, int64* value) const
 {
-	const void* data;
-	ssize_t size;
-	if (value == NULL)
-		return B_BAD_VALUE;
-	status_t status = FindData(name, B_INT64_TYPE, index, &data, &size);
-	if (status == B_OK)
-		*value = ValueFrom<int64>(data);
-	return status;
+	return FindFixed(*this, name, index, value);
 }
 
 
@@ -1282,14 +1274,7 @@ BMessage::FindBool(const char* name, bool* value) const
 status_t
 BMessage::FindBool(const char* name, int32 index, bool* value) const
 {
-	const void* data;
-	ssize_t size;
-	if (value == NULL)
-		return B_BAD_VALUE;
-	status_t status = FindData(name, B_BOOL_TYPE, index, &data, &size);
-	if (status == B_OK)
-		*value = *static_cast<const uint8*>(data) != 0;
-	return status;
+	return FindFixed(*this, name, index, value);
 }
 
 
@@ -1303,14 +1288,7 @@ BMessage::FindFloat(const char* name, float* value) const
 status_t
 BMessage::FindFloat(const char* name, int32 index, float* value) const
 {
-	const void* data;
-	ssize_t size;
-	if (value == NULL)
-		return B_BAD_VALUE;
-	status_t status = FindData(name, B_FLOAT_TYPE, index, &data, &size);
-	if (status == B_OK)
-		*value = ValueFrom<float>(data);
-	return status;
+	return FindFixed(*this, name, index, value);
 }
 
 
@@ -1324,14 +1302,7 @@ BMessage::FindDouble(const char* name, double* value) const
 status_t
 BMessage::FindDouble(const char* name, int32 index, double* value) const
 {
-	const void* data;
-	ssize_t size;
-	if (value == NULL)
-		return B_BAD_VALUE;
-	status_t status = FindData(name, B_DOUBLE_TYPE, index, &data, &size);
-	if (status == B_OK)
-		*value = ValueFrom<double>(data);
-	return status;
+	return FindFixed(*this, name, index, value);
 }
 
 
@@ -1345,14 +1316,7 @@ BMessage::FindPointer(const char* name, void** pointer) const
 status_t
 BMessage::FindPointer(const char* name, int32 index, void** pointer) const
 {
-	const void* data;
-	ssize_t size;
-	if (pointer == NULL)
-		return B_BAD_VALUE;
-	status_t status = FindData(name, B_POINTER_TYPE, index, &data, &size);
-	if (status == B_OK)
-		*pointer = reinterpret_cast<void*>(static_cast<uintptr_t>(ValueFrom<uint64>(data)));
-	return status;
+	return FindFixed(*this, name, index, pointer);
 }
 
 
@@ -1459,7 +1423,7 @@ BMessage::ReplaceRect(const char* name, BRect rect)
 status_t
 BMessage::ReplaceRect(const char* name, int32 index, BRect rect)
 {
-	return ReplaceData(name, B_RECT_TYPE, index, &rect, sizeof(rect));
+	return ReplaceFixed(*this, name, index, rect);
 }
 
 
@@ -1473,7 +1437,7 @@ BMessage::ReplacePoint(const char* name, BPoint point)
 status_t
 BMessage::ReplacePoint(const char* name, int32 index, BPoint point)
 {
-	return ReplaceData(name, B_POINT_TYPE, index, &point, sizeof(point));
+	return ReplaceFixed(*this, name, index, point);
 }
 
 
@@ -1517,7 +1481,7 @@ BMessage::ReplaceInt32(const char* name, int32 value)
 status_t
 BMessage::ReplaceInt32(const char* name, int32 index, int32 value)
 {
-	return ReplaceData(name, B_INT32_TYPE, index, &value, sizeof(value));
+	return ReplaceFixed(*this, name, index, value);
 }
 
 
@@ -1531,7 +1495,7 @@ BMessage::ReplaceInt64(const char* name, int64 value)
 status_t
 BMessage::ReplaceInt64(const char* name, int32 index, int64 value)
 {
-	return ReplaceData(name, B_INT64_TYPE, index, &value, sizeof(value));
+	return ReplaceFixed(*this, name, index, value);
 }
 
 
@@ -1545,8 +1509,7 @@ BMessage::ReplaceBool(const char* name, bool value)
 status_t
 BMessage::ReplaceBool(const char* name, int32 index, bool value)
 {
-	uint8 byte = value ? 1 : 0;
-	return ReplaceData(name, B_BOOL_TYPE, index, &byte, sizeof(byte));
+	return ReplaceFixed(*this, name, index, value);
 }
 
 
@@ -1560,7 +1523,7 @@ BMessage::ReplaceFloat(const char* name, float value)
 status_t
 BMessage::ReplaceFloat(const char* name, int32 index, float value)
 {
-	return ReplaceData(name, B_FLOAT_TYPE, index, &value, sizeof(value));
+	return ReplaceFixed(*this, name, index, value);
 }
 
 
@@ -1660,14 +1623,14 @@ BMessage::ReplaceData(const char* name, type_code type, int32 index, const void*
 bool
 BMessage::HasRect(const char* name, int32 index) const
 {
-	return HasData(name, B_RECT_TYPE, index);
+	return HasData(name, kFixedTypeOf<BRect>, index);
 }
 
 
 bool
 BMessage::HasPoint(const char* name, int32 index) const
 {
-	return HasData(name, B_POINT_TYPE, index);
+	return HasData(name, kFixedTypeOf<BPoint>, index);
 }
 
 
@@ -1681,28 +1644,28 @@ BMessage::HasString(const char* name, int32 index) const
 bool
 BMessage::HasInt32(const char* name, int32 index) const
 {
-	return HasData(name, B_INT32_TYPE, index);
+	return HasData(name, kFixedTypeOf<int32>, index);
 }
 
 
 bool
 BMessage::HasInt64(const char* name, int32 index) const
 {
-	return HasData(name, B_INT64_TYPE, index);
+	return HasData(name, kFixedTypeOf<int64>, index);
 }
 
 
 bool
 BMessage::HasBool(const char* name, int32 index) const
 {
-	return HasData(name, B_BOOL_TYPE, index);
+	return HasData(name, kFixedTypeOf<bool>, index);
 }
 
 
 bool
 BMessage::HasFloat(const char* name, int32 index) const
 {
-	return HasData(name, B_FLOAT_TYPE, index);
+	return HasData(name, kFixedTypeOf<float>, index);
 }
 
 

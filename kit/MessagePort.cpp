@@ -30,6 +30,7 @@
 #include <Message.h>
 #include <Messenger.h>
 #include <Path.h>
+#include <private/ByteOrder.h>
 #include <private/SmallFiles.h>
 
 
@@ -98,24 +99,6 @@ Complain(const char* format, ...)
 }
 
 
-void
-AppendLittle(std::vector<char>* to, uint32 value, int bytes)
-{
-	for (int i = 0; i < bytes; i++)
-		to->push_back(static_cast<char>(value >> (8 * i)));
-}
-
-
-uint32
-ReadLittle(const uint8* from, int bytes)
-{
-	uint32 value = 0;
-	for (int i = 0; i < bytes; i++)
-		value |= static_cast<uint32>(from[i]) << (8 * i);
-	return value;
-}
-
-
 status_t
 EncodeFrame(const BMessage& message, const BPrivate::Envelope& envelope,
 	std::vector<char>* frame)
@@ -145,11 +128,11 @@ EncodeFrame(const BMessage& message, const BPrivate::Envelope& envelope,
 	else if (envelope.isReceipt)
 		flags = kIsReplyFlag | kReceiptFlag;
 	frame->push_back(static_cast<char>(flags));
-	AppendLittle(frame, static_cast<uint32>(envelope.targetToken), 4);
-	AppendLittle(frame, static_cast<uint32>(envelope.replyToken), 4);
-	AppendLittle(frame, static_cast<uint32>(signature.size()), 2);
+	BPrivate::AppendLittle(frame, envelope.targetToken);
+	BPrivate::AppendLittle(frame, envelope.replyToken);
+	BPrivate::AppendLittle(frame, static_cast<uint16>(signature.size()));
 	frame->insert(frame->end(), signature.begin(), signature.end());
-	AppendLittle(frame, static_cast<uint32>(payloadSize), 4);
+	BPrivate::AppendLittle(frame, static_cast<uint32>(payloadSize));
 
 	size_t payloadStart = frame->size();
 	frame->resize(payloadStart + payloadSize);
@@ -162,6 +145,16 @@ enum FrameState {
 	kFrameComplete,
 	kFrameDamaged,
 };
+
+
+// One kind of frame at a time: a message (that may want a reply or a
+// receipt), a reply, or a receipt.
+bool
+IsKnownFrameKind(uint8 flags)
+{
+	return flags == 0 || flags == kWantsReplyFlag || flags == kIsReplyFlag
+		|| flags == kReceiptFlag || flags == (kIsReplyFlag | kReceiptFlag);
+}
 
 
 // Looks at the frame at the start of bytes. A complete one is decoded and
@@ -178,64 +171,65 @@ ParseFrame(const uint8* bytes, size_t size, BPrivate::Envelope* envelope, BMessa
 			return kFrameDamaged;
 		}
 	}
-	if (size > 4 && bytes[4] != kFrameVersion) {
+	// The other parts likewise: each as soon as its bytes are there.
+	BPrivate::ByteReader reader(bytes, size);
+	uint8 version;
+	if (!reader.Skip(sizeof(kFrameMagic)) || !reader.Read(&version))
+		return kFrameIncomplete;
+	if (version != kFrameVersion) {
 		*problem = "unknown frame version";
 		return kFrameDamaged;
 	}
-	if (size > 5) {
-		// One kind of frame at a time: a message (that may want a reply or
-		// a receipt), a reply, or a receipt.
-		uint8 flags = bytes[5];
-		if (flags != 0 && flags != kWantsReplyFlag && flags != kIsReplyFlag && flags != kReceiptFlag
-			&& flags != (kIsReplyFlag | kReceiptFlag)) {
-			*problem = "unknown frame flags";
-			return kFrameDamaged;
-		}
-	}
-	if (size < kFrameHeadSize)
+	uint8 flags;
+	if (!reader.Read(&flags))
 		return kFrameIncomplete;
+	if (!IsKnownFrameKind(flags)) {
+		*problem = "unknown frame flags";
+		return kFrameDamaged;
+	}
 
-	size_t signatureLength = ReadLittle(bytes + 14, 2);
+	int32 targetToken, replyToken;
+	uint16 signatureLength;
+	if (!reader.Read(&targetToken) || !reader.Read(&replyToken) || !reader.Read(&signatureLength))
+		return kFrameIncomplete;
 	if (signatureLength > kMaxReplySignatureLength) {
 		*problem = "reply signature too long";
 		return kFrameDamaged;
 	}
-	size_t lengthOffset = kFrameHeadSize + signatureLength;
-	if (size < lengthOffset)
+	const uint8* signature;
+	if (!reader.ReadBytes(signatureLength, &signature))
 		return kFrameIncomplete;
-	const char* signature = reinterpret_cast<const char*>(bytes + kFrameHeadSize);
 	if (memchr(signature, '\0', signatureLength) != NULL) {
 		*problem = "zero byte in the reply signature";
 		return kFrameDamaged;
 	}
 
-	if (size < lengthOffset + 4)
+	uint32 payloadSize;
+	if (!reader.Read(&payloadSize))
 		return kFrameIncomplete;
-	size_t payloadSize = ReadLittle(bytes + lengthOffset, 4);
 	if (payloadSize == 0 || payloadSize > kMaxPayloadSize) {
 		*problem = "message size out of bounds";
 		return kFrameDamaged;
 	}
-	size_t total = lengthOffset + 4 + payloadSize;
-	if (size < total)
+	const uint8* payload;
+	if (!reader.ReadBytes(payloadSize, &payload))
 		return kFrameIncomplete;
 
-	if (message->Unflatten(reinterpret_cast<const char*>(bytes + lengthOffset + 4),
+	if (message->Unflatten(reinterpret_cast<const char*>(payload),
 			static_cast<ssize_t>(payloadSize))
 		!= B_OK) {
 		*problem = "damaged message";
 		return kFrameDamaged;
 	}
 
-	uint8 flags = bytes[5];
 	envelope->wantsReply = flags == kWantsReplyFlag;
 	envelope->isReply = flags == kIsReplyFlag;
 	envelope->wantsReceipt = flags == kReceiptFlag;
 	envelope->isReceipt = flags == (kIsReplyFlag | kReceiptFlag);
-	envelope->targetToken = static_cast<int32>(ReadLittle(bytes + 6, 4));
-	envelope->replyToken = static_cast<int32>(ReadLittle(bytes + 10, 4));
-	envelope->replySignature.assign(signature, signatureLength);
-	*frameSize = total;
+	envelope->targetToken = targetToken;
+	envelope->replyToken = replyToken;
+	envelope->replySignature.assign(reinterpret_cast<const char*>(signature), signatureLength);
+	*frameSize = size - reader.Remaining();
 	return kFrameComplete;
 }
 

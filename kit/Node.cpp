@@ -19,6 +19,7 @@
 #include <Path.h>
 #include <TypeConstants.h>
 
+#include "private/ByteOrder.h"
 #include "private/DurableFiles.h"
 
 
@@ -207,78 +208,14 @@ EncodeXattr(const std::string& name, const Attribute& attribute)
 }
 
 
-void
-AppendUint16(std::vector<uint8>* buffer, uint16 value)
-{
-	buffer->push_back(value & 0xff);
-	buffer->push_back(value >> 8);
-}
-
-
-void
-AppendUint32(std::vector<uint8>* buffer, uint32 value)
-{
-	for (int shift = 0; shift < 32; shift += 8)
-		buffer->push_back((value >> shift) & 0xff);
-}
-
-
-// Reads a side file front to back, never past what is left of it.
-class SideFileReader {
-public:
-	SideFileReader(const std::vector<uint8>& bytes)
-		:
-		fBytes(bytes),
-		fPosition(0)
-	{
-	}
-
-	bool Read(void* buffer, size_t size)
-	{
-		if (size > fBytes.size() - fPosition)
-			return false;
-		if (size > 0)
-			memcpy(buffer, fBytes.data() + fPosition, size);
-		fPosition += size;
-		return true;
-	}
-
-	bool ReadUint16(uint16* value)
-	{
-		uint8 bytes[2];
-		if (!Read(bytes, sizeof(bytes)))
-			return false;
-		*value = bytes[0] | (bytes[1] << 8);
-		return true;
-	}
-
-	bool ReadUint32(uint32* value)
-	{
-		uint8 bytes[4];
-		if (!Read(bytes, sizeof(bytes)))
-			return false;
-		*value = 0;
-		for (int i = 3; i >= 0; i--)
-			*value = (*value << 8) | bytes[i];
-		return true;
-	}
-
-	bool AtEnd() const { return fPosition == fBytes.size(); }
-
-private:
-	const std::vector<uint8>& fBytes;
-	size_t fPosition;
-};
-
-
 status_t
 ParseSideFile(const std::vector<uint8>& bytes, AttributeList* list)
 {
-	SideFileReader reader(bytes);
-	char magic[sizeof(kSideFileMagic)];
+	BPrivate::ByteReader reader(bytes.data(), bytes.size());
+	const uint8* magic;
 	uint32 count;
-	if (!reader.Read(magic, sizeof(magic)) || memcmp(magic, kSideFileMagic, sizeof(magic)) != 0
-		|| !reader.ReadUint32(&count)) {
+	if (!reader.ReadBytes(sizeof(kSideFileMagic), &magic)
+		|| memcmp(magic, kSideFileMagic, sizeof(kSideFileMagic)) != 0 || !reader.Read(&count)) {
 		return B_BAD_DATA;
 	}
 
@@ -286,25 +223,23 @@ ParseSideFile(const std::vector<uint8>& bytes, AttributeList* list)
 	// be there in full, so a huge count just runs out of bytes.
 	for (uint32 i = 0; i < count; i++) {
 		uint16 nameLength;
-		if (!reader.ReadUint16(&nameLength) || nameLength == 0
-			|| nameLength >= B_ATTR_NAME_LENGTH) {
+		const uint8* nameBytes;
+		if (!reader.Read(&nameLength) || nameLength == 0 || nameLength >= B_ATTR_NAME_LENGTH
+			|| !reader.ReadBytes(nameLength, &nameBytes)) {
 			return B_BAD_DATA;
 		}
-		std::string name(nameLength, '\0');
-		if (!reader.Read(name.data(), nameLength) || name.find('\0') != std::string::npos)
+		std::string name(reinterpret_cast<const char*>(nameBytes), nameLength);
+		if (name.find('\0') != std::string::npos)
 			return B_BAD_DATA;
 
 		Attribute attribute;
 		uint32 size;
-		if (!reader.ReadUint32(&attribute.type) || !reader.ReadUint32(&size)
-			|| size > kMaxAttributeSize) {
+		const uint8* data;
+		if (!reader.Read(&attribute.type) || !reader.Read(&size) || size > kMaxAttributeSize
+			|| !reader.ReadBytes(size, &data)) {
 			return B_BAD_DATA;
 		}
-		if (size > bytes.size())
-			return B_BAD_DATA;
-		attribute.data.resize(size);
-		if (!reader.Read(attribute.data.data(), size))
-			return B_BAD_DATA;
+		attribute.data.assign(data, data + size);
 
 		for (const auto& existing : *list) {
 			if (existing.first == name)
@@ -313,6 +248,22 @@ ParseSideFile(const std::vector<uint8>& bytes, AttributeList* list)
 		list->emplace_back(std::move(name), std::move(attribute));
 	}
 	return reader.AtEnd() ? B_OK : B_BAD_DATA;
+}
+
+
+std::vector<uint8>
+EncodeSideFile(const AttributeList& list)
+{
+	std::vector<uint8> bytes(kSideFileMagic, kSideFileMagic + sizeof(kSideFileMagic));
+	BPrivate::AppendLittle(&bytes, static_cast<uint32>(list.size()));
+	for (const auto& [name, attribute] : list) {
+		BPrivate::AppendLittle(&bytes, static_cast<uint16>(name.size()));
+		bytes.insert(bytes.end(), name.begin(), name.end());
+		BPrivate::AppendLittle(&bytes, attribute.type);
+		BPrivate::AppendLittle(&bytes, static_cast<uint32>(attribute.data.size()));
+		bytes.insert(bytes.end(), attribute.data.begin(), attribute.data.end());
+	}
+	return bytes;
 }
 
 
@@ -370,15 +321,7 @@ StoreSideFile(const std::string& path, const AttributeList& list, mode_t mode)
 		return B_OK;
 	}
 
-	std::vector<uint8> bytes(kSideFileMagic, kSideFileMagic + sizeof(kSideFileMagic));
-	AppendUint32(&bytes, list.size());
-	for (const auto& [name, attribute] : list) {
-		AppendUint16(&bytes, name.size());
-		bytes.insert(bytes.end(), name.begin(), name.end());
-		AppendUint32(&bytes, attribute.type);
-		AppendUint32(&bytes, attribute.data.size());
-		bytes.insert(bytes.end(), attribute.data.begin(), attribute.data.end());
-	}
+	std::vector<uint8> bytes = EncodeSideFile(list);
 	if (bytes.size() > kMaxSideFileSize)
 		return B_FILE_TOO_LARGE;
 

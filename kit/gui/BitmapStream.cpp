@@ -12,6 +12,7 @@
 
 #include "private/BitmapPrivate.h"
 #include "private/BitmapStreamPrivate.h"
+#include "private/ByteOrder.h"
 
 
 namespace {
@@ -20,43 +21,6 @@ using BPrivate::kBitmapHeaderSize;
 
 const uint32 kAllHeaderBytes = 0xffffffff;
 static_assert(sizeof(uint32) * 8 == kBitmapHeaderSize, "one bit for each header byte");
-
-
-void
-PutUint32(uint8* bytes, uint32 value)
-{
-	bytes[0] = static_cast<uint8>(value >> 24);
-	bytes[1] = static_cast<uint8>(value >> 16);
-	bytes[2] = static_cast<uint8>(value >> 8);
-	bytes[3] = static_cast<uint8>(value);
-}
-
-
-uint32
-GetUint32(const uint8* bytes)
-{
-	return uint32(bytes[0]) << 24 | uint32(bytes[1]) << 16 | uint32(bytes[2]) << 8
-		| uint32(bytes[3]);
-}
-
-
-void
-PutFloat(uint8* bytes, float value)
-{
-	uint32 bits;
-	memcpy(&bits, &value, sizeof(bits));
-	PutUint32(bytes, bits);
-}
-
-
-float
-GetFloat(const uint8* bytes)
-{
-	uint32 bits = GetUint32(bytes);
-	float value;
-	memcpy(&value, &bits, sizeof(value));
-	return value;
-}
 
 
 // The pixel count of an inclusive edge pair; 0 for anything that is not
@@ -101,27 +65,32 @@ namespace BPrivate {
 void
 WriteBitmapHeader(const TranslatorBitmap& header, uint8* bytes)
 {
-	PutUint32(bytes, header.magic);
-	PutFloat(bytes + 4, header.bounds.left);
-	PutFloat(bytes + 8, header.bounds.top);
-	PutFloat(bytes + 12, header.bounds.right);
-	PutFloat(bytes + 16, header.bounds.bottom);
-	PutUint32(bytes + 20, header.rowBytes);
-	PutUint32(bytes + 24, static_cast<uint32>(header.colors));
-	PutUint32(bytes + 28, header.dataSize);
+	bytes = StoreBig(bytes, header.magic);
+	bytes = StoreBig(bytes, header.bounds.left);
+	bytes = StoreBig(bytes, header.bounds.top);
+	bytes = StoreBig(bytes, header.bounds.right);
+	bytes = StoreBig(bytes, header.bounds.bottom);
+	bytes = StoreBig(bytes, header.rowBytes);
+	bytes = StoreBig(bytes, static_cast<uint32>(header.colors));
+	StoreBig(bytes, header.dataSize);
 }
 
 
 status_t
 ReadBitmapHeader(const uint8* bytes, TranslatorBitmap* header)
 {
+	// The header is whole: none of these reads runs out of bytes.
+	ByteReader reader(bytes, kBitmapHeaderSize, std::endian::big);
 	TranslatorBitmap result;
-	result.magic = GetUint32(bytes);
-	result.bounds.Set(GetFloat(bytes + 4), GetFloat(bytes + 8), GetFloat(bytes + 12),
-		GetFloat(bytes + 16));
-	result.rowBytes = GetUint32(bytes + 20);
-	uint32 colors = GetUint32(bytes + 24);
-	result.dataSize = GetUint32(bytes + 28);
+	uint32 colors;
+	reader.Read(&result.magic);
+	reader.Read(&result.bounds.left);
+	reader.Read(&result.bounds.top);
+	reader.Read(&result.bounds.right);
+	reader.Read(&result.bounds.bottom);
+	reader.Read(&result.rowBytes);
+	reader.Read(&colors);
+	reader.Read(&result.dataSize);
 
 	int32 width = SideOf(result.bounds.left, result.bounds.right);
 	int32 height = SideOf(result.bounds.top, result.bounds.bottom);

@@ -893,6 +893,51 @@ TEST(MessageFlattenTest, WritesTheDocumentedLittleEndianForm)
 }
 
 
+TEST(MessageFlattenTest, EachTypedValueHasItsTypeCodeAndDocumentedBytes)
+{
+	typedef std::function<status_t(BMessage&)> Adder;
+	struct {
+		Adder add;
+		FlatField field;
+	} cases[] = {
+		{[](BMessage& m) { return m.AddBool("v", true); }, {"v", B_BOOL_TYPE, {"\x01"}, 1}},
+		{[](BMessage& m) { return m.AddInt8("v", -2); }, {"v", B_INT8_TYPE, {"\xfe"}, 1}},
+		{[](BMessage& m) { return m.AddInt16("v", -2); }, {"v", B_INT16_TYPE, {U16(0xfffe)}, 1}},
+		{[](BMessage& m) { return m.AddInt32("v", -2); },
+			{"v", B_INT32_TYPE, {U32(0xfffffffe)}, 1}},
+		{[](BMessage& m) { return m.AddInt64("v", -2); }, {"v", B_INT64_TYPE, {U64(-2)}, 1}},
+		{[](BMessage& m) { return m.AddFloat("v", 1); }, {"v", B_FLOAT_TYPE, {U32(0x3f800000)}, 1}},
+		{[](BMessage& m) { return m.AddDouble("v", 1); },
+			{"v", B_DOUBLE_TYPE, {U64(0x3ff0000000000000)}, 1}},
+		{[](BMessage& m) { return m.AddPoint("v", BPoint(1, 2)); },
+			{"v", B_POINT_TYPE, {U32(0x3f800000) + U32(0x40000000)}, 1}},
+		{[](BMessage& m) { return m.AddRect("v", BRect(1, 2, 3, 4)); },
+			{"v", B_RECT_TYPE,
+				{U32(0x3f800000) + U32(0x40000000) + U32(0x40400000) + U32(0x40800000)}, 1}},
+		{[](BMessage& m) { return m.AddPointer("v", reinterpret_cast<void*>(0x10)); },
+			{"v", B_POINTER_TYPE, {U64(0x10)}, 1}},
+		{[](BMessage& m) {
+			m.AddBool("v", false);
+			return m.ReplaceBool("v", true);
+		},
+			{"v", B_BOOL_TYPE, {"\x01"}, 1}},
+		{[](BMessage& m) {
+			m.AddInt64("v", 0);
+			return m.ReplaceInt64("v", -2);
+		},
+			{"v", B_INT64_TYPE, {U64(-2)}, 1}},
+	};
+	for (const auto& typed : cases) {
+		SCOPED_TRACE(testing::Message() << "type " << std::hex << typed.field.type);
+		BMessage message('test');
+		ASSERT_EQ(B_OK, typed.add(message));
+		FlatMessage expected;
+		expected.fields.push_back(typed.field);
+		EXPECT_EQ(Encode(expected), Flat(message));
+	}
+}
+
+
 TEST(MessageFlattenTest, UnsizedUnflattenReadsTheSizeFromTheHeader)
 {
 	BMessage original = RichMessage();
