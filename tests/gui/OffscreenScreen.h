@@ -12,7 +12,7 @@
 
 
 // The offscreen platform with one screen of a size of the test's own, for
-// tests where the screen's size matters (the platform's own is 800 x 600).
+// tests where the screen's size matters (the platform's own is 800 x 800 in Qt 6.4).
 // It must be set before any window or view starts the toolkit, so a test
 // program registers it as a global environment:
 //     const testing::Environment* const kScreen =
