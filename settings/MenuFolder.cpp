@@ -15,8 +15,8 @@
 #include "SummaryCommand.h"
 
 
-const char* const kKeyMenuFolder = "menu_folder";
-const char* const kMenuFolderName = "meals_cvs";
+// The menu folder's name in the application folder.
+static const char* const kMenuFolderName = "meals_cvs";
 
 
 BString

@@ -3,17 +3,10 @@
 
 #include <String.h>
 
-// The settings key that names the folder of the menu files, for a program
-// whose own folder may not be written (an installed one in /opt): a path,
-// absolute or relative to the application folder. Not set or empty: the
-// folder "meals_cvs" in the application folder.
-extern const char* const kKeyMenuFolder;
-
-// The menu folder's name in the application folder.
-extern const char* const kMenuFolderName;
-
 // The folder of the menu files for the application folder appFolder, as
-// the settings say.
+// the settings say: the folder stored under kKeyMenuFolder (absolute, or
+// relative to appFolder), for a program whose own folder may not be written
+// (an installed one in /opt); without one, "meals_cvs" in appFolder.
 BString MenuFolderPath(const char* appFolder);
 
 // "--menu-folder PATH": stores PATH (made absolute against the working

@@ -34,6 +34,7 @@ const char* const kKeyTimeFormat = "time_format";
 const char* const kKeySynFile = "synfile";
 const char* const kKeyLogo = "logo_tesk";
 const char* const kKeyDateForm = "date_form";
+const char* const kKeyMenuFolder = "menu_folder";
 
 Prefs* Prefs::aPrefsZgr = NULL;
 

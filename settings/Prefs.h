@@ -125,6 +125,9 @@ extern const char* const kKeyLogo;
 extern const char* const kKeyDateForm;
 extern const char* const kKeyDeadlineDays;
 extern const char* const kKeyDeadlineMinutes;
+// The folder of the menu files, where it is not beside the program (see
+// MenuFolder.h), as "Vantuk --menu-folder" stores it.
+extern const char* const kKeyMenuFolder;
 
 // The menu columns a fresh settings file maps, counted from 1.
 const int32 kDefaultFieldDate = 1;
